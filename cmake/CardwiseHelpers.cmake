@@ -1,0 +1,58 @@
+# Project-wide helpers: warnings, tests, fuzzers.
+
+# Warnings are applied per target, PRIVATE, so consumers never inherit them.
+function(cardwise_warnings target)
+    target_compile_options(${target} PRIVATE -Wall -Wextra)
+    if(CARDWISE_WERROR)
+        target_compile_options(${target} PRIVATE -Werror)
+    endif()
+endfunction()
+
+# A GoogleTest executable whose cases are discovered when CTest runs.
+function(cardwise_gtest name)
+    cmake_parse_arguments(ARG "" "" "SOURCES;LIBS" ${ARGN})
+    add_executable(${name} ${ARG_SOURCES})
+    target_link_libraries(${name} PRIVATE ${ARG_LIBS} GTest::gtest GTest::gmock GTest::gtest_main)
+    cardwise_warnings(${name})
+    gtest_discover_tests(${name} DISCOVERY_MODE PRE_TEST DISCOVERY_TIMEOUT 60)
+endfunction()
+
+# A libFuzzer target; built only with clang and CARDWISE_BUILD_FUZZERS.
+function(cardwise_fuzzer name)
+    cmake_parse_arguments(ARG "" "" "SOURCES;LIBS" ${ARGN})
+    add_executable(${name} ${ARG_SOURCES})
+    target_compile_options(${name} PRIVATE -fsanitize=fuzzer,address,undefined)
+    target_link_options(${name} PRIVATE -fsanitize=fuzzer,address,undefined)
+    target_link_libraries(${name} PRIVATE ${ARG_LIBS})
+    cardwise_warnings(${name})
+endfunction()
+
+# Installs a shared library with its headers, a CMake package (find_package(<name>)) and a
+# pkg-config file. The package's targets live in the Cardwise:: namespace.
+function(cardwise_install_library target)
+    cmake_parse_arguments(ARG "" "HEADERS_DIR;DESCRIPTION" "" ${ARGN})
+    install(TARGETS ${target} EXPORT ${target}Targets
+        LIBRARY DESTINATION ${CMAKE_INSTALL_LIBDIR}
+        ARCHIVE DESTINATION ${CMAKE_INSTALL_LIBDIR}
+        RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR}
+        INCLUDES DESTINATION ${CMAKE_INSTALL_INCLUDEDIR})
+    install(DIRECTORY ${ARG_HEADERS_DIR}/ DESTINATION ${CMAKE_INSTALL_INCLUDEDIR}/${target}
+        FILES_MATCHING PATTERN "*.h")
+    install(EXPORT ${target}Targets NAMESPACE Cardwise::
+        DESTINATION ${CMAKE_INSTALL_LIBDIR}/cmake/${target})
+    set(PACKAGE_TARGET ${target})
+    configure_package_config_file(${PROJECT_SOURCE_DIR}/cmake/PackageConfig.cmake.in
+        ${CMAKE_CURRENT_BINARY_DIR}/${target}Config.cmake
+        INSTALL_DESTINATION ${CMAKE_INSTALL_LIBDIR}/cmake/${target})
+    write_basic_package_version_file(${CMAKE_CURRENT_BINARY_DIR}/${target}ConfigVersion.cmake
+        VERSION ${PROJECT_VERSION} COMPATIBILITY SameMajorVersion)
+    install(FILES ${CMAKE_CURRENT_BINARY_DIR}/${target}Config.cmake
+        ${CMAKE_CURRENT_BINARY_DIR}/${target}ConfigVersion.cmake
+        DESTINATION ${CMAKE_INSTALL_LIBDIR}/cmake/${target})
+    set(PC_NAME ${target})
+    set(PC_DESCRIPTION "${ARG_DESCRIPTION}")
+    configure_file(${PROJECT_SOURCE_DIR}/cmake/library.pc.in
+        ${CMAKE_CURRENT_BINARY_DIR}/${target}.pc @ONLY)
+    install(FILES ${CMAKE_CURRENT_BINARY_DIR}/${target}.pc
+        DESTINATION ${CMAKE_INSTALL_LIBDIR}/pkgconfig)
+endfunction()
