@@ -8,11 +8,13 @@
 #include <stdexcept>
 #include <vector>
 
-// Raised by CArchive::EnsureRead when the stream holds fewer bytes than asked for.
+// Raised by CArchive::EnsureRead when the stream holds fewer bytes than asked for
+// (endOfFile), by a write that the stream refused (genericException), and by a read or
+// write against the archive's mode (writeOnly, readOnly).
 class LMVARDATA_EXPORT CArchiveException : public std::runtime_error
 {
 public:
-    enum Cause { none = 0, genericException = 1, endOfFile = 3 };
+    enum Cause { none = 0, genericException = 1, readOnly = 2, endOfFile = 3, writeOnly = 4 };
 
     explicit CArchiveException(int cause);
 
@@ -36,9 +38,11 @@ public:
     bool IsStoring() const { return m_mode == store; }
     bool IsLoading() const { return m_mode == load; }
 
-    // Writes count bytes; only valid when storing.
+    // Writes count bytes; throws CArchiveException(readOnly) when loading, and
+    // CArchiveException(genericException) when the stream refuses the bytes.
     void Write(const void* data, std::size_t count);
     // Reads up to count bytes and returns how many were read; 0 at the end of the stream.
+    // Throws CArchiveException(writeOnly) when storing.
     std::size_t Read(void* data, std::size_t count);
     // Reads exactly count bytes, or throws CArchiveException(endOfFile) after reading what is there.
     void EnsureRead(void* data, std::size_t count);
