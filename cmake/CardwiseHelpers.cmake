@@ -8,13 +8,29 @@ function(cardwise_warnings target)
     endif()
 endfunction()
 
-# A GoogleTest executable whose cases are discovered when CTest runs.
+include(${CMAKE_CURRENT_LIST_DIR}/CardwiseWindows.cmake)
+
+# A GoogleTest executable whose cases are discovered when CTest runs. In a cross build for
+# Windows the whole program is one test, run under Wine: discovery through the emulator costs
+# a Wine start per case.
 function(cardwise_gtest name)
     cmake_parse_arguments(ARG "" "" "SOURCES;LIBS" ${ARGN})
     add_executable(${name} ${ARG_SOURCES})
     target_link_libraries(${name} PRIVATE ${ARG_LIBS} GTest::gtest GTest::gmock GTest::gtest_main)
     cardwise_warnings(${name})
-    gtest_discover_tests(${name} DISCOVERY_MODE PRE_TEST DISCOVERY_TIMEOUT 60)
+    if(CMAKE_CROSSCOMPILING)
+        cardwise_add_test(NAME ${name} COMMAND ${name})
+    else()
+        gtest_discover_tests(${name} DISCOVERY_MODE PRE_TEST DISCOVERY_TIMEOUT 60)
+    endif()
+endfunction()
+
+# add_test() for a program of this build: run natively, or under Wine (the toolchain's
+# emulator) in the Windows build, with Wine's test environment.
+function(cardwise_add_test)
+    cmake_parse_arguments(ARG "" "NAME" "COMMAND" ${ARGN})
+    add_test(NAME ${ARG_NAME} COMMAND ${ARG_COMMAND})
+    cardwise_windows_test_environment(${ARG_NAME})
 endfunction()
 
 # A libFuzzer target; built only with clang and CARDWISE_BUILD_FUZZERS.
@@ -49,6 +65,9 @@ function(cardwise_install_library target)
     install(FILES ${CMAKE_CURRENT_BINARY_DIR}/${target}Config.cmake
         ${CMAKE_CURRENT_BINARY_DIR}/${target}ConfigVersion.cmake
         DESTINATION ${CMAKE_INSTALL_LIBDIR}/cmake/${target})
+    # Relative to the .pc file, so the installed tree can be moved.
+    file(RELATIVE_PATH PC_PREFIX_FROM_PCDIR
+        ${CMAKE_INSTALL_PREFIX}/${CMAKE_INSTALL_LIBDIR}/pkgconfig ${CMAKE_INSTALL_PREFIX})
     set(PC_NAME ${target})
     set(PC_DESCRIPTION "${ARG_DESCRIPTION}")
     configure_file(${PROJECT_SOURCE_DIR}/cmake/library.pc.in
