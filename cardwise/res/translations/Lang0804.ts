@@ -1,0 +1,235 @@
+<?xml version="1.0" encoding="utf-8"?>
+<!DOCTYPE TS>
+<TS version="2.1" language="zh_CN">
+<context>
+    <name>Cardwise</name>
+    <message>
+        <source>IP Addr(Act)</source>
+        <translation>IP地址(实际)</translation>
+    </message>
+    <message>
+        <source>IP Addr(Set)</source>
+        <translation>IP地址(设置)</translation>
+    </message>
+    <message>
+        <source>MAC</source>
+        <translation>MAC地址</translation>
+    </message>
+    <message>
+        <source>Mask</source>
+        <translation>子网掩码</translation>
+    </message>
+    <message>
+        <source>Gateway</source>
+        <translation>网关</translation>
+    </message>
+    <message>
+        <source>HwVer</source>
+        <translation>硬件版本</translation>
+    </message>
+    <message>
+        <source>FwVer</source>
+        <translation>固件版本</translation>
+    </message>
+    <message>
+        <source>IP Addr</source>
+        <translation>IP地址</translation>
+    </message>
+    <message>
+        <source>Start Addr</source>
+        <translation>起始地址</translation>
+    </message>
+    <message>
+        <source>End  Addr</source>
+        <translation>结束地址</translation>
+    </message>
+    <message>
+        <source>Scanning Device....</source>
+        <translation>正在搜索设备....</translation>
+    </message>
+    <message>
+        <source>ERROR</source>
+        <translation>错误</translation>
+    </message>
+    <message>
+        <source>must input the param</source>
+        <translation>必须输入参数</translation>
+    </message>
+    <message>
+        <source>Scanning Device  Finished</source>
+        <translation>搜索设备完成</translation>
+    </message>
+    <message>
+        <source>Waitting for device restart...</source>
+        <translation>正在等待设备重启...</translation>
+    </message>
+    <message>
+        <source>Send setting request to device.........</source>
+        <translation>正在向设备发送设置请求.........</translation>
+    </message>
+    <message>
+        <source>setting request is accessed</source>
+        <translation>设置请求已被接受</translation>
+    </message>
+    <message>
+        <source>Password Error</source>
+        <translation>密码错误</translation>
+    </message>
+    <message>
+        <source>No.</source>
+        <translation>序号</translation>
+    </message>
+    <message>
+        <source>ParamName</source>
+        <translation>参数名称</translation>
+    </message>
+    <message>
+        <source>ParamValue</source>
+        <translation>参数值</translation>
+    </message>
+    <message>
+        <source>Memo</source>
+        <translation>备注</translation>
+    </message>
+    <message>
+        <source>Hw Ver</source>
+        <translation>硬件版本</translation>
+    </message>
+    <message>
+        <source>Fw Ver</source>
+        <translation>固件版本</translation>
+    </message>
+    <message>
+        <source>DHCP Enable</source>
+        <translation>启用DHCP</translation>
+    </message>
+    <message>
+        <source>Gridmon Enable</source>
+        <translation>启用Gridmon连接</translation>
+    </message>
+    <message>
+        <source>Gridmon Password</source>
+        <translation>Gridmon密码</translation>
+    </message>
+    <message>
+        <source>HTTP Enable</source>
+        <translation>启用HTTP</translation>
+    </message>
+    <message>
+        <source>admin password</source>
+        <translation>管理员密码</translation>
+    </message>
+    <message>
+        <source>HTTP Port</source>
+        <translation>HTTP端口</translation>
+    </message>
+    <message>
+        <source>SNMP Enable</source>
+        <translation>启用SNMP</translation>
+    </message>
+    <message>
+        <source>Telnet Enable</source>
+        <translation>启用Telnet</translation>
+    </message>
+    <message>
+        <source>Telnet Port</source>
+        <translation>Telnet端口</translation>
+    </message>
+    <message>
+        <source>DeviceID</source>
+        <translation>设备ID</translation>
+    </message>
+    <message>
+        <source>Read only</source>
+        <translation>只读</translation>
+    </message>
+    <message>
+        <source>0:Manual;1:DHCP</source>
+        <translation>0:手动;1:DHCP</translation>
+    </message>
+    <message>
+        <source>0:Disable;1:Enabled</source>
+        <translation>0:禁用;1:启用</translation>
+    </message>
+    <message>
+        <source>default:KOVAL-WERK</source>
+        <translation>默认:KOVAL-WERK</translation>
+    </message>
+    <message>
+        <source>default:80</source>
+        <translation>默认:80</translation>
+    </message>
+    <message>
+        <source>default:23</source>
+        <translation>默认:23</translation>
+    </message>
+    <message>
+        <source>Read-only parameter, can not be modified</source>
+        <translation>只读参数,不能修改</translation>
+    </message>
+    <message>
+        <source>Warnning</source>
+        <translation>警告</translation>
+    </message>
+    <message>
+        <source>The IpAddr or Mask is invalid</source>
+        <translation>IP地址或子网掩码无效</translation>
+    </message>
+    <message>
+        <source>The Gateway is invalid</source>
+        <translation>网关无效</translation>
+    </message>
+    <message>
+        <source>UPS Vantor Assistant</source>
+        <translation>UPS Vantor 设置助手</translation>
+    </message>
+    <message>
+        <source>Search</source>
+        <translation>搜索</translation>
+    </message>
+    <message>
+        <source>Local</source>
+        <translation>本地网络</translation>
+    </message>
+    <message>
+        <source>Subnet</source>
+        <translation>指定子网</translation>
+    </message>
+    <message>
+        <source>IP Addr:</source>
+        <translation>IP地址:</translation>
+    </message>
+    <message>
+        <source>MASK:</source>
+        <translation>子网掩码:</translation>
+    </message>
+    <message>
+        <source>Searched Device</source>
+        <translation>搜索到的设备</translation>
+    </message>
+    <message>
+        <source>Process Status</source>
+        <translation>处理状态</translation>
+    </message>
+    <message>
+        <source>Setup</source>
+        <translation>设置</translation>
+    </message>
+    <message>
+        <source>Web</source>
+        <translation>网页</translation>
+    </message>
+    <message>
+        <source>IpConfig</source>
+        <translation>IP配置</translation>
+    </message>
+    <message>
+        <source>&amp;Exit</source>
+        <translation>退出(&amp;X)</translation>
+    </message>
+    <message>
+        <source>Time</source>
+        <translation>时间</translation>
+    </message>
+</context>
+</TS>

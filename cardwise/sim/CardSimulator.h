@@ -1,0 +1,60 @@
+// CCardSimulator: a fleet of simulated cards behind one UDP endpoint, answering searches and
+// set-parameters requests as cards do.
+#pragma once
+
+#include "SimCard.h"
+
+#include <QDeadlineTimer>
+#include <QObject>
+#include <QString>
+
+#include <memory>
+#include <random>
+#include <string>
+#include <vector>
+
+class CCardSimulator : public QObject
+{
+    Q_OBJECT
+
+public:
+    struct COptions
+    {
+        QString strBind = QStringLiteral("127.0.0.1");
+        unsigned int nPort = 16788;
+        int nRestartMs = 3000; // how long a card stays silent after a restart
+        int nJitterMs = 0;     // each reply is delayed by a random 0..nJitterMs ms
+        unsigned int nSeed = 1;
+    };
+
+    CCardSimulator(std::vector<CSimCard> cards, const COptions& options, QObject* parent = nullptr);
+    ~CCardSimulator() override;
+
+    // Binds the endpoint; on failure returns false with a message.
+    bool Start(QString& error);
+
+    // Answers one request as received from address:port. Searches (0x1001, 0x2001) with a
+    // valid search key get one device-information reply per card that is not restarting;
+    // set requests (0x1002, 0x2002) get an acknowledgement or an error reply from the card
+    // whose MAC the header names. Anything else is ignored.
+    void HandleDatagram(const unsigned char* data, int size, const char* address,
+                        unsigned int port);
+
+    const std::vector<CSimCard>& GetCards() const { return m_cards; }
+    bool IsRestarting(std::size_t index) const;
+
+private:
+    class CSimSocket;
+
+    void AnswerSearch(std::uint16_t command, const std::string& address, unsigned int port);
+    void AnswerSet(std::uint16_t command, const unsigned char* mac, const unsigned char* password,
+                   const CVarDataGroup& values, const std::string& address, unsigned int port);
+    void SendReply(const CSimCard& card, std::uint16_t command, const CVarDataGroup& items,
+                   const std::string& address, unsigned int port);
+
+    std::vector<CSimCard> m_cards;
+    std::vector<QDeadlineTimer> m_restartEnds;
+    COptions m_options;
+    std::unique_ptr<CSimSocket> m_pSocket;
+    std::mt19937 m_random;
+};

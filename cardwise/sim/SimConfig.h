@@ -1,0 +1,33 @@
+// The simulator's JSON configuration: the cards and, optionally, the endpoint.
+//
+// {
+//   "bind": "0.0.0.0", "port": 16788,
+//   "cards": [ { "mac": "00-1A-2B-00-00-01", "ip": "10.77.1.101", "mask": "255.255.255.0",
+//                "gateway": "10.77.1.1", "hw": 2, "fw": 215, "password": "lemon",
+//                "dhcp": 0, "gridmon": 1, "gridmon_password": "KOVAL-WERK", "http": 1,
+//                "http_port": 80, "admin_password": "admin", "snmp": 1, "telnet": 1,
+//                "telnet_port": 23, "device_id": "...", "encoding": "byte" } ]
+// }
+//
+// Only "mac" is required for a card; the other keys default to the values of CSimCard, the
+// device identifier to one derived from the MAC, the encoding to "dword".
+#pragma once
+
+#include "SimCard.h"
+
+#include <QByteArray>
+#include <QString>
+
+#include <vector>
+
+struct CSimConfig
+{
+    std::vector<CSimCard> cards;
+    QString strBind; // empty when the file does not set it
+    int nPort = 0;   // 0 when the file does not set it
+};
+
+// Parses a configuration; on failure returns false and a message that names the problem.
+bool ParseSimConfig(const QByteArray& json, CSimConfig& config, QString& error);
+// Reads and parses a configuration file; messages name the file.
+bool LoadSimConfig(const QString& path, CSimConfig& config, QString& error);

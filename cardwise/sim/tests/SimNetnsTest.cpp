@@ -1,0 +1,233 @@
+// CDeviceSocket against the real cardwise-sim over loopback, inside a private network
+// namespace: searches, the Subnet-scope broadcast, set requests, restarts and sim errors.
+#include "CardProtocol.h"
+#include "DeviceSocket.h"
+#include "NetworkIsolation.h"
+
+#include <LmVarData/VarData.h>
+
+#include <QCoreApplication>
+#include <QDeadlineTimer>
+#include <QProcess>
+
+#include <arpa/inet.h>
+#include <gtest/gtest.h>
+
+#include <functional>
+#include <map>
+#include <string>
+#include <vector>
+
+using namespace CardProtocol;
+
+namespace {
+
+struct CDevice
+{
+    std::string ip;
+    int hw, fw;
+};
+
+class CRecordingOwner : public CDeviceOwner
+{
+public:
+    void AddOrUpdateDevice(std::uint32_t, const char* mac, const char* ip, const char*, const char*,
+                           int hwVersion, int fwVersion) override
+    {
+        m_devices[mac] = {ip, hwVersion, fwVersion};
+        ++m_nReports;
+    }
+    void SetProcessStatus(int keepRunning, const char* text) override
+    {
+        m_statuses.emplace_back(keepRunning, text);
+    }
+
+    std::map<std::string, CDevice> m_devices;
+    int m_nReports = 0;
+    std::vector<std::pair<int, std::string>> m_statuses;
+};
+
+bool WaitFor(const std::function<bool()>& done, int ms = 5000)
+{
+    QDeadlineTimer deadline(ms);
+    while (!done() && !deadline.hasExpired())
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
+    return done();
+}
+
+// Lets everything in flight arrive; used only to show that something does NOT arrive.
+void Settle(int ms)
+{
+    WaitFor([] { return false; }, ms);
+}
+
+// A cardwise-sim process, stopped when the object goes.
+class CSim
+{
+public:
+    explicit CSim(const QStringList& arguments)
+    {
+        m_process.setProgram(QStringLiteral(CARDWISE_SIM_PATH));
+        m_process.setArguments(arguments);
+        m_process.start();
+    }
+    ~CSim()
+    {
+        m_process.kill();
+        m_process.waitForFinished(5000);
+    }
+    // Waits for the line that says the endpoint is bound.
+    bool Ready()
+    {
+        QDeadlineTimer deadline(10000);
+        while (!m_process.canReadLine() && !deadline.hasExpired() &&
+               m_process.state() != QProcess::NotRunning)
+            m_process.waitForReadyRead(100);
+        return m_process.readLine().startsWith("cardwise-sim:");
+    }
+
+    QProcess m_process;
+};
+
+CVarDataGroup NewSettings(const char* ip, bool restart)
+{
+    CVarDataGroup values;
+    values.Add(static_cast<unsigned long>(::inet_addr(ip)), SET_IP);
+    values.Add(static_cast<unsigned long>(::inet_addr("255.255.255.0")), SET_MASK);
+    values.Add(static_cast<unsigned long>(::inet_addr("10.9.9.1")), SET_GATEWAY);
+    values.Add(static_cast<unsigned long>(8080), SET_HTTP_PORT);
+    if (restart)
+        values.Add(static_cast<char>(1), SET_RESTART);
+    return values;
+}
+
+} // namespace
+
+class CDeviceSocketSimTest : public ::testing::Test
+{
+protected:
+    CRecordingOwner m_owner;
+    CDeviceSocket m_socket{&m_owner};
+};
+
+TEST_F(CDeviceSocketSimTest, SearchFindsEverySimulatedCard)
+{
+    CSim sim({"--cards", "500", "--reply-jitter-ms", "100"});
+    ASSERT_TRUE(sim.Ready());
+    ASSERT_NE(m_socket.OpenSocket(1), 0);
+
+    m_socket.SendSearch("127.0.0.1", PORT_CARD);
+
+    ASSERT_TRUE(WaitFor([&] { return m_owner.m_devices.size() == 500; }))
+        << m_owner.m_devices.size() << " of 500 cards found";
+    EXPECT_EQ(m_owner.m_devices.at("00-1A-2B-00-01-F4").fw, 699);
+    const CVarDataGroup* params = m_socket.FindDeviceParams("00-1A-2B-00-00-01");
+    ASSERT_NE(params, nullptr);
+    EXPECT_EQ(CommandOf(params->GetAt(0).GetID()), CMD_DEVICE_INFO);
+    EXPECT_EQ(params->GetSize(), 16);
+}
+
+TEST_F(CDeviceSocketSimTest, SubnetScopeSearchReachesCardsByBroadcast)
+{
+    CSim sim({"--cards", "5", "--bind", "0.0.0.0"});
+    ASSERT_TRUE(sim.Ready());
+    // Subnet scope opens without the broadcast flag; the directed broadcast must still leave.
+    ASSERT_NE(m_socket.OpenSocket(0), 0);
+
+    m_socket.SendSearch("127.255.255.255", PORT_CARD);
+
+    ASSERT_TRUE(WaitFor([&] { return m_owner.m_devices.size() == 5; }));
+    const CVarDataGroup* params = m_socket.FindDeviceParams("00-1A-2B-00-00-05");
+    ASSERT_NE(params, nullptr);
+    EXPECT_EQ(CommandOf(params->GetAt(0).GetID()), CMD_DEVICE_INFO_BROADCAST);
+}
+
+TEST_F(CDeviceSocketSimTest, RightPasswordSetsAndRestartsTheCard)
+{
+    CSim sim({"--cards", "3", "--restart-ms", "1500"});
+    ASSERT_TRUE(sim.Ready());
+    ASSERT_NE(m_socket.OpenSocket(1), 0);
+    const unsigned char mac[] = {0x00, 0x1A, 0x2B, 0x00, 0x00, 0x02};
+
+    EXPECT_GT(
+        m_socket.SendSetParams(mac, NewSettings("10.9.9.9", true), "lemon", "127.0.0.1", PORT_CARD),
+        0);
+
+    ASSERT_TRUE(WaitFor([&] { return m_owner.m_devices.count("00-1A-2B-00-00-02") == 1; }));
+    const CDevice acknowledged = m_owner.m_devices.at("00-1A-2B-00-00-02");
+    EXPECT_EQ(acknowledged.ip, "10.9.9.9");
+    EXPECT_EQ(acknowledged.hw, -1);
+    EXPECT_TRUE(m_owner.m_statuses.empty());
+
+    // Given the card restarts, when searched at once, then only the other two answer.
+    m_owner.m_devices.clear();
+    m_socket.SendSearch("", PORT_CARD);
+    ASSERT_TRUE(WaitFor([&] { return m_owner.m_devices.size() == 2; }));
+    Settle(200);
+    EXPECT_EQ(m_owner.m_devices.count("00-1A-2B-00-00-02"), 0u);
+
+    // When it is back, it answers with its new settings.
+    QDeadlineTimer nextSearch(0);
+    ASSERT_TRUE(WaitFor(
+        [&] {
+            if (nextSearch.hasExpired()) {
+                m_socket.SendSearch("", PORT_CARD);
+                nextSearch.setRemainingTime(100);
+            }
+            return m_owner.m_devices.count("00-1A-2B-00-00-02") == 1;
+        },
+        10000));
+    EXPECT_EQ(m_owner.m_devices.at("00-1A-2B-00-00-02").ip, "10.9.9.9");
+    const CVarDataGroup* params = m_socket.FindDeviceParams("00-1A-2B-00-00-02");
+    ASSERT_NE(params, nullptr);
+    EXPECT_EQ((*params)[MakeValueId(CMD_DEVICE_INFO, INFO_HTTP_PORT)].Get_int(), 8080);
+}
+
+TEST_F(CDeviceSocketSimTest, WrongPasswordGetsErrorReply)
+{
+    CSim sim({"--cards", "2"});
+    ASSERT_TRUE(sim.Ready());
+    ASSERT_NE(m_socket.OpenSocket(1), 0);
+    const unsigned char mac[] = {0x00, 0x1A, 0x2B, 0x00, 0x00, 0x01};
+
+    m_socket.SendSetParams(mac, NewSettings("10.9.9.9", false), "lemons", "127.0.0.1", PORT_CARD);
+
+    ASSERT_TRUE(WaitFor([&] { return !m_owner.m_statuses.empty(); }));
+    EXPECT_EQ(m_owner.m_statuses[0], std::make_pair(0, std::string("Password Error")));
+    m_socket.SendSearch("", PORT_CARD);
+    ASSERT_TRUE(WaitFor([&] { return m_owner.m_devices.size() == 2; }));
+    EXPECT_EQ(m_owner.m_devices.at("00-1A-2B-00-00-01").ip, "192.168.1.10");
+}
+
+TEST_F(CDeviceSocketSimTest, SimulatorReportsUnusableEndpointAndBadArguments)
+{
+    CSim first({"--cards", "1"});
+    ASSERT_TRUE(first.Ready());
+
+    const struct
+    {
+        QStringList arguments;
+        int exitCode;
+        const char* message;
+    } cases[] = {
+        {{"--cards", "1"}, 2, "port in use"},
+        {{"--bind", "10.255.0.1", "--port", "16800"}, 2, "cannot listen on 10.255.0.1:16800"},
+        {{"--cards", "0"}, 1, "--cards"},
+        {{"--config", "/nonexistent/cards.json"}, 1, "/nonexistent/cards.json"},
+        {{"--bind", "somewhere"}, 1, "--bind"},
+    };
+    for (const auto& c : cases) {
+        CSim sim(c.arguments);
+        ASSERT_TRUE(sim.m_process.waitForFinished(10000));
+        EXPECT_EQ(sim.m_process.exitCode(), c.exitCode) << c.message;
+        EXPECT_TRUE(sim.m_process.readAllStandardError().contains(c.message)) << c.message;
+    }
+}
+
+int main(int argc, char** argv)
+{
+    NetworkIsolation::Require("cardwise_sim_netns_tests");
+    QCoreApplication app(argc, argv);
+    ::testing::InitGoogleTest(&argc, argv);
+    return RUN_ALL_TESTS();
+}

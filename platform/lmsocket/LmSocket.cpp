@@ -1,0 +1,182 @@
+// CLmSocket over QUdpSocket: explicit broadcast permission, a forced large receive buffer,
+// and a drain loop that survives the endpoint being closed or destroyed by onReceive.
+#include "LmSocket.h"
+
+#include "LmDebug.h"
+
+#include <QHostAddress>
+#include <QNetworkDatagram>
+#include <QUdpSocket>
+
+#include <sys/socket.h>
+
+#include <cstdio>
+
+namespace {
+
+void EnlargeReceiveBuffer(int fd, int size)
+{
+    // SO_RCVBUFFORCE passes net.core.rmem_max when the process may administer the network;
+    // otherwise take what SO_RCVBUF grants.
+    if (::setsockopt(fd, SOL_SOCKET, SO_RCVBUFFORCE, &size, sizeof size) == 0)
+        return;
+    if (::setsockopt(fd, SOL_SOCKET, SO_RCVBUF, &size, sizeof size) != 0)
+        LmTrace20("LmSocket: cannot enlarge the receive buffer\n");
+}
+
+} // namespace
+
+CLmSocket::CLmSocket() : m_pAlive(std::make_shared<bool>(true)) {}
+
+CLmSocket::~CLmSocket()
+{
+    *m_pAlive = false;
+    ReleaseSocket();
+}
+
+void CLmSocket::onClose(int error)
+{
+    LmTrace0("LmSocket: closed (%d)\n", error);
+}
+
+int CLmSocket::onReceive(const unsigned char*, int, const char*, unsigned int)
+{
+    return 0;
+}
+
+int CLmSocket::OnAccept(int)
+{
+    return 0;
+}
+
+void CLmSocket::onSocketError(int error, const char* text, unsigned int port)
+{
+    LmTrace20("LmSocket: error %d on port %u: %s\n", error, port, text ? text : "");
+}
+
+int CLmSocket::CreateSocket(unsigned int port, int type, unsigned int /*options*/)
+{
+    if (m_pSocket)
+        Close();
+    ReleaseSocket();
+    if (type != TYPE_DGRAM || port > 0xFFFF)
+        return 0;
+    const QHostAddress bindAddress(QString::fromStdString(m_strBindAddress));
+    if (bindAddress.protocol() != QAbstractSocket::IPv4Protocol) {
+        LmTrace40("LmSocket: not an IPv4 address: %s\n", m_strBindAddress.c_str());
+        return 0;
+    }
+
+    m_pSocket = new QUdpSocket;
+    if (!m_pSocket->bind(bindAddress, static_cast<quint16>(port),
+                         QAbstractSocket::DontShareAddress)) {
+        LmTrace40("LmSocket: cannot bind %s:%u: %s\n", m_strBindAddress.c_str(), port,
+                  m_pSocket->errorString().toLocal8Bit().constData());
+        ReleaseSocket();
+        return 0;
+    }
+    const int fd = static_cast<int>(m_pSocket->socketDescriptor());
+    const int on = 1;
+    if (::setsockopt(fd, SOL_SOCKET, SO_BROADCAST, &on, sizeof on) != 0) {
+        LmTrace40("LmSocket: cannot permit broadcasts\n");
+        ReleaseSocket();
+        return 0;
+    }
+    EnlargeReceiveBuffer(fd, RECEIVE_BUFFER_SIZE);
+
+    QObject::connect(m_pSocket, &QUdpSocket::readyRead, m_pSocket, [this] { DrainDatagrams(); });
+    QObject::connect(m_pSocket, &QUdpSocket::errorOccurred, m_pSocket,
+                     [this](QAbstractSocket::SocketError error) {
+                         onSocketError(static_cast<int>(error),
+                                       m_pSocket->errorString().toLocal8Bit().constData(),
+                                       m_pSocket->localPort());
+                     });
+    return 1;
+}
+
+int CLmSocket::SendTo(const unsigned char* data, unsigned long size, const char* address,
+                      unsigned int port, unsigned long /*flags*/)
+{
+    if (!m_pSocket || m_pSocket->state() != QAbstractSocket::BoundState || !data || !address ||
+        port > 0xFFFF)
+        return 0;
+    const QHostAddress destination(QString::fromLatin1(address));
+    if (destination.protocol() != QAbstractSocket::IPv4Protocol)
+        return 0;
+    const qint64 sent =
+        m_pSocket->writeDatagram(reinterpret_cast<const char*>(data), static_cast<qint64>(size),
+                                 destination, static_cast<quint16>(port));
+    return sent > 0 ? static_cast<int>(sent) : 0;
+}
+
+int CLmSocket::Close()
+{
+    if (!m_pSocket || m_pSocket->state() == QAbstractSocket::UnconnectedState)
+        return 0;
+    m_pSocket->close();
+    onClose(0);
+    return 1;
+}
+
+void CLmSocket::SetBindAddress(const char* address)
+{
+    m_strBindAddress = address ? address : "0.0.0.0";
+}
+
+unsigned int CLmSocket::GetLocalPort() const
+{
+    return m_pSocket && m_pSocket->state() == QAbstractSocket::BoundState ? m_pSocket->localPort()
+                                                                          : 0;
+}
+
+int CLmSocket::GetReceiveBufferSize() const
+{
+    if (!m_pSocket || m_pSocket->state() != QAbstractSocket::BoundState)
+        return 0;
+    int size = 0;
+    socklen_t length = sizeof size;
+    if (::getsockopt(static_cast<int>(m_pSocket->socketDescriptor()), SOL_SOCKET, SO_RCVBUF, &size,
+                     &length) != 0)
+        return 0;
+    return size;
+}
+
+void CLmSocket::DrainDatagrams()
+{
+    const std::shared_ptr<bool> alive = m_pAlive;
+    QUdpSocket* socket = m_pSocket;
+    ++m_nReceiveDepth;
+    while (socket->state() == QAbstractSocket::BoundState && socket->hasPendingDatagrams()) {
+        const QNetworkDatagram datagram = socket->receiveDatagram();
+        if (!datagram.isValid())
+            break;
+        const quint32 sender = datagram.senderAddress().toIPv4Address();
+        char address[16];
+        std::snprintf(address, sizeof address, "%u.%u.%u.%u", sender >> 24, (sender >> 16) & 0xFF,
+                      (sender >> 8) & 0xFF, sender & 0xFF);
+        const QByteArray bytes = datagram.data();
+        onReceive(reinterpret_cast<const unsigned char*>(bytes.constData()),
+                  static_cast<int>(bytes.size()), address,
+                  static_cast<unsigned int>(datagram.senderPort()));
+        if (!*alive)
+            return; // destroyed from inside onReceive; the socket was handed to deleteLater
+        if (m_pSocket != socket)
+            break; // reopened from inside onReceive
+    }
+    --m_nReceiveDepth;
+}
+
+void CLmSocket::ReleaseSocket()
+{
+    if (!m_pSocket)
+        return;
+    QUdpSocket* socket = m_pSocket;
+    m_pSocket = nullptr;
+    QObject::disconnect(socket, nullptr, nullptr, nullptr);
+    socket->close();
+    // Deleting the QUdpSocket inside its own readyRead emission is not allowed.
+    if (m_nReceiveDepth > 0)
+        socket->deleteLater();
+    else
+        delete socket;
+}

@@ -1,0 +1,218 @@
+#!/usr/bin/env bash
+# Network lab: a PC namespace with two adapters on two subnets, a bridge per subnet, and one
+# namespace per simulated card running cardwise-sim. Checks which cards a search reaches for
+# each kind of destination. Everything lives in namespaces this script creates (the host's
+# own namespace is not touched) and is removed on every exit path.
+#
+#   run-lab.sh CARDWISE_SIM LAB_SEARCH [CHECKS]
+#
+# CHECKS, when given, is a bash file sourced in place of the built-in checks once the lab is up;
+# it may use run_in_pc, mac_of, macs_of, CARDS, SUBNET1, SUBNET2 and count failures in
+# `failures`. LAB_SIM_ARGS adds options to every simulator (for example --restart-ms 300).
+#
+# Exit status: 0 all checks passed, 1 a check failed or the lab could not be built, 77 skipped
+# (not root; under CI=true that is a failure instead).
+set -euo pipefail
+
+readonly me=network-lab
+if [[ $# -lt 2 || $# -gt 3 || ! -x "$1" || ! -x "$2" || ( $# -eq 3 && ! -r "$3" ) ]]; then
+    echo "usage: $me CARDWISE_SIM LAB_SEARCH [CHECKS] (both executable, CHECKS readable)" >&2
+    exit 1
+fi
+readonly sim=$1 search=$2 checks=${3:-}
+read -r -a sim_args <<<"${LAB_SIM_ARGS:-}"
+
+skip() {
+    if [[ "${CI:-}" == true ]]; then
+        echo "$me: $* (a failure under CI)" >&2
+        exit 1
+    fi
+    echo "$me: SKIPPED: $*" >&2
+    exit 77
+}
+
+[[ $(id -u) -eq 0 ]] || skip "the lab needs root (ip netns, veth, bridge)"
+command -v ip >/dev/null 2>&1 || skip "the ip command (iproute2) is missing"
+
+# Unique names: several labs may run at once on one host.
+tag=$(printf '%x%x' "$$" "$RANDOM")
+readonly tag
+readonly SW="cwlab-$tag-sw" PC="cwlab-$tag-pc"
+readonly SUBNET1=10.77.1 SUBNET2=10.77.2
+readonly PC_IF1=cwl1 PC_IF2=cwl2
+# Card name, subnet, host number. Three cards on the first subnet, two on the second.
+readonly CARDS=("c11 $SUBNET1 101" "c12 $SUBNET1 102" "c13 $SUBNET1 103"
+                "c21 $SUBNET2 101" "c22 $SUBNET2 102")
+
+namespaces=()
+pids=()
+workdir=$(mktemp -d)
+
+cleanup() {
+    local status=$?
+    trap - EXIT INT TERM
+    for pid in "${pids[@]}"; do
+        kill "$pid" 2>/dev/null || true
+    done
+    for pid in "${pids[@]}"; do
+        wait "$pid" 2>/dev/null || true
+    done
+    # Removing a namespace removes its interfaces, and with them their veth peers.
+    for ns in "${namespaces[@]}"; do
+        ip netns delete "$ns" 2>/dev/null || true
+    done
+    rm -rf "$workdir"
+    exit "$status"
+}
+trap cleanup EXIT
+trap 'exit 130' INT
+trap 'exit 143' TERM
+
+add_namespace() {
+    ip netns add "$1"
+    namespaces+=("$1")
+    ip -n "$1" link set lo up
+}
+
+mac_of() { # card name -> MAC text in the card's configuration
+    local n=${1#c}
+    printf '00-1A-2B-77-%02d-%02d' "${n:0:1}" "${n:1:1}"
+}
+
+# --- build the lab ---------------------------------------------------------------------------
+if ! ip netns add "cwlab-$tag-probe" 2>/dev/null; then
+    skip "cannot create network namespaces here"
+fi
+ip netns delete "cwlab-$tag-probe"
+
+add_namespace "$SW"
+add_namespace "$PC"
+for bridge in br1 br2; do
+    ip -n "$SW" link add "$bridge" type bridge
+    ip -n "$SW" link set "$bridge" up
+done
+
+ip -n "$PC" link add "$PC_IF1" type veth peer name pc1 netns "$SW"
+ip -n "$PC" link add "$PC_IF2" type veth peer name pc2 netns "$SW"
+ip -n "$SW" link set pc1 master br1 up
+ip -n "$SW" link set pc2 master br2 up
+ip -n "$PC" addr add "$SUBNET1.10/24" dev "$PC_IF1"
+ip -n "$PC" addr add "$SUBNET2.10/24" dev "$PC_IF2"
+ip -n "$PC" link set "$PC_IF1" up
+ip -n "$PC" link set "$PC_IF2" up
+# As on a real PC, the default route leaves through the first adapter.
+ip -n "$PC" route add default via "$SUBNET1.1" dev "$PC_IF1"
+
+for entry in "${CARDS[@]}"; do
+    read -r name subnet host <<<"$entry"
+    ns="cwlab-$tag-$name"
+    bridge=br${subnet##*.}
+    add_namespace "$ns"
+    ip -n "$ns" link add eth0 type veth peer name "$name" netns "$SW"
+    ip -n "$SW" link set "$name" master "$bridge" up
+    ip -n "$ns" addr add "$subnet.$host/24" dev eth0
+    ip -n "$ns" link set eth0 up
+    cat >"$workdir/$name.json" <<JSON
+{"cards": [{"mac": "$(mac_of "$name")", "ip": "$subnet.$host", "mask": "255.255.255.0",
+            "gateway": "$subnet.1", "hw": 2, "fw": ${host}}]}
+JSON
+    # Bound to 0.0.0.0: a socket bound to a unicast address receives no broadcasts.
+    ip netns exec "$ns" "$sim" --bind 0.0.0.0 --config "$workdir/$name.json" "${sim_args[@]}" \
+        >"$workdir/$name.log" 2>&1 &
+    pids+=($!)
+done
+
+for entry in "${CARDS[@]}"; do
+    read -r name _ <<<"$entry"
+    for _ in $(seq 100); do
+        grep -q '^cardwise-sim:' "$workdir/$name.log" && break
+        sleep 0.1
+    done
+    if ! grep -q '^cardwise-sim:' "$workdir/$name.log"; then
+        echo "$me: simulator of $name did not start:" >&2
+        cat "$workdir/$name.log" >&2
+        exit 1
+    fi
+done
+
+# --- searching -------------------------------------------------------------------------------
+# The search runs only inside the PC namespace this script created, and only after checking
+# that the namespace is not the host's and holds exactly the lab's interfaces.
+check_pc_isolated() {
+    local own host_ns found
+    own=$(stat -L -c %i "/run/netns/$PC")
+    host_ns=$(stat -L -c %i /proc/$$/ns/net)
+    if [[ "$own" == "$host_ns" ]]; then
+        echo "$me: refusing to search: $PC is the host's namespace" >&2
+        exit 1
+    fi
+    found=$(ip -n "$PC" -o link show | awk -F': ' '{ sub(/@.*/, "", $2); print $2 }' | sort |
+            tr '\n' ' ')
+    if [[ "$found" != "$PC_IF1 $PC_IF2 lo " ]]; then
+        echo "$me: refusing to search: $PC holds unexpected interfaces: $found" >&2
+        exit 1
+    fi
+}
+
+# Runs a command in the PC namespace, after the same checks.
+run_in_pc() {
+    check_pc_isolated
+    ip netns exec "$PC" "$@"
+}
+
+run_search() {
+    run_in_pc "$search" --allow-if "$PC_IF1,$PC_IF2" --wait 800 "$@"
+}
+
+macs_of() { # subnet... -> sorted MACs of its cards
+    for entry in "${CARDS[@]}"; do
+        read -r name subnet _ <<<"$entry"
+        for wanted in "$@"; do
+            if [[ "$subnet" == "$wanted" ]]; then
+                mac_of "$name"
+                echo
+            fi
+        done
+    done | sort
+}
+
+failures=0
+check() { # description, expected MACs, search destinations...
+    local description=$1 expected=$2 got
+    shift 2
+    got=$(run_search "$@")
+    if [[ "$got" == "$expected" ]]; then
+        echo "PASS: $description"
+    else
+        echo "FAIL: $description"
+        echo "  destinations: $*"
+        echo "  expected: $(echo $expected)"
+        echo "  got:      $(echo $got)"
+        failures=$((failures + 1))
+    fi
+}
+
+all=$(macs_of "$SUBNET1" "$SUBNET2")
+first=$(macs_of "$SUBNET1")
+second=$(macs_of "$SUBNET2")
+
+if [[ -n $checks ]]; then
+    # shellcheck source=/dev/null
+    source "$checks"
+else
+    check "directed broadcast reaches the first subnet only" "$first" "$SUBNET1.255"
+    check "directed broadcast reaches the second subnet only" "$second" "$SUBNET2.255"
+    check "local scope (both adapter broadcasts, then 255.255.255.255) reaches every card" \
+        "$all" "$SUBNET1.255" "$SUBNET2.255" 255.255.255.255
+    # Linux sends the limited broadcast out of one interface only: the one the default route
+    # uses.
+    check "limited broadcast leaves by the default route's adapter only" "$first" \
+        255.255.255.255
+    check "a card's own address reaches that card only" "$(mac_of c22)" "$SUBNET2.102"
+fi
+
+if ((failures > 0)); then
+    echo "$me: $failures check(s) failed" >&2
+    exit 1
+fi
+echo "$me: all checks passed"
