@@ -231,5 +231,57 @@
         <source>Time</source>
         <translation>时间</translation>
     </message>
+    <message>
+        <source>OPTION</source>
+        <translation>参数设置</translation>
+    </message>
+    <message>
+        <source>Param</source>
+        <translation>参数</translation>
+    </message>
+    <message>
+        <source>Auto Retart</source>
+        <translation>自动重启</translation>
+    </message>
+    <message>
+        <source>Login</source>
+        <translation>登录</translation>
+    </message>
+    <message>
+        <source>Password:</source>
+        <translation>密码:</translation>
+    </message>
+    <message>
+        <source>Must enter the password</source>
+        <translation>必须输入密码</translation>
+    </message>
+    <message>
+        <source>OK</source>
+        <translation>确定</translation>
+    </message>
+    <message>
+        <source>Cancel</source>
+        <translation>取消</translation>
+    </message>
+    <message>
+        <source>Param Edit</source>
+        <translation>参数编辑</translation>
+    </message>
+    <message>
+        <source>Param Info</source>
+        <translation>参数信息</translation>
+    </message>
+    <message>
+        <source>Param name:</source>
+        <translation>参数名称:</translation>
+    </message>
+    <message>
+        <source>Original data:</source>
+        <translation>原始数据:</translation>
+    </message>
+    <message>
+        <source>Set data:</source>
+        <translation>设置数据:</translation>
+    </message>
 </context>
 </TS>

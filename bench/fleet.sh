@@ -1,0 +1,79 @@
+#!/usr/bin/env bash
+# Fleet scale check: cardwise-sim answers as 2,000 cards on 127.0.0.1, and one
+# `cardwise-cli search` must list every card after a single sweep, within 100 MB of peak
+# resident memory. Prints found/total, the wall time and the peak memory.
+#
+#   bench/fleet.sh [BUILD_DIR]          (default: build)
+#
+# Environment: CARDS (default 2000), MEMORY_LIMIT_MB (default 100).
+# With root or user namespaces the run happens in a network namespace of its own (only lo);
+# otherwise on the host's loopback. Either way nothing is sent off 127.0.0.1.
+# Exit status: 0 when every card was found within the memory limit, 1 otherwise.
+set -euo pipefail
+
+here=$(cd "$(dirname "$0")" && pwd)
+root=$(cd "$here/.." && pwd)
+build=${1:-${BUILD_DIR:-$root/build}}
+build=$(cd "$build" && pwd)
+cards=${CARDS:-2000}
+limit_mb=${MEMORY_LIMIT_MB:-100}
+sim=$build/cardwise/sim/cardwise-sim
+cli=$build/cardwise/cli/cardwise-cli
+
+for program in "$sim" "$cli"; do
+    [[ -x $program ]] || { echo "fleet: $program is missing; build first" >&2; exit 1; }
+done
+
+# Re-run inside a namespace of its own when one can be made.
+if [[ -z ${FLEET_INSIDE:-} ]] && "$root/tools/netns-run" true 2>/dev/null; then
+    exec "$root/tools/netns-run" env FLEET_INSIDE=1 bash "$0" "$build"
+fi
+
+work=$(mktemp -d)
+sim_pid=
+cleanup() {
+    [[ -n $sim_pid ]] && kill "$sim_pid" 2>/dev/null && wait "$sim_pid" 2>/dev/null
+    rm -rf "$work"
+}
+trap cleanup EXIT
+
+"$sim" --bind 127.0.0.1 --cards "$cards" >"$work/sim.out" 2>"$work/sim.err" &
+sim_pid=$!
+for _ in $(seq 100); do
+    grep -q "cards on" "$work/sim.out" 2>/dev/null && break
+    kill -0 "$sim_pid" 2>/dev/null || { cat "$work/sim.err" >&2; exit 1; }
+    sleep 0.05
+done
+grep -q "cards on" "$work/sim.out" || { echo "fleet: the simulator did not start" >&2; exit 1; }
+
+start=$(date +%s.%N)
+if [[ -x /usr/bin/time ]]; then
+    /usr/bin/time -v -o "$work/time.txt" \
+        "$cli" search --subnet 127.0.0.1/255.255.255.255 --json >"$work/search.json"
+    peak_kb=$(awk -F': ' '/Maximum resident set size/ { print $2 }' "$work/time.txt")
+else
+    # Without GNU time: the high-water mark the kernel keeps, read until the process ends.
+    "$cli" search --subnet 127.0.0.1/255.255.255.255 --json >"$work/search.json" &
+    cli_pid=$!
+    peak_kb=0
+    while kb=$(awk '/^VmHWM:/ { print $2 }' "/proc/$cli_pid/status" 2>/dev/null) && [[ -n $kb ]]; do
+        (( kb > peak_kb )) && peak_kb=$kb
+        sleep 0.01
+    done
+    wait "$cli_pid"
+fi
+end=$(date +%s.%N)
+
+found=$(grep -o '"mac":' "$work/search.json" | wc -l)
+seconds=$(awk -v s="$start" -v e="$end" 'BEGIN { printf "%.2f", e - s }')
+peak_mb=$(awk -v k="$peak_kb" 'BEGIN { printf "%.1f", k / 1024 }')
+echo "fleet: found $found/$cards cards in $seconds s, peak resident memory $peak_mb MB (limit $limit_mb MB)"
+
+if (( found != cards )); then
+    echo "fleet: FAILED: $((cards - found)) card(s) missing" >&2
+    exit 1
+fi
+if awk -v p="$peak_mb" -v l="$limit_mb" 'BEGIN { exit !(p > l) }'; then
+    echo "fleet: FAILED: peak memory above $limit_mb MB" >&2
+    exit 1
+fi

@@ -1,0 +1,315 @@
+// The command line of cardwise-cli: subcommands, options, NAME=VALUE edits.
+#include "CliArguments.h"
+
+#include "CardProtocol.h"
+#include "CoreText.h"
+#include "OptionTable.h"
+
+#include <QCommandLineParser>
+
+#include <netinet/in.h>
+
+#include <algorithm>
+#include <vector>
+
+using namespace CardwiseCore;
+
+namespace {
+
+const QCommandLineOption s_optTrace(QStringLiteral("trace"), QString(), QStringLiteral("LEVEL"));
+const QCommandLineOption s_optHelp(QStringList{QStringLiteral("help"), QStringLiteral("h")});
+const QCommandLineOption s_optSubnet(QStringLiteral("subnet"), QString(),
+                                     QStringLiteral("ADDRESS/MASK"));
+const QCommandLineOption s_optWait(QStringLiteral("wait"), QString(), QStringLiteral("MS"));
+const QCommandLineOption s_optJson(QStringLiteral("json"));
+const QCommandLineOption s_optCsv(QStringLiteral("csv"));
+const QCommandLineOption s_optPassword(QStringLiteral("password"), QString(), QStringLiteral("PW"));
+const QCommandLineOption s_optNoRestart(QStringLiteral("no-restart"));
+const QCommandLineOption s_optWaitRestart(QStringLiteral("wait-restart"));
+const QCommandLineOption s_optHex(QStringLiteral("hex"));
+
+bool ParseNumber(const QString& strText, int nMin, int nMax, int& nValue)
+{
+    bool bOk = false;
+    nValue = strText.toInt(&bOk, 10);
+    return bOk && nValue >= nMin && nValue <= nMax;
+}
+
+// "ADDRESS/MASK", the mask dotted or as a prefix length.
+bool ParseSubnet(const QString& strText, SCliOptions& options, QString& strError)
+{
+    const QStringList arrParts = strText.split(QLatin1Char('/'));
+    std::uint32_t dwAddress = 0;
+    std::uint32_t dwMask = 0;
+    int nPrefix = 0;
+    const bool bPrefix = arrParts.size() == 2 && !arrParts[1].contains(QLatin1Char('.')) &&
+                         ParseNumber(arrParts[1], 0, 32, nPrefix);
+    if (arrParts.size() != 2 || !ParseAddressStrict(arrParts[0], dwAddress) ||
+        (!bPrefix && !ParseAddressStrict(arrParts[1], dwMask))) {
+        strError = QStringLiteral("--subnet expects ADDRESS/MASK such as "
+                                  "192.168.1.0/255.255.255.0, not '%1'")
+                       .arg(strText);
+        return false;
+    }
+    if (bPrefix)
+        dwMask = htonl(nPrefix == 0 ? 0u : ~0u << (32 - nPrefix));
+    if (dwAddress == 0 || dwMask == 0) {
+        strError = QStringLiteral("--subnet needs an address and a mask other than 0.0.0.0");
+        return false;
+    }
+    options.bSubnet = true;
+    options.dwSubnetAddress = ntohl(dwAddress);
+    options.dwSubnetMask = ntohl(dwMask);
+    return true;
+}
+
+bool ParseMacArgument(const QString& strText, SCliOptions& options, QString& strError)
+{
+    unsigned char mac[CardProtocol::MAC_SIZE];
+    const QByteArray strBytes = strText.toLatin1();
+    if (strText.size() != CardProtocol::MAC_TEXT_SIZE - 1 ||
+        !CardProtocol::ParseMac(strBytes.constData(), mac)) {
+        strError = QStringLiteral("bad MAC address '%1': expected six hexadecimal octets such "
+                                  "as 00-1A-2B-3C-4D-5E")
+                       .arg(strText);
+        return false;
+    }
+    char text[CardProtocol::MAC_TEXT_SIZE];
+    options.strMac = QString::fromLatin1(CardProtocol::FormatMac(mac, text));
+    return true;
+}
+
+// Checks the value as the card will read it; the parameter dialog itself accepts any text.
+bool CheckEditValue(const SParamEdit& edit, QString& strError)
+{
+    using namespace CardProtocol;
+    switch (edit.nSetId) {
+    case SET_IP:
+    case SET_MASK:
+    case SET_GATEWAY: {
+        std::uint32_t dwValue = 0;
+        if (ParseAddressStrict(edit.strValue, dwValue))
+            return true;
+        strError = QStringLiteral("'%1' is not an address (parameter %2)")
+                       .arg(edit.strValue, edit.strName);
+        return false;
+    }
+    case SET_HTTP_PORT:
+    case SET_TELNET_PORT: {
+        int nPort = 0;
+        if (ParseNumber(edit.strValue, 1, 65535, nPort))
+            return true;
+        strError = QStringLiteral("'%1' is not a port number from 1 to 65535 (parameter %2)")
+                       .arg(edit.strValue, edit.strName);
+        return false;
+    }
+    case SET_GRIDMON_PASSWORD:
+        // The text and its terminator travel in one item of at most VALUE_MAX bytes.
+        if (edit.strValue.toUtf8().size() < VALUE_MAX)
+            return true;
+        strError = QStringLiteral("the value of %1 is longer than %2 bytes")
+                       .arg(edit.strName)
+                       .arg(VALUE_MAX - 1);
+        return false;
+    default:
+        if (edit.strValue == QLatin1String("0") || edit.strValue == QLatin1String("1"))
+            return true;
+        strError = QStringLiteral("'%1' is neither 0 nor 1 (parameter %2)")
+                       .arg(edit.strValue, edit.strName);
+        return false;
+    }
+}
+
+bool ParseEdit(const QString& strArg, SCliOptions& options, QString& strError)
+{
+    const int nEquals = strArg.indexOf(QLatin1Char('='));
+    if (nEquals <= 0) {
+        strError = QStringLiteral("expected NAME=VALUE, not '%1'").arg(strArg);
+        return false;
+    }
+    SParamEdit edit{0, strArg.left(nEquals).trimmed(), strArg.mid(nEquals + 1)};
+    const std::optional<unsigned int> nSetId = COptionTable::FindParamByName(edit.strName);
+    if (!nSetId) {
+        strError = QStringLiteral("unknown parameter name '%1'; the parameters are: %2")
+                       .arg(edit.strName, COptionTable::ParamNames().join(QStringLiteral(", ")));
+        return false;
+    }
+    if (*nSetId == 0) {
+        strError = QStringLiteral("parameter '%1' is read-only").arg(edit.strName);
+        return false;
+    }
+    edit.nSetId = *nSetId;
+    if (!CheckEditValue(edit, strError))
+        return false;
+    options.arrEdits.push_back(edit);
+    return true;
+}
+
+} // namespace
+
+bool ParseCliArguments(const QStringList& arrArgs, SCliOptions& options, QString& strError)
+{
+    options = SCliOptions();
+    if (arrArgs.isEmpty()) {
+        strError = QStringLiteral("no command given");
+        return false;
+    }
+    const QString strCommand = arrArgs.first();
+    if (strCommand == QLatin1String("help") || strCommand == QLatin1String("--help") ||
+        strCommand == QLatin1String("-h")) {
+        options.nCommand = CLI_HELP;
+        return true;
+    }
+
+    // Every option is known to the parser, so that one given to the wrong command gets a
+    // message that says so rather than "unknown option".
+    const std::vector<const QCommandLineOption*> arrAll = {
+        &s_optSubnet,   &s_optWait,      &s_optJson,        &s_optCsv,
+        &s_optPassword, &s_optNoRestart, &s_optWaitRestart, &s_optHex};
+    std::vector<const QCommandLineOption*> arrAllowed;
+    if (strCommand == QLatin1String("search")) {
+        options.nCommand = CLI_SEARCH;
+        arrAllowed = {&s_optSubnet, &s_optWait, &s_optJson, &s_optCsv};
+    } else if (strCommand == QLatin1String("params")) {
+        options.nCommand = CLI_PARAMS;
+        arrAllowed = {&s_optSubnet, &s_optJson};
+    } else if (strCommand == QLatin1String("set")) {
+        options.nCommand = CLI_SET;
+        arrAllowed = {&s_optSubnet, &s_optPassword, &s_optNoRestart, &s_optWaitRestart, &s_optJson};
+    } else if (strCommand == QLatin1String("decode")) {
+        options.nCommand = CLI_DECODE;
+        arrAllowed = {&s_optHex};
+    } else {
+        strError = QStringLiteral("unknown command '%1'").arg(strCommand);
+        return false;
+    }
+
+    QCommandLineParser parser;
+    parser.setSingleDashWordOptionMode(QCommandLineParser::ParseAsLongOptions);
+    parser.addOption(s_optTrace);
+    parser.addOption(s_optHelp);
+    for (const QCommandLineOption* pOption : arrAll)
+        parser.addOption(*pOption);
+    // QCommandLineParser skips the first argument as the program name.
+    if (!parser.parse(arrArgs)) {
+        strError = parser.errorText();
+        return false;
+    }
+    if (parser.isSet(s_optHelp)) {
+        options.nCommand = CLI_HELP;
+        return true;
+    }
+    for (const QCommandLineOption* pOption : arrAll) {
+        if (parser.isSet(*pOption) &&
+            std::find(arrAllowed.begin(), arrAllowed.end(), pOption) == arrAllowed.end()) {
+            strError = QStringLiteral("option --%1 does not apply to %2")
+                           .arg(pOption->names().first(), strCommand);
+            return false;
+        }
+    }
+    if (parser.isSet(s_optTrace) &&
+        !ParseNumber(parser.value(s_optTrace), 0, 1000, options.nTraceLevel)) {
+        strError = QStringLiteral("--trace expects a level such as 0, 20 or 40");
+        return false;
+    }
+    if (parser.isSet(s_optSubnet) && !ParseSubnet(parser.value(s_optSubnet), options, strError))
+        return false;
+    if (parser.isSet(s_optJson) && parser.isSet(s_optCsv)) {
+        strError = QStringLiteral("--json and --csv exclude each other");
+        return false;
+    }
+    options.nFormat = parser.isSet(s_optJson)  ? FORMAT_JSON
+                      : parser.isSet(s_optCsv) ? FORMAT_CSV
+                                               : FORMAT_TEXT;
+    if (parser.isSet(s_optWait) &&
+        !ParseNumber(parser.value(s_optWait), 0, 3600 * 1000, options.nWaitMs)) {
+        strError =
+            QStringLiteral("--wait expects milliseconds, not '%1'").arg(parser.value(s_optWait));
+        return false;
+    }
+
+    const QStringList arrPositional = parser.positionalArguments();
+    switch (options.nCommand) {
+    case CLI_SEARCH:
+        if (!arrPositional.isEmpty()) {
+            strError = QStringLiteral("unexpected argument '%1'").arg(arrPositional.first());
+            return false;
+        }
+        return true;
+    case CLI_PARAMS:
+        if (arrPositional.size() != 1) {
+            strError = arrPositional.isEmpty()
+                           ? QStringLiteral("params needs the MAC address of a card")
+                           : QStringLiteral("unexpected argument '%1'").arg(arrPositional[1]);
+            return false;
+        }
+        return ParseMacArgument(arrPositional.first(), options, strError);
+    case CLI_SET:
+        if (arrPositional.isEmpty()) {
+            strError = QStringLiteral("set needs the MAC address of a card");
+            return false;
+        }
+        if (!ParseMacArgument(arrPositional.first(), options, strError))
+            return false;
+        if (!parser.isSet(s_optPassword)) {
+            strError = QStringLiteral("set needs --password");
+            return false;
+        }
+        options.strPassword = parser.value(s_optPassword);
+        options.bNoRestart = parser.isSet(s_optNoRestart);
+        options.bWaitRestart = parser.isSet(s_optWaitRestart);
+        if (options.bNoRestart && options.bWaitRestart) {
+            strError = QStringLiteral("--wait-restart and --no-restart exclude each other");
+            return false;
+        }
+        for (int i = 1; i < arrPositional.size(); ++i) {
+            if (!ParseEdit(arrPositional[i], options, strError))
+                return false;
+        }
+        return true;
+    case CLI_DECODE:
+        if (arrPositional.size() > 1) {
+            strError = QStringLiteral("decode reads one file, not '%1'").arg(arrPositional[1]);
+            return false;
+        }
+        options.bHex = parser.isSet(s_optHex);
+        options.strFile = arrPositional.value(0);
+        return true;
+    case CLI_HELP:
+        break;
+    }
+    return true;
+}
+
+QString CliUsage()
+{
+    return QStringLiteral(
+        "Usage:\n"
+        "  cardwise-cli search [--subnet ADDRESS/MASK] [--wait MS] [--json|--csv]\n"
+        "  cardwise-cli params MAC [--subnet ADDRESS/MASK] [--json]\n"
+        "  cardwise-cli set MAC --password PW [--subnet ADDRESS/MASK] [--no-restart]\n"
+        "                   [--wait-restart] NAME=VALUE... [--json]\n"
+        "  cardwise-cli decode [--hex] [FILE|-]\n"
+        "\n"
+        "Finds the UPS network cards, shows and changes their settings, and decodes frames.\n"
+        "Without --subnet the search broadcasts on every network of this PC (Local scope);\n"
+        "with it, to the directed broadcast of that network (the mask may be a prefix length).\n"
+        "\n"
+        "  --subnet ADDRESS/MASK  search one network, e.g. 192.168.1.0/255.255.255.0\n"
+        "  --wait MS              after the one-second sweep, listen MS milliseconds longer\n"
+        "  --json, --csv          machine-readable output\n"
+        "  --password PW          the card's password for set\n"
+        "  --no-restart           set without restarting the card\n"
+        "  --wait-restart         after set, wait for the card's restart (20 s) and search again\n"
+        "  NAME=VALUE             a parameter as params lists it (\"HTTP Port=8080\") or by its\n"
+        "                         identifier (17=8080); every writable parameter is sent\n"
+        "  --hex                  decode reads hexadecimal text instead of raw bytes\n"
+        "  --trace LEVEL          show protocol traces at LEVEL and above (0, 20, 40)\n"
+        "  --help                 this text\n"
+        "\n"
+        "Exit codes: 0 success; 1 usage error; 2 set rejected by the parameter checks;\n"
+        "3 the card rejected the password (or answered set with an error); 4 no answer\n"
+        "(card not found, no acknowledgement, or the UDP port could not be opened).\n"
+        "\n"
+        "Test aid: CARDWISE_TICK_MS=N runs the 20 ms timer ticks every N ms.\n");
+}

@@ -1,0 +1,55 @@
+// The command line of cardwise-cli: subcommands, options, NAME=VALUE edits.
+#pragma once
+
+#include <QString>
+#include <QStringList>
+
+#include <cstdint>
+#include <vector>
+
+enum ECliCommand
+{
+    CLI_HELP,
+    CLI_SEARCH,
+    CLI_PARAMS,
+    CLI_SET,
+    CLI_DECODE
+};
+enum ECliFormat
+{
+    FORMAT_TEXT,
+    FORMAT_JSON,
+    FORMAT_CSV
+};
+
+struct SParamEdit
+{
+    unsigned int nSetId; // identifier the value is sent under
+    QString strName;     // as given on the command line, for messages
+    QString strValue;
+};
+
+struct SCliOptions
+{
+    ECliCommand nCommand = CLI_HELP;
+    ECliFormat nFormat = FORMAT_TEXT;
+    int nTraceLevel = -1; // -1: as the environment says
+    bool bSubnet = false;
+    std::uint32_t dwSubnetAddress = 0; // control values: first field in the top byte
+    std::uint32_t dwSubnetMask = 0;
+    int nWaitMs = 0;
+    QString strMac; // normalised: upper case, hyphens
+    QString strPassword;
+    bool bNoRestart = false;
+    bool bWaitRestart = false;
+    std::vector<SParamEdit> arrEdits;
+    bool bHex = false;
+    QString strFile; // "-" or empty: standard input
+};
+
+// Parses the arguments after the program name. On failure returns false and a message that
+// names the offending argument.
+bool ParseCliArguments(const QStringList& arrArgs, SCliOptions& options, QString& strError);
+
+// The text of --help.
+QString CliUsage();

@@ -1,0 +1,148 @@
+// cardwise-cli decode: one frame from a file or standard input, traced as the socket traces it.
+#include "CliDecode.h"
+
+#include "CardFrame.h"
+#include "CliSession.h"
+#include "DeviceSocket.h"
+#include "LmDebug.h"
+
+#include <QFile>
+
+#include <algorithm>
+#include <cstdio>
+#include <vector>
+
+namespace {
+
+// Larger than any UDP datagram; a bigger input is no frame.
+constexpr qint64 INPUT_MAX = 1024 * 1024;
+// The input is not a whole frame.
+constexpr int EXIT_NOT_A_FRAME = 2;
+
+int HexDigit(char ch)
+{
+    if (ch >= '0' && ch <= '9')
+        return ch - '0';
+    if (ch >= 'a' && ch <= 'f')
+        return ch - 'a' + 10;
+    if (ch >= 'A' && ch <= 'F')
+        return ch - 'A' + 10;
+    return -1;
+}
+
+// The socket traces a datagram as it decodes it; those lines, made by the socket itself,
+// are the header part of the output.
+class CDecodeSocket : public CDeviceSocket
+{
+public:
+    CDecodeSocket() : CDeviceSocket(nullptr) {}
+    using CDeviceSocket::onReceive;
+};
+
+void TraceAsReceived(const unsigned char* pBytes, int nSize)
+{
+    CLmDebug& debug = CLmDebug::Instance();
+    const int nThreshold = debug.GetThreshold();
+    debug.SetThreshold(std::min(nThreshold, static_cast<int>(LMTRACE_FRAME)));
+    debug.SetSink([](int, const char* pszText) {
+        for (; *pszText != '\0'; ++pszText) {
+            if (*pszText != '\r')
+                std::putchar(*pszText);
+        }
+    });
+    CDecodeSocket socket;
+    socket.onReceive(pBytes, nSize, "0.0.0.0", 0);
+    debug.SetSink(nullptr);
+    debug.SetThreshold(nThreshold);
+    std::fflush(stdout);
+}
+
+bool IsSeparator(char ch)
+{
+    return ch == ' ' || ch == '\t' || ch == '\r' || ch == '\n' || ch == ',' || ch == ':';
+}
+
+} // namespace
+
+bool ParseHexText(const QByteArray& strText, QByteArray& bytes, QString& strError)
+{
+    bytes.clear();
+    const qsizetype nSize = strText.size();
+    qsizetype i = 0;
+    while (i < nSize) {
+        if (IsSeparator(strText[i])) {
+            ++i;
+            continue;
+        }
+        if (strText[i] == '0' && i + 1 < nSize && (strText[i + 1] == 'x' || strText[i + 1] == 'X'))
+            i += 2;
+        const int nHigh = i < nSize ? HexDigit(strText[i]) : -1;
+        const int nLow = i + 1 < nSize ? HexDigit(strText[i + 1]) : -1;
+        if (nHigh < 0 || nLow < 0) {
+            strError = QStringLiteral("not a pair of hexadecimal digits at offset %1").arg(i);
+            return false;
+        }
+        bytes.append(static_cast<char>(nHigh << 4 | nLow));
+        i += 2;
+    }
+    return true;
+}
+
+int RunDecode(const SCliOptions& options)
+{
+    QFile file;
+    bool bOpen = false;
+    if (options.strFile.isEmpty() || options.strFile == QLatin1String("-")) {
+        bOpen = file.open(stdin, QIODevice::ReadOnly);
+    } else {
+        file.setFileName(options.strFile);
+        bOpen = file.open(QIODevice::ReadOnly);
+    }
+    if (!bOpen) {
+        std::fprintf(stderr, "cardwise-cli: cannot read %s: %s\n",
+                     options.strFile.toLocal8Bit().constData(),
+                     file.errorString().toLocal8Bit().constData());
+        return EXIT_USAGE;
+    }
+    QByteArray input = file.read(INPUT_MAX + 1);
+    if (input.size() > INPUT_MAX) {
+        std::fprintf(stderr, "cardwise-cli: the input is larger than %lld bytes\n",
+                     static_cast<long long>(INPUT_MAX));
+        return EXIT_USAGE;
+    }
+    if (options.bHex) {
+        QByteArray bytes;
+        QString strError;
+        if (!ParseHexText(input, bytes, strError)) {
+            std::fprintf(stderr, "cardwise-cli: %s\n", strError.toUtf8().constData());
+            return EXIT_USAGE;
+        }
+        input = bytes;
+    }
+
+    const auto* pBytes = reinterpret_cast<const unsigned char*>(input.constData());
+    TraceAsReceived(pBytes, static_cast<int>(input.size()));
+
+    CCardFrameHeader header;
+    CVarDataGroup values;
+    const CardFrame::ParseResult nResult =
+        CardFrame::Parse(pBytes, static_cast<std::size_t>(input.size()), header, values);
+    if (nResult == CardFrame::PARSE_BAD_SYNC || nResult == CardFrame::PARSE_TRUNCATED_HEADER)
+        return EXIT_NOT_A_FRAME;
+
+    // Room for the head line and 30 element lines of at most one scratch area each.
+    std::vector<char> text(31 * (65535 + 2) + 64);
+    const int nLength = values.Format(text.data());
+    std::putchar('\n');
+    for (int i = 0; i < nLength; ++i) {
+        if (text[i] != '\r')
+            std::putchar(text[i]);
+    }
+    std::fflush(stdout);
+
+    if (nResult != CardFrame::PARSE_OK) {
+        std::fprintf(stderr, "cardwise-cli: %s\n", CardFrame::ParseResultText(nResult));
+        return EXIT_NOT_A_FRAME;
+    }
+    return EXIT_OK;
+}

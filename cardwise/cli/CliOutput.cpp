@@ -1,0 +1,185 @@
+// What cardwise-cli prints: the device list and a card's parameter table as text, JSON, CSV.
+#include "CliOutput.h"
+
+#include "DeviceListModel.h"
+#include "OptionTable.h"
+
+#include <QStringList>
+
+#include <vector>
+
+namespace {
+
+// Terminal columns a text takes: East Asian wide characters take two.
+int DisplayWidth(const QString& strText)
+{
+    int nWidth = 0;
+    for (const QChar ch : strText) {
+        const char16_t c = ch.unicode();
+        const bool bWide = (c >= 0x1100 && c <= 0x115F) || (c >= 0x2E80 && c <= 0xA4CF) ||
+                           (c >= 0xAC00 && c <= 0xD7A3) || (c >= 0xF900 && c <= 0xFAFF) ||
+                           (c >= 0xFE30 && c <= 0xFE4F) || (c >= 0xFF00 && c <= 0xFF60) ||
+                           (c >= 0xFFE0 && c <= 0xFFE6);
+        nWidth += bWide ? 2 : 1;
+    }
+    return nWidth;
+}
+
+// Aligned columns under a header line, two blanks apart.
+QString RenderTable(const QStringList& arrHeader, const std::vector<QStringList>& arrRows)
+{
+    std::vector<int> arrWidths(arrHeader.size(), 0);
+    auto widen = [&arrWidths](const QStringList& arrCells) {
+        for (int i = 0; i < arrCells.size(); ++i)
+            arrWidths[i] = std::max(arrWidths[i], DisplayWidth(arrCells[i]));
+    };
+    widen(arrHeader);
+    for (const QStringList& arrCells : arrRows)
+        widen(arrCells);
+
+    QString strText;
+    auto append = [&](const QStringList& arrCells) {
+        QString strLine;
+        for (int i = 0; i < arrCells.size(); ++i) {
+            strLine += arrCells[i];
+            if (i + 1 < arrCells.size())
+                strLine += QString(arrWidths[i] + 2 - DisplayWidth(arrCells[i]), QLatin1Char(' '));
+        }
+        strText += strLine.trimmed() + QLatin1Char('\n');
+    };
+    append(arrHeader);
+    for (const QStringList& arrCells : arrRows)
+        append(arrCells);
+    return strText;
+}
+
+QString CsvField(const QString& strText)
+{
+    if (!strText.contains(QLatin1Char(',')) && !strText.contains(QLatin1Char('"')) &&
+        !strText.contains(QLatin1Char('\n')))
+        return strText;
+    QString strQuoted = strText;
+    strQuoted.replace(QLatin1Char('"'), QLatin1String("\"\""));
+    return QLatin1Char('"') + strQuoted + QLatin1Char('"');
+}
+
+QString JsonNumberOrNull(const QString& strText)
+{
+    return strText.isEmpty() ? QStringLiteral("null") : strText;
+}
+
+} // namespace
+
+QString JsonString(const QString& strText)
+{
+    QString strOut = QStringLiteral("\"");
+    for (const QChar ch : strText) {
+        switch (ch.unicode()) {
+        case '"':
+            strOut += QLatin1String("\\\"");
+            break;
+        case '\\':
+            strOut += QLatin1String("\\\\");
+            break;
+        case '\n':
+            strOut += QLatin1String("\\n");
+            break;
+        case '\r':
+            strOut += QLatin1String("\\r");
+            break;
+        case '\t':
+            strOut += QLatin1String("\\t");
+            break;
+        default:
+            if (ch.unicode() < 0x20)
+                strOut += QStringLiteral("\\u%1").arg(ch.unicode(), 4, 16, QLatin1Char('0'));
+            else
+                strOut += ch;
+        }
+    }
+    return strOut + QLatin1Char('"');
+}
+
+QString DevicesJsonArray(const CDeviceListModel& list)
+{
+    using C = CDeviceListModel;
+    QStringList arrItems;
+    for (int nRow = 0; nRow < list.GetItemCount(); ++nRow) {
+        arrItems.append(QStringLiteral("{\"mac\":%1,\"actual_ip\":%2,\"ip\":%3,\"mask\":%4,"
+                                       "\"gateway\":%5,\"hw\":%6,\"fw\":%7}")
+                            .arg(JsonString(list.GetItemText(nRow, C::COL_MAC)),
+                                 JsonString(list.GetItemText(nRow, C::COL_ACTUAL_IP)),
+                                 JsonString(list.GetItemText(nRow, C::COL_IP)),
+                                 JsonString(list.GetItemText(nRow, C::COL_MASK)),
+                                 JsonString(list.GetItemText(nRow, C::COL_GATEWAY)),
+                                 JsonNumberOrNull(list.GetItemText(nRow, C::COL_HW_VER)),
+                                 JsonNumberOrNull(list.GetItemText(nRow, C::COL_FW_VER))));
+    }
+    return QLatin1Char('[') + arrItems.join(QLatin1Char(',')) + QLatin1Char(']');
+}
+
+QString RenderDevices(const CDeviceListModel& list, ECliFormat nFormat)
+{
+    using C = CDeviceListModel;
+    const int nRows = list.GetItemCount();
+    if (nFormat == FORMAT_JSON)
+        return QStringLiteral("{\"devices\":%1}\n").arg(DevicesJsonArray(list));
+
+    static const int s_columns[] = {C::COL_MAC,     C::COL_ACTUAL_IP, C::COL_IP,    C::COL_MASK,
+                                    C::COL_GATEWAY, C::COL_HW_VER,    C::COL_FW_VER};
+    if (nFormat == FORMAT_CSV) {
+        QString strText = QStringLiteral("mac,actual_ip,ip,mask,gateway,hw,fw\n");
+        for (int nRow = 0; nRow < nRows; ++nRow) {
+            QStringList arrCells;
+            for (const int nColumn : s_columns)
+                arrCells.append(CsvField(list.GetItemText(nRow, nColumn)));
+            strText += arrCells.join(QLatin1Char(',')) + QLatin1Char('\n');
+        }
+        return strText;
+    }
+
+    // The list's own column order and titles.
+    QStringList arrHeader;
+    for (int nColumn = C::COL_ACTUAL_IP; nColumn < C::COL_COUNT; ++nColumn)
+        arrHeader.append(list.headerData(nColumn, Qt::Horizontal).toString());
+    std::vector<QStringList> arrRows;
+    for (int nRow = 0; nRow < nRows; ++nRow) {
+        QStringList arrCells;
+        for (int nColumn = C::COL_ACTUAL_IP; nColumn < C::COL_COUNT; ++nColumn)
+            arrCells.append(list.GetItemText(nRow, nColumn));
+        arrRows.push_back(arrCells);
+    }
+    return RenderTable(arrHeader, arrRows) + QStringLiteral("%1 card(s) found\n").arg(nRows);
+}
+
+QString RenderParams(const QString& strMac, const COptionTable& option, ECliFormat nFormat)
+{
+    using C = COptionTable;
+    const int nRows = option.GetItemCount();
+    if (nFormat == FORMAT_JSON) {
+        QStringList arrItems;
+        for (int nRow = 0; nRow < nRows; ++nRow) {
+            arrItems.append(QStringLiteral("{\"no\":%1,\"name\":%2,\"value\":%3,\"memo\":%4,"
+                                           "\"id\":%5}")
+                                .arg(QString::number(nRow + 1),
+                                     JsonString(option.GetItemText(nRow, C::COL_NAME)),
+                                     JsonString(option.GetItemText(nRow, C::COL_VALUE)),
+                                     JsonString(option.GetItemText(nRow, C::COL_MEMO)),
+                                     QString::number(option.GetItemData(nRow))));
+        }
+        return QStringLiteral("{\"mac\":%1,\"params\":[%2]}\n")
+            .arg(JsonString(strMac), arrItems.join(QLatin1Char(',')));
+    }
+
+    QStringList arrHeader;
+    for (int nColumn = 0; nColumn < C::COL_COUNT; ++nColumn)
+        arrHeader.append(option.headerData(nColumn, Qt::Horizontal).toString());
+    std::vector<QStringList> arrRows;
+    for (int nRow = 0; nRow < nRows; ++nRow) {
+        QStringList arrCells;
+        for (int nColumn = 0; nColumn < C::COL_COUNT; ++nColumn)
+            arrCells.append(option.GetItemText(nRow, nColumn));
+        arrRows.push_back(arrCells);
+    }
+    return QStringLiteral("MAC %1\n").arg(strMac) + RenderTable(arrHeader, arrRows);
+}

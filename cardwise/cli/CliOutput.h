@@ -1,0 +1,19 @@
+// What cardwise-cli prints: the device list and a card's parameter table as text, JSON, CSV.
+#pragma once
+
+#include "CliArguments.h"
+
+#include <QString>
+
+class CDeviceListModel;
+class COptionTable;
+
+// {"devices":[{"mac","actual_ip","ip","mask","gateway","hw","fw"}]} in list order; hw and fw
+// are numbers, or null while the list shows nothing for them.
+QString RenderDevices(const CDeviceListModel& list, ECliFormat nFormat);
+// The JSON array of the devices, as RenderDevices puts it under "devices".
+QString DevicesJsonArray(const CDeviceListModel& list);
+// {"mac","params":[{"no","name","value","memo","id"}]}; id 0 marks a read-only row.
+QString RenderParams(const QString& strMac, const COptionTable& option, ECliFormat nFormat);
+// A JSON string literal.
+QString JsonString(const QString& strText);

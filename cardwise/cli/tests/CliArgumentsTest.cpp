@@ -1,0 +1,132 @@
+// The command line of cardwise-cli: what is accepted, and the message for what is not.
+#include "CliArguments.h"
+
+#include "QtPrinters.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+struct CRejectCase
+{
+    const char* pszArgs;    // blank-separated; '_' stands for a blank inside an argument
+    const char* pszMessage; // a part of the message
+};
+
+QStringList Split(const char* pszArgs)
+{
+    QStringList arrArgs = QString::fromUtf8(pszArgs).split(QLatin1Char(' '), Qt::SkipEmptyParts);
+    for (QString& strArg : arrArgs)
+        strArg.replace(QLatin1Char('_'), QLatin1Char(' '));
+    return arrArgs;
+}
+
+class CliArgumentsRejectTest : public ::testing::TestWithParam<CRejectCase>
+{
+};
+
+TEST_P(CliArgumentsRejectTest, NamesTheOffendingArgument)
+{
+    SCliOptions options;
+    QString strError;
+    EXPECT_FALSE(ParseCliArguments(Split(GetParam().pszArgs), options, strError));
+    EXPECT_TRUE(strError.contains(QString::fromUtf8(GetParam().pszMessage)))
+        << strError.toStdString();
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    BadArguments, CliArgumentsRejectTest,
+    ::testing::Values(
+        CRejectCase{"", "no command"}, CRejectCase{"scan", "unknown command 'scan'"},
+        CRejectCase{"search --password x", "--password does not apply to search"},
+        CRejectCase{"search --json --csv", "exclude each other"},
+        CRejectCase{"search --wait soon", "--wait expects milliseconds"},
+        CRejectCase{"search --subnet 10.0.0.1", "--subnet expects ADDRESS/MASK"},
+        CRejectCase{"search --subnet 0.0.0.0/255.0.0.0", "other than 0.0.0.0"},
+        CRejectCase{"params", "needs the MAC"},
+        CRejectCase{"params 00-1A-2B-3C-4D", "bad MAC address '00-1A-2B-3C-4D'"},
+        CRejectCase{"params 001A2B3C4D5E", "bad MAC"},
+        CRejectCase{"params 00-1A-2B-3C-4D-5E 00-1A-2B-3C-4D-5F", "unexpected argument"},
+        CRejectCase{"set 00-1A-2B-3C-4D-5E HTTP_Port=8080", "needs --password"},
+        CRejectCase{"set 00-1A-2B-3C-4D-5E --password x HTTP_Porty=1", "unknown parameter name"},
+        CRejectCase{"set 00-1A-2B-3C-4D-5E --password x =1", "expected NAME=VALUE"},
+        CRejectCase{"set 00-1A-2B-3C-4D-5E --password x Hw_Ver=3", "read-only"},
+        CRejectCase{"set 00-1A-2B-3C-4D-5E --password x Gateway=10.0.0.300",
+                    "'10.0.0.300' is not an address"},
+        CRejectCase{"set 00-1A-2B-3C-4D-5E --password x HTTP_Port=0", "not a port number"},
+        CRejectCase{"set 00-1A-2B-3C-4D-5E --password x SNMP_Enable=yes", "neither 0 nor 1"},
+        CRejectCase{"set 00-1A-2B-3C-4D-5E --password x --no-restart --wait-restart",
+                    "exclude each other"},
+        CRejectCase{"decode a.bin b.bin", "one file"}));
+
+class CliArgumentsTest : public ::testing::Test
+{
+protected:
+    SCliOptions Parse(const char* pszArgs)
+    {
+        SCliOptions options;
+        QString strError;
+        EXPECT_TRUE(ParseCliArguments(Split(pszArgs), options, strError)) << strError.toStdString();
+        return options;
+    }
+};
+
+TEST_F(CliArgumentsTest, SearchDefaultsToLocalScopeAndText)
+{
+    const SCliOptions options = Parse("search");
+    EXPECT_EQ(options.nCommand, CLI_SEARCH);
+    EXPECT_FALSE(options.bSubnet);
+    EXPECT_EQ(options.nFormat, FORMAT_TEXT);
+    EXPECT_EQ(options.nWaitMs, 0);
+    EXPECT_EQ(options.nTraceLevel, -1);
+}
+
+TEST_F(CliArgumentsTest, SubnetBecomesControlValues)
+{
+    const SCliOptions options = Parse("search --subnet 192.168.1.7/255.255.255.0 --wait 250 --csv");
+    EXPECT_TRUE(options.bSubnet);
+    EXPECT_EQ(options.dwSubnetAddress, 0xC0A80107u);
+    EXPECT_EQ(options.dwSubnetMask, 0xFFFFFF00u);
+    EXPECT_EQ(options.nWaitMs, 250);
+    EXPECT_EQ(options.nFormat, FORMAT_CSV);
+    EXPECT_EQ(Parse("search --subnet=10.1.2.3/20").dwSubnetMask, 0xFFFFF000u);
+    EXPECT_EQ(Parse("search --subnet 127.0.0.1/32").dwSubnetMask, 0xFFFFFFFFu);
+}
+
+TEST_F(CliArgumentsTest, MacIsNormalised)
+{
+    EXPECT_EQ(Parse("params 00:1a:2b:3c:4d:5e --json").strMac, "00-1A-2B-3C-4D-5E");
+}
+
+TEST_F(CliArgumentsTest, SetCollectsEditsByNameOrIdentifier)
+{
+    const SCliOptions options = Parse("set 00-1A-2B-3C-4D-5E --password lemon HTTP_Port=8080 21=0 "
+                                      "Gridmon_Password=a=b --no-restart --trace 20");
+    EXPECT_EQ(options.nCommand, CLI_SET);
+    EXPECT_EQ(options.strPassword, "lemon");
+    EXPECT_TRUE(options.bNoRestart);
+    EXPECT_FALSE(options.bWaitRestart);
+    EXPECT_EQ(options.nTraceLevel, 20);
+    ASSERT_EQ(options.arrEdits.size(), 3u);
+    EXPECT_EQ(options.arrEdits[0].nSetId, 17u);
+    EXPECT_EQ(options.arrEdits[0].strValue, "8080");
+    EXPECT_EQ(options.arrEdits[1].nSetId, 21u);
+    EXPECT_EQ(options.arrEdits[2].nSetId, 13u);
+    EXPECT_EQ(options.arrEdits[2].strValue, "a=b");
+}
+
+TEST_F(CliArgumentsTest, DecodeReadsStandardInputByDefault)
+{
+    EXPECT_EQ(Parse("decode").strFile, "");
+    const SCliOptions options = Parse("decode --hex -");
+    EXPECT_TRUE(options.bHex);
+    EXPECT_EQ(options.strFile, "-");
+}
+
+TEST_F(CliArgumentsTest, HelpWinsEverywhere)
+{
+    EXPECT_EQ(Parse("--help").nCommand, CLI_HELP);
+    EXPECT_EQ(Parse("set --help").nCommand, CLI_HELP);
+}
+
+} // namespace

@@ -1,0 +1,87 @@
+// What cardwise-cli prints for the device list and a parameter table.
+#include "CliDecode.h"
+#include "CliOutput.h"
+
+#include "DeviceListModel.h"
+#include "OptionTable.h"
+#include "QtPrinters.h"
+
+#include <gtest/gtest.h>
+
+#include <arpa/inet.h>
+
+namespace {
+
+class CliOutputTest : public ::testing::Test
+{
+protected:
+    CliOutputTest()
+    {
+        m_list.AddOrUpdateDevice(inet_addr("127.0.0.1"), "00-1A-2B-00-00-02", "10.0.0.2",
+                                 "255.0.0.0", "10.0.0.1", 2, 201);
+        // Listed by an acknowledgement only: no versions yet.
+        m_list.AddOrUpdateDevice(inet_addr("127.0.0.1"), "00-1A-2B-00-00-01", "10.0.0.1",
+                                 "255.0.0.0", "10.0.0.254", -1, -1);
+    }
+
+    CDeviceListModel m_list;
+};
+
+TEST_F(CliOutputTest, DevicesAsJsonKeepListOrderAndNullVersions)
+{
+    EXPECT_EQ(RenderDevices(m_list, FORMAT_JSON),
+              "{\"devices\":["
+              "{\"mac\":\"00-1A-2B-00-00-01\",\"actual_ip\":\"127.0.0.1\",\"ip\":\"10.0.0.1\","
+              "\"mask\":\"255.0.0.0\",\"gateway\":\"10.0.0.254\",\"hw\":null,\"fw\":null},"
+              "{\"mac\":\"00-1A-2B-00-00-02\",\"actual_ip\":\"127.0.0.1\",\"ip\":\"10.0.0.2\","
+              "\"mask\":\"255.0.0.0\",\"gateway\":\"10.0.0.1\",\"hw\":2,\"fw\":201}]}\n");
+}
+
+TEST_F(CliOutputTest, DevicesAsCsvHaveAHeaderAndEmptyVersions)
+{
+    EXPECT_EQ(RenderDevices(m_list, FORMAT_CSV),
+              "mac,actual_ip,ip,mask,gateway,hw,fw\n"
+              "00-1A-2B-00-00-01,127.0.0.1,10.0.0.1,255.0.0.0,10.0.0.254,,\n"
+              "00-1A-2B-00-00-02,127.0.0.1,10.0.0.2,255.0.0.0,10.0.0.1,2,201\n");
+}
+
+TEST_F(CliOutputTest, DevicesAsTextUseTheListTitles)
+{
+    const QStringList arrLines = RenderDevices(m_list, FORMAT_TEXT).split('\n');
+    ASSERT_GE(arrLines.size(), 4);
+    EXPECT_TRUE(arrLines[0].startsWith("IP Addr(Act)  IP Addr(Set)  MAC"))
+        << arrLines[0].toStdString();
+    EXPECT_TRUE(arrLines[1].endsWith("10.0.0.254")) << arrLines[1].toStdString();
+    EXPECT_EQ(arrLines[3], "2 card(s) found");
+}
+
+TEST_F(CliOutputTest, ParamsAsJsonCarryTheSetIdentifier)
+{
+    COptionTable option;
+    option.m_grpParams.Add(static_cast<unsigned long>(inet_addr("10.0.0.2")), 0x10050002u);
+    option.m_grpParams.Add(reinterpret_cast<const unsigned char*>("a\"b\\"), 4, 0x10050010u);
+    option.LoadParams();
+    EXPECT_EQ(RenderParams("00-1A-2B-00-00-02", option, FORMAT_JSON),
+              "{\"mac\":\"00-1A-2B-00-00-02\",\"params\":["
+              "{\"no\":1,\"name\":\"IP Addr\",\"value\":\"10.0.0.2\",\"memo\":\"\",\"id\":1},"
+              "{\"no\":2,\"name\":\"admin password\",\"value\":\"a\\\"b\\\\\",\"memo\":"
+              "\"Read only\",\"id\":0}]}\n");
+}
+
+TEST(CliJsonTest, ControlCharactersAreEscaped)
+{
+    EXPECT_EQ(JsonString(QString::fromUtf8("a\tb\x01")), "\"a\\tb\\u0001\"");
+}
+
+TEST(CliHexTest, ReadsSeparatedAndPrefixedPairs)
+{
+    QByteArray bytes;
+    QString strError;
+    ASSERT_TRUE(ParseHexText("D7 09,d7:09\n0x25 00", bytes, strError));
+    EXPECT_EQ(bytes, QByteArray::fromHex("d709d7092500"));
+    EXPECT_FALSE(ParseHexText("D7 0", bytes, strError));
+    EXPECT_FALSE(ParseHexText("D7 0G", bytes, strError));
+    EXPECT_TRUE(strError.contains("offset 3")) << strError.toStdString();
+}
+
+} // namespace

@@ -1,0 +1,23 @@
+// The IPv4 addresses of the PC's adapters.
+#include "AdapterList.h"
+
+#include <QNetworkInterface>
+
+std::vector<CAdapterAddress> SystemAdapterAddresses()
+{
+    std::vector<CAdapterAddress> arrAddresses;
+    const auto interfaces = QNetworkInterface::allInterfaces();
+    for (const QNetworkInterface& iface : interfaces) {
+        const auto flags = iface.flags();
+        if (!flags.testFlag(QNetworkInterface::IsUp) ||
+            flags.testFlag(QNetworkInterface::IsLoopBack))
+            continue;
+        const auto entries = iface.addressEntries();
+        for (const QNetworkAddressEntry& entry : entries) {
+            if (entry.ip().protocol() != QAbstractSocket::IPv4Protocol)
+                continue;
+            arrAddresses.push_back({entry.ip().toString(), entry.netmask().toString()});
+        }
+    }
+    return arrAddresses;
+}

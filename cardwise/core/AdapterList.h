@@ -1,0 +1,18 @@
+// The IPv4 addresses of the PC's adapters, from which a Local search derives its broadcasts.
+#pragma once
+
+#include <QString>
+
+#include <functional>
+#include <vector>
+
+struct CAdapterAddress
+{
+    QString strAddress; // dotted quad
+    QString strMask;    // dotted quad
+};
+
+using AdapterProvider = std::function<std::vector<CAdapterAddress>()>;
+
+// Every IPv4 entry of the interfaces that are up and not loopback, in interface order.
+std::vector<CAdapterAddress> SystemAdapterAddresses();

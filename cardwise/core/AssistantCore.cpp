@@ -1,0 +1,301 @@
+// CAssistantCore: the search, the timer phases and the Setup flow of the main window.
+#include "AssistantCore.h"
+
+#include "CardProtocol.h"
+#include "CoreText.h"
+#include "DeviceSocket.h"
+
+#include <QCoreApplication>
+
+#include <netinet/in.h>
+
+using namespace CardwiseCore;
+
+namespace {
+
+// Control values (first field in the most significant byte) of the scope defaults.
+constexpr std::uint32_t DEFAULT_ADDRESS = 0xC0A80101;   // 192.168.1.1
+constexpr std::uint32_t DEFAULT_MASK = 0xFFFFFF00;      // 255.255.255.0
+constexpr std::uint32_t DEFAULT_RANGE_END = 0xC0A80164; // 192.168.1.100
+
+QString ApplicationTitle()
+{
+    const QString strName = QCoreApplication::applicationName();
+    return strName.isEmpty() ? QStringLiteral("Cardwise") : strName;
+}
+
+} // namespace
+
+CAssistantCore::CAssistantCore(CAssistantView& view, CTimerHost& timers,
+                               CAssistantServices services)
+    : m_view(view), m_timers(timers), m_services(std::move(services))
+{
+    if (!m_services.fnCreateSocket) {
+        m_services.fnCreateSocket = [](CDeviceOwner* pOwner) {
+            return std::make_unique<CDeviceSocket>(pOwner);
+        };
+    }
+    if (!m_services.fnGetAdapters)
+        m_services.fnGetAdapters = SystemAdapterAddresses;
+}
+
+CAssistantCore::~CAssistantCore()
+{
+    OnDestroy();
+}
+
+void CAssistantCore::OnScopeChanged()
+{
+    m_view.UpdateData(true);
+    if (m_nScope == SCOPE_SUBNET) {
+        m_strAddrLabel = Tr("IP Addr");
+        m_strMaskLabel = QStringLiteral("Mask");
+        m_view.SetAddressCtrl(CAssistantView::IDC_ADDRESS, DEFAULT_ADDRESS);
+        m_view.SetAddressCtrl(CAssistantView::IDC_MASK, DEFAULT_MASK);
+    } else if (m_nScope == SCOPE_RANGE) {
+        m_strAddrLabel = Tr("Start Addr");
+        m_strMaskLabel = Tr("End  Addr");
+        m_view.SetAddressCtrl(CAssistantView::IDC_ADDRESS, DEFAULT_ADDRESS);
+        m_view.SetAddressCtrl(CAssistantView::IDC_MASK, DEFAULT_RANGE_END);
+    }
+    m_view.EnableAddressCtrls(m_nScope != SCOPE_LOCAL);
+    m_view.UpdateData(false);
+}
+
+void CAssistantCore::CollectBroadcastAddresses()
+{
+    m_arrDest.clear();
+    for (const CAdapterAddress& adapter : m_services.fnGetAdapters()) {
+        const std::uint32_t dwIp = ParseAddress(adapter.strAddress);
+        const std::uint32_t dwMask = ParseAddress(adapter.strMask);
+        // Also what an unreadable mask gives; such an entry has no broadcast of its own.
+        if (dwMask == INADDR_NONE)
+            continue;
+        m_arrDest.append(AddressText((dwIp & dwMask) | ~dwMask));
+    }
+    m_arrDest.append(QString::fromLatin1(LIMITED_BROADCAST));
+}
+
+bool CAssistantCore::OpenNewSocket(bool bBroadcast)
+{
+    // The old socket goes first: the new one binds the same port.
+    if (m_pSocket) {
+        m_pSocket->Close();
+        m_pSocket.reset();
+    }
+    m_pSocket = m_services.fnCreateSocket(this);
+    if (m_pSocket && m_pSocket->OpenSocket(bBroadcast ? 1 : 0))
+        return true;
+    m_pSocket.reset();
+    MessageBox(QStringLiteral("初始化网络接口失败"), QStringLiteral("错误"), MSG_ICON_STOP);
+    return false;
+}
+
+void CAssistantCore::OnSearch()
+{
+    m_view.UpdateData(true);
+    m_listDevices.DeleteAllItems();
+
+    if (m_nScope == SCOPE_LOCAL) {
+        CollectBroadcastAddresses();
+        if (!OpenNewSocket(true))
+            return;
+        for (const QString& strDest : std::as_const(m_arrDest))
+            m_pSocket->SendSearch(strDest.toLatin1().constData(), CardProtocol::PORT_CARD);
+    } else if (m_nScope == SCOPE_SUBNET) {
+        const std::uint32_t dwIp =
+            ControlToNetwork(m_view.GetAddressCtrl(CAssistantView::IDC_ADDRESS));
+        const std::uint32_t dwMask =
+            ControlToNetwork(m_view.GetAddressCtrl(CAssistantView::IDC_MASK));
+        if (dwIp == 0 || dwMask == 0) {
+            MessageBox(Tr("must input the param"), Tr("ERROR"), MSG_ICON_STOP);
+            m_view.UpdateData(false);
+            return;
+        }
+        if (!OpenNewSocket(false))
+            return;
+        m_arrDest = QStringList{AddressText((dwIp & dwMask) | ~dwMask)};
+        m_pSocket->SendSearch(m_arrDest.first().toLatin1().constData(), CardProtocol::PORT_CARD);
+    } else {
+        // Recorded only: no sweep over a range is defined.
+        m_dwRangeStart = m_view.GetAddressCtrl(CAssistantView::IDC_ADDRESS);
+        m_dwRangeEnd = m_view.GetAddressCtrl(CAssistantView::IDC_MASK);
+        m_view.UpdateData(false);
+        return;
+    }
+
+    StartPhase(TIMER_SWEEP);
+    m_nTick = 0;
+    m_progress.SetRange(0, SWEEP_TICKS);
+    m_progress.SetStep(1);
+    m_progress.StepIt();
+    m_strStatus = Tr("Scanning Device....");
+    m_view.EnableSearch(false);
+    m_view.UpdateData(false);
+}
+
+void CAssistantCore::OnTimer(unsigned int nId)
+{
+    // A tick of a phase that is no longer the running one is stale.
+    if (nId != TIMER_NONE && nId == m_nTimerId) {
+        if (nId == TIMER_SWEEP)
+            SweepStep();
+        else if (nId == TIMER_RESTART_WAIT)
+            RestartWaitStep();
+    }
+    m_view.UpdateData(false);
+}
+
+void CAssistantCore::SweepStep()
+{
+    ++m_nTick;
+    if (m_nTick < SWEEP_TICKS) {
+        m_progress.StepIt();
+        // Repeats go to the socket's stored target: the last destination of the search.
+        if (m_nTick % SWEEP_REPEAT_EVERY == 0 && m_pSocket)
+            m_pSocket->SendSearch("", CardProtocol::PORT_CARD);
+        return;
+    }
+    m_view.EnableSearch(true);
+    StopPhase();
+    m_strStatus = Tr("Scanning Device  Finished");
+}
+
+void CAssistantCore::StartRestartWait()
+{
+    StartPhase(TIMER_RESTART_WAIT);
+    m_nTick = 0;
+    m_progress.SetRange(0, RESTART_BAR_RANGE);
+    m_progress.SetStep(1);
+    m_progress.SetPos(0);
+    m_progress.StepIt();
+}
+
+void CAssistantCore::RestartWaitStep()
+{
+    ++m_nTick;
+    if (m_nTick == RESTART_STATUS_TICK)
+        m_strStatus = Tr("Waitting for device restart...");
+    if (m_nTick <= RESTART_TICKS) {
+        m_progress.StepIt();
+        return;
+    }
+    StartPhase(TIMER_SWEEP);
+    m_nTick = 0;
+    m_view.EnableSearch(true);
+    OnSearch();
+}
+
+void CAssistantCore::StartPhase(ETimer nTimer)
+{
+    // One slot: a phase that starts replaces the running one, so no two phases share the
+    // tick counter.
+    if (m_nTimerId != TIMER_NONE && m_nTimerId != static_cast<unsigned int>(nTimer))
+        m_timers.KillTimer(m_nTimerId);
+    m_timers.SetTimer(nTimer, TICK_MS);
+    m_nTimerId = nTimer;
+}
+
+void CAssistantCore::StopPhase()
+{
+    if (m_nTimerId == TIMER_NONE)
+        return;
+    m_timers.KillTimer(m_nTimerId);
+    m_nTimerId = TIMER_NONE;
+}
+
+CAssistantCore::ESetup CAssistantCore::SetupDevice(int nRow)
+{
+    // The Setup button is off while a phase runs; a double-click on the list is held to the
+    // same rule, so a restart wait never starts beside a sweep.
+    if (m_nTimerId != TIMER_NONE)
+        return SETUP_BUSY;
+    if (nRow < 0 || nRow >= m_listDevices.GetItemCount())
+        return SETUP_CANCELLED;
+
+    COptionTable option;
+    m_view.EnableSearch(false);
+
+    const QByteArray strMac = m_listDevices.GetItemText(nRow, CDeviceListModel::COL_KEY).toLatin1();
+    const CVarDataGroup* pParams =
+        m_pSocket ? m_pSocket->FindDeviceParams(strMac.constData()) : nullptr;
+    // A key that is no MAC (a reply without a proper MAC item) cannot address the card.
+    unsigned char mac[CardProtocol::MAC_SIZE] = {};
+    if (pParams == nullptr || !CardProtocol::ParseMac(strMac.constData(), mac)) {
+        MessageBox(QStringLiteral("数据错误,请重新搜索尝试"), ApplicationTitle(), MSG_ICON_NONE);
+        m_view.EnableSearch(true);
+        return SETUP_NO_DATA;
+    }
+
+    option.m_grpParams = *pParams;
+    option.LoadParams();
+    ESetup nResult = SETUP_CANCELLED;
+    if (m_services.fnRunParamDialog && m_services.fnRunParamDialog(option)) {
+        const QByteArray strPassword = option.m_strPassword.toUtf8();
+
+        // The card is named by the MAC in the request, so it goes where the search went.
+        QStringList arrTargets;
+        if (m_nScope == SCOPE_LOCAL)
+            arrTargets = m_arrDest;
+        else if (m_nScope == SCOPE_SUBNET && !m_arrDest.isEmpty())
+            arrTargets.append(m_arrDest.first());
+        // The modal dialog ran an event loop; the socket is looked at again.
+        for (const QString& strDest : std::as_const(arrTargets)) {
+            if (m_pSocket)
+                m_pSocket->SendSetParams(mac, option.m_grpSend, strPassword.constData(),
+                                         strDest.toLatin1().constData(), CardProtocol::PORT_CARD);
+        }
+        m_strStatus = Tr("Send setting request to device.........");
+        if (option.m_bAutoRestart)
+            StartRestartWait();
+        else
+            m_view.EnableSearch(true);
+        nResult = SETUP_SENT;
+    } else {
+        m_view.EnableSearch(true);
+    }
+    m_view.UpdateButtons();
+    m_view.UpdateData(false);
+    return nResult;
+}
+
+void CAssistantCore::OnDestroy()
+{
+    StopPhase();
+    if (m_pSocket) {
+        m_pSocket->Close();
+        m_pSocket.reset();
+    }
+}
+
+void CAssistantCore::AddOrUpdateDevice(std::uint32_t dwSource, const char* pszMac,
+                                       const char* pszIp, const char* pszMask,
+                                       const char* pszGateway, int nHwVer, int nFwVer)
+{
+    m_listDevices.AddOrUpdateDevice(dwSource, pszMac, pszIp, pszMask, pszGateway, nHwVer, nFwVer);
+    // Both versions -1: the card acknowledged a set request.
+    if (nHwVer == -1 && nFwVer == -1)
+        ShowStatus(Tr("setting request is accessed"));
+}
+
+void CAssistantCore::SetProcessStatus(int bKeepRunning, const char* pszText)
+{
+    ShowStatus(QString::fromUtf8(pszText != nullptr ? pszText : ""));
+    if (!bKeepRunning && m_nTimerId != TIMER_NONE) {
+        StopPhase();
+        m_view.EnableSearch(true);
+    }
+}
+
+void CAssistantCore::ShowStatus(const QString& strText)
+{
+    m_strStatus = strText;
+    m_view.SetStatusText(strText);
+}
+
+void CAssistantCore::MessageBox(const QString& strText, const QString& strCaption,
+                                EMsgIcon nIcon) const
+{
+    if (m_services.fnMessageBox)
+        m_services.fnMessageBox(strText, strCaption, nIcon);
+}

@@ -1,0 +1,136 @@
+// CAssistantCore: the search, the timer phases and the Setup flow of the main window.
+#pragma once
+
+#include "AdapterList.h"
+#include "AssistantView.h"
+#include "DeviceListModel.h"
+#include "MessageSink.h"
+#include "OptionTable.h"
+#include "ProgressModel.h"
+#include "TimerHost.h"
+
+#include "DeviceOwner.h"
+
+#include <QString>
+#include <QStringList>
+
+#include <cstdint>
+#include <functional>
+#include <memory>
+
+class CDeviceSocket;
+
+// Creates the device socket of one search, reporting to pOwner.
+using SocketFactory = std::function<std::unique_ptr<CDeviceSocket>(CDeviceOwner* pOwner)>;
+// Runs the parameter dialog over a filled table; true when it ends with OK, m_grpSend built.
+using ParamDialogRunner = std::function<bool(COptionTable& option)>;
+
+struct CAssistantServices
+{
+    SocketFactory fnCreateSocket;       // empty: a real CDeviceSocket
+    AdapterProvider fnGetAdapters;      // empty: the PC's adapters
+    MessageBoxSink fnMessageBox;        // empty: messages are dropped
+    ParamDialogRunner fnRunParamDialog; // empty: every Setup is cancelled
+};
+
+// Owns the device socket of the latest search and the device list; runs on one thread.
+// The owner of the timer host routes its ticks to OnTimer.
+class CAssistantCore : public CDeviceOwner
+{
+public:
+    enum EScope
+    {
+        SCOPE_LOCAL = 0,
+        SCOPE_SUBNET = 1,
+        SCOPE_RANGE = 2
+    };
+    // Both phases share one slot: m_nTimerId names the running one, 0 when idle.
+    enum ETimer
+    {
+        TIMER_NONE = 0,
+        TIMER_SWEEP = 1,
+        TIMER_RESTART_WAIT = 2
+    };
+    enum ESetup
+    {
+        SETUP_SENT,
+        SETUP_CANCELLED,
+        SETUP_NO_DATA,
+        SETUP_BUSY
+    };
+
+    static constexpr unsigned int TICK_MS = 20;
+    static constexpr int SWEEP_TICKS = 50;
+    static constexpr int SWEEP_REPEAT_EVERY = 10;
+    static constexpr int RESTART_TICKS = 1000;
+    static constexpr int RESTART_STATUS_TICK = 150;
+    static constexpr int RESTART_BAR_RANGE = 1050;
+    static constexpr const char* LIMITED_BROADCAST = "255.255.255.255";
+
+    CAssistantCore(CAssistantView& view, CTimerHost& timers, CAssistantServices services);
+    ~CAssistantCore() override;
+
+    CAssistantCore(const CAssistantCore&) = delete;
+    CAssistantCore& operator=(const CAssistantCore&) = delete;
+
+    // Radio handler: labels and defaults of the chosen scope, address controls on or off.
+    void OnScopeChanged();
+    // Local destinations: one broadcast per adapter address, then the limited broadcast.
+    void CollectBroadcastAddresses();
+    // Empties the list, opens a fresh socket, sends the searches and starts the sweep.
+    void OnSearch();
+    // One tick of the phase whose timer this is; then the members go to the controls.
+    void OnTimer(unsigned int nId);
+    // The Setup flow for one row of the device list. Ignored while a phase runs.
+    ESetup SetupDevice(int nRow);
+    // Closes and destroys the socket and stops the running phase (the window is closing).
+    void OnDestroy();
+
+    // Reports of the device socket.
+    void AddOrUpdateDevice(std::uint32_t dwSource, const char* pszMac, const char* pszIp,
+                           const char* pszMask, const char* pszGateway, int nHwVer,
+                           int nFwVer) override;
+    void SetProcessStatus(int bKeepRunning, const char* pszText) override;
+
+    int GetScope() const { return m_nScope; }
+    void SetScope(int nScope) { m_nScope = nScope; }
+    const QString& GetAddrLabel() const { return m_strAddrLabel; }
+    const QString& GetMaskLabel() const { return m_strMaskLabel; }
+    const QString& GetStatus() const { return m_strStatus; }
+    unsigned int GetTimerId() const { return m_nTimerId; }
+    int GetTick() const { return m_nTick; }
+    std::uint32_t GetRangeStart() const { return m_dwRangeStart; }
+    std::uint32_t GetRangeEnd() const { return m_dwRangeEnd; }
+    const QStringList& GetDestinations() const { return m_arrDest; }
+    // The socket of the latest search, or null.
+    CDeviceSocket* GetSocket() const { return m_pSocket.get(); }
+    CDeviceListModel& GetDeviceList() { return m_listDevices; }
+    CProgressModel& GetProgress() { return m_progress; }
+
+private:
+    bool OpenNewSocket(bool bBroadcast);
+    void StartPhase(ETimer nTimer);
+    void StopPhase();
+    void SweepStep();
+    void RestartWaitStep();
+    void StartRestartWait();
+    void ShowStatus(const QString& strText);
+    void MessageBox(const QString& strText, const QString& strCaption, EMsgIcon nIcon) const;
+
+    CAssistantView& m_view;
+    CTimerHost& m_timers;
+    CAssistantServices m_services;
+    CDeviceListModel m_listDevices;
+    CProgressModel m_progress;
+
+    int m_nScope = SCOPE_LOCAL;
+    QString m_strAddrLabel = QStringLiteral("IP Addr");
+    QString m_strMaskLabel = QStringLiteral("Mask");
+    QString m_strStatus;
+    std::unique_ptr<CDeviceSocket> m_pSocket;
+    unsigned int m_nTimerId = TIMER_NONE;
+    int m_nTick = 0;
+    std::uint32_t m_dwRangeStart = 0;
+    std::uint32_t m_dwRangeEnd = 0;
+    QStringList m_arrDest;
+};

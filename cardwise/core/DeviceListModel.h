@@ -1,0 +1,66 @@
+// CDeviceListModel: the rows of the device list, one per card, keyed by the MAC text.
+#pragma once
+
+#include <QAbstractTableModel>
+#include <QByteArray>
+#include <QHash>
+
+#include <cstdint>
+#include <vector>
+
+class CDeviceListModel : public QAbstractTableModel
+{
+    Q_OBJECT
+
+public:
+    // Column 0 is the row key, which the window keeps hidden.
+    enum EColumn
+    {
+        COL_KEY,
+        COL_ACTUAL_IP,
+        COL_IP,
+        COL_MAC,
+        COL_MASK,
+        COL_GATEWAY,
+        COL_HW_VER,
+        COL_FW_VER,
+        COL_COUNT
+    };
+
+    explicit CDeviceListModel(QObject* parent = nullptr);
+
+    // Inserts the card's row or updates it. A new row goes before the first row whose
+    // configured address text compares greater byte by byte; an existing row keeps its place.
+    // Versions of 0 or less leave their columns as they were. Returns the row.
+    int AddOrUpdateDevice(std::uint32_t dwSource, const char* pszMac, const char* pszIp,
+                          const char* pszMask, const char* pszGateway, int nHwVer, int nFwVer);
+    void DeleteAllItems();
+
+    // The row whose key is exactly pszMac, or -1.
+    int FindDevice(const char* pszMac) const;
+    int GetItemCount() const { return static_cast<int>(m_arrRows.size()); }
+    // The text a cell shows; empty outside the table.
+    QString GetItemText(int nRow, int nColumn) const;
+
+    int rowCount(const QModelIndex& parent = QModelIndex()) const override;
+    int columnCount(const QModelIndex& parent = QModelIndex()) const override;
+    QVariant data(const QModelIndex& index, int role = Qt::DisplayRole) const override;
+    QVariant headerData(int section, Qt::Orientation orientation,
+                        int role = Qt::DisplayRole) const override;
+
+private:
+    struct SDeviceRow
+    {
+        QByteArray strMac;
+        QByteArray strActualIp;
+        QByteArray strIp;
+        QByteArray strMask;
+        QByteArray strGateway;
+        int nHwVer = 0; // 0: column still empty
+        int nFwVer = 0;
+    };
+
+    std::vector<SDeviceRow> m_arrRows;
+    // Row of each MAC text: a search of a large fleet brings several replies per card.
+    QHash<QByteArray, int> m_mapRows;
+};

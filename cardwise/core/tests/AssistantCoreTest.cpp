@@ -1,0 +1,436 @@
+// The search, the two timer phases and the Setup flow, driven tick by tick over a fake socket.
+#include "AssistantCore.h"
+
+#include "CardProtocol.h"
+#include "CoreFakes.h"
+#include "QtPrinters.h"
+
+#include <gtest/gtest.h>
+
+#include <arpa/inet.h>
+
+#include <algorithm>
+#include <functional>
+#include <vector>
+
+namespace {
+
+using namespace CardProtocol;
+using Core = CAssistantCore;
+using View = CAssistantView;
+
+class CAssistantCoreTest : public ::testing::Test
+{
+protected:
+    CAssistantCoreTest() : m_core(m_view, m_timers, Services()) { m_view.m_pCore = &m_core; }
+
+    CAssistantServices Services()
+    {
+        CAssistantServices services;
+        services.fnCreateSocket = m_network.Factory();
+        services.fnGetAdapters = [this] { return m_arrAdapters; };
+        services.fnMessageBox = [this](const QString& strText, const QString& strCaption,
+                                       EMsgIcon nIcon) {
+            m_messages.push_back({strText, strCaption, nIcon});
+        };
+        services.fnRunParamDialog = [this](COptionTable& option) {
+            ++m_nDialogRuns;
+            return m_fnDialog && m_fnDialog(option);
+        };
+        return services;
+    }
+
+    // Frames of one command that went out, in order.
+    std::vector<const CFakeNetwork::CSentFrame*> Sent(std::uint16_t nCommand) const
+    {
+        std::vector<const CFakeNetwork::CSentFrame*> arrFrames;
+        for (const auto& sent : m_network.m_sent) {
+            if (sent.nCommand == nCommand)
+                arrFrames.push_back(&sent);
+        }
+        return arrFrames;
+    }
+    std::vector<std::string> Addresses(std::uint16_t nCommand) const
+    {
+        std::vector<std::string> arrAddresses;
+        for (const auto* pSent : Sent(nCommand))
+            arrAddresses.push_back(pSent->address);
+        return arrAddresses;
+    }
+    void SetSubnet(std::uint32_t dwAddress, std::uint32_t dwMask)
+    {
+        m_view.m_nScopeRadio = Core::SCOPE_SUBNET;
+        m_core.OnScopeChanged();
+        m_view.m_mapAddress[View::IDC_ADDRESS] = dwAddress;
+        m_view.m_mapAddress[View::IDC_MASK] = dwMask;
+    }
+    int FinishSweep() { return RunTimer(m_core, m_timers, Core::TIMER_SWEEP, 1000); }
+    // A Local search that lists m_card, with the sweep run to its end.
+    void SearchAndListCard()
+    {
+        m_core.OnSearch();
+        m_network.Deliver(DeviceInfoFrame(m_card), "192.168.1.20");
+        FinishSweep();
+        m_network.m_sent.clear();
+    }
+    // Accepts the dialog as it was filled; pfnEdit may change it first.
+    void AcceptDialog(std::function<void(COptionTable&)> fnEdit = nullptr)
+    {
+        m_fnDialog = [fnEdit](COptionTable& option) {
+            if (fnEdit)
+                fnEdit(option);
+            return option.OnOK(nullptr) == COptionTable::CHECK_OK;
+        };
+    }
+
+    CRecordingView m_view;
+    CSteppedTimerHost m_timers;
+    CFakeNetwork m_network;
+    std::vector<CAdapterAddress> m_arrAdapters{{"192.168.1.10", "255.255.255.0"}};
+    std::vector<CRecordedMessage> m_messages;
+    std::function<bool(COptionTable&)> m_fnDialog;
+    int m_nDialogRuns = 0;
+    CFakeCard m_card;
+    Core m_core;
+};
+
+TEST_F(CAssistantCoreTest, ScopeChangeSetsLabelsDefaultsAndControls)
+{
+    EXPECT_EQ(m_core.GetAddrLabel(), "IP Addr");
+    EXPECT_EQ(m_core.GetMaskLabel(), "Mask");
+
+    m_view.m_nScopeRadio = Core::SCOPE_RANGE;
+    m_core.OnScopeChanged();
+    EXPECT_EQ(m_view.m_strAddrLabel, "Start Addr");
+    EXPECT_EQ(m_view.m_strMaskLabel, "End  Addr");
+    EXPECT_EQ(m_view.m_mapAddress[View::IDC_ADDRESS], 0xC0A80101u);
+    EXPECT_EQ(m_view.m_mapAddress[View::IDC_MASK], 0xC0A80164u);
+    EXPECT_TRUE(m_view.m_bAddressEnabled);
+
+    m_view.m_nScopeRadio = Core::SCOPE_LOCAL;
+    m_core.OnScopeChanged();
+    EXPECT_FALSE(m_view.m_bAddressEnabled);
+    EXPECT_EQ(m_view.m_strAddrLabel, "Start Addr"); // Local keeps what was there
+
+    m_view.m_mapAddress[View::IDC_ADDRESS] = 0x0A000001;
+    m_view.m_nScopeRadio = Core::SCOPE_SUBNET;
+    m_core.OnScopeChanged();
+    EXPECT_EQ(m_view.m_strAddrLabel, "IP Addr");
+    EXPECT_EQ(m_view.m_strMaskLabel, "Mask");
+    EXPECT_EQ(m_view.m_mapAddress[View::IDC_ADDRESS], 0xC0A80101u);
+    EXPECT_EQ(m_view.m_mapAddress[View::IDC_MASK], 0xFFFFFF00u);
+    EXPECT_TRUE(m_view.m_bAddressEnabled);
+}
+
+TEST_F(CAssistantCoreTest, LocalDestinationsAreAdapterBroadcastsThenLimitedBroadcast)
+{
+    m_arrAdapters = {{"192.168.1.10", "255.255.255.0"},
+                     {"10.1.2.3", "255.0.0.0"},
+                     {"172.16.0.5", "255.255.255.255"}, // a host route: skipped
+                     {"0.0.0.0", "0.0.0.0"},            // an adapter without address
+                     {"10.9.9.9", "bad mask"}};
+    m_core.CollectBroadcastAddresses();
+    EXPECT_EQ(m_core.GetDestinations(), (QStringList{"192.168.1.255", "10.255.255.255",
+                                                     "255.255.255.255", "255.255.255.255"}));
+
+    m_arrAdapters.clear();
+    m_core.CollectBroadcastAddresses();
+    EXPECT_EQ(m_core.GetDestinations(), QStringList{"255.255.255.255"});
+}
+
+TEST_F(CAssistantCoreTest, LocalSearchSendsToEachDestinationAndRepeatsToTheLast)
+{
+    m_core.OnSearch();
+    ASSERT_NE(m_network.Current(), nullptr);
+    ASSERT_EQ(m_network.Current()->m_creates.size(), 1u);
+    EXPECT_EQ(m_network.Current()->m_creates[0].port, PORT_HOST);
+    EXPECT_EQ(Addresses(CMD_SEARCH_BROADCAST),
+              (std::vector<std::string>{"192.168.1.255", "255.255.255.255"}));
+
+    EXPECT_EQ(FinishSweep(), Core::SWEEP_TICKS);
+    EXPECT_EQ(Addresses(CMD_SEARCH_BROADCAST),
+              (std::vector<std::string>{"192.168.1.255", "255.255.255.255", "255.255.255.255",
+                                        "255.255.255.255", "255.255.255.255", "255.255.255.255"}));
+    for (const auto& sent : m_network.m_sent)
+        EXPECT_EQ(sent.port, PORT_CARD);
+}
+
+TEST_F(CAssistantCoreTest, SweepRunsFiftyTicksWithProgressAndStatus)
+{
+    CProgressModel& progress = m_core.GetProgress();
+    m_core.OnSearch();
+    EXPECT_EQ(m_core.GetTimerId(), static_cast<unsigned int>(Core::TIMER_SWEEP));
+    EXPECT_EQ(m_timers.GetPeriod(Core::TIMER_SWEEP), 20u);
+    EXPECT_FALSE(m_view.m_bSearchEnabled);
+    EXPECT_EQ(m_view.m_strStatusLine, "Scanning Device....");
+    EXPECT_EQ(progress.GetUpper(), 50);
+    EXPECT_EQ(progress.GetPos(), 1);
+
+    RunTimer(m_core, m_timers, Core::TIMER_SWEEP, 49);
+    EXPECT_EQ(progress.GetPos(), 50);
+    EXPECT_TRUE(m_timers.IsActive(Core::TIMER_SWEEP));
+
+    m_core.OnTimer(Core::TIMER_SWEEP);
+    EXPECT_FALSE(m_timers.IsActive(Core::TIMER_SWEEP));
+    EXPECT_EQ(m_core.GetTimerId(), 0u);
+    EXPECT_TRUE(m_view.m_bSearchEnabled);
+    EXPECT_EQ(m_view.m_strStatusLine, "Scanning Device  Finished");
+    EXPECT_EQ(progress.GetPos(), 50);
+
+    // The next sweep starts from a full bar, which wraps at its first step.
+    m_core.OnSearch();
+    EXPECT_EQ(progress.GetPos(), 0);
+}
+
+TEST_F(CAssistantCoreTest, SubnetSearchSendsToTheDirectedBroadcast)
+{
+    SetSubnet(0xC0A80101, 0xFFFFFF00);
+    m_core.OnSearch();
+    EXPECT_EQ(m_core.GetDestinations(), QStringList{"192.168.1.255"});
+    FinishSweep();
+    EXPECT_EQ(Addresses(CMD_SEARCH_BROADCAST), std::vector<std::string>(5, "192.168.1.255"));
+}
+
+TEST_F(CAssistantCoreTest, SubnetWithHostMaskSearchesOneAddress)
+{
+    SetSubnet(0x0A000007, 0xFFFFFFFF);
+    m_core.OnSearch();
+    EXPECT_EQ(Addresses(CMD_SEARCH), std::vector<std::string>{"10.0.0.7"});
+}
+
+TEST_F(CAssistantCoreTest, SubnetNeedsAddressAndMask)
+{
+    m_core.OnSearch();
+    m_network.Deliver(DeviceInfoFrame(m_card), "192.168.1.20");
+    FinishSweep();
+    CFakeDeviceSocket* pPrevious = m_network.Current();
+
+    for (const auto& input :
+         {std::pair<std::uint32_t, std::uint32_t>{0, 0xFFFFFF00}, {0xC0A80101, 0}}) {
+        m_messages.clear();
+        SetSubnet(input.first, input.second);
+        m_core.OnSearch();
+        ASSERT_EQ(m_messages.size(), 1u);
+        EXPECT_EQ(m_messages[0].strText, "must input the param");
+        EXPECT_EQ(m_messages[0].strCaption, "ERROR");
+        EXPECT_EQ(m_messages[0].nIcon, MSG_ICON_STOP);
+    }
+    EXPECT_EQ(m_network.m_nCreated, 1);
+    EXPECT_EQ(m_network.Current(), pPrevious);
+    EXPECT_EQ(m_core.GetTimerId(), 0u);
+    EXPECT_EQ(m_core.GetDeviceList().GetItemCount(), 0); // emptied all the same
+}
+
+TEST_F(CAssistantCoreTest, SocketThatCannotOpenStartsNoPhase)
+{
+    m_network.m_nCreateResult = 0;
+    m_core.OnSearch();
+    ASSERT_EQ(m_messages.size(), 1u);
+    EXPECT_EQ(m_messages[0].strText, "初始化网络接口失败");
+    EXPECT_EQ(m_messages[0].strCaption, "错误");
+    EXPECT_EQ(m_messages[0].nIcon, MSG_ICON_STOP);
+    EXPECT_EQ(m_core.GetSocket(), nullptr);
+    EXPECT_EQ(m_core.GetTimerId(), 0u);
+    EXPECT_TRUE(m_view.m_bSearchEnabled);
+    EXPECT_TRUE(m_network.m_sent.empty());
+}
+
+TEST_F(CAssistantCoreTest, RangeScopeOnlyRecordsTheAddresses)
+{
+    m_view.m_nScopeRadio = Core::SCOPE_RANGE;
+    m_core.OnScopeChanged();
+    m_core.OnSearch();
+    EXPECT_EQ(m_core.GetRangeStart(), 0xC0A80101u);
+    EXPECT_EQ(m_core.GetRangeEnd(), 0xC0A80164u);
+    EXPECT_EQ(m_network.m_nCreated, 0);
+    EXPECT_EQ(m_core.GetTimerId(), 0u);
+}
+
+TEST_F(CAssistantCoreTest, RepliesAfterTheSweepStillListCards)
+{
+    m_core.OnSearch();
+    FinishSweep();
+    m_network.Deliver(DeviceInfoFrame(m_card, CMD_DEVICE_INFO), "192.168.1.20");
+    ASSERT_EQ(m_core.GetDeviceList().GetItemCount(), 1);
+    EXPECT_EQ(m_core.GetDeviceList().GetItemText(0, CDeviceListModel::COL_MAC),
+              "00-1A-2B-3C-4D-5E");
+}
+
+TEST_F(CAssistantCoreTest, ErrorReplyEndsTheRunningPhase)
+{
+    m_core.OnSearch();
+    RunTimer(m_core, m_timers, Core::TIMER_SWEEP, 5);
+    m_network.Deliver(ErrorFrame(true), "192.168.1.20");
+    EXPECT_EQ(m_view.m_strStatusLine, "Password Error");
+    EXPECT_EQ(m_core.GetStatus(), "Password Error");
+    EXPECT_EQ(m_core.GetTimerId(), 0u);
+    EXPECT_FALSE(m_timers.IsActive(Core::TIMER_SWEEP));
+    EXPECT_TRUE(m_view.m_bSearchEnabled);
+
+    // Idle: an error reply only shows its (here empty) text.
+    m_network.Deliver(ErrorFrame(false), "192.168.1.20");
+    EXPECT_EQ(m_view.m_strStatusLine, "");
+}
+
+TEST_F(CAssistantCoreTest, AcknowledgementShowsAcceptedStatus)
+{
+    SearchAndListCard();
+    m_network.Deliver(AckFrame(m_card), "192.168.1.20");
+    EXPECT_EQ(m_view.m_strStatusLine, "setting request is accessed");
+    EXPECT_EQ(m_core.GetDeviceList().GetItemText(0, CDeviceListModel::COL_HW_VER), "2");
+}
+
+TEST_F(CAssistantCoreTest, SetupSendsToEveryLocalDestinationAndWaitsForRestart)
+{
+    SearchAndListCard();
+    AcceptDialog([](COptionTable& option) { option.m_strPassword = "secret"; });
+    EXPECT_EQ(m_core.SetupDevice(0), Core::SETUP_SENT);
+
+    const auto arrSets = Sent(CMD_SET_PARAMS_BROADCAST);
+    ASSERT_EQ(arrSets.size(), 2u);
+    EXPECT_EQ(arrSets[0]->address, "192.168.1.255");
+    EXPECT_EQ(arrSets[1]->address, "255.255.255.255");
+    EXPECT_EQ(arrSets[0]->strMac, "00-1A-2B-3C-4D-5E");
+    EXPECT_EQ(std::string(reinterpret_cast<const char*>(arrSets[0]->frame.data() + 19)), "secret");
+    const CVarDataGroup& values = arrSets[0]->values;
+    ASSERT_EQ(values.GetSize(), 12);
+    EXPECT_EQ(ItemOf(values.GetID(0)), SET_IP);
+    EXPECT_EQ(ItemOf(values.GetID(11)), SET_RESTART);
+
+    EXPECT_EQ(m_core.GetStatus(), "Send setting request to device.........");
+    EXPECT_EQ(m_core.GetTimerId(), static_cast<unsigned int>(Core::TIMER_RESTART_WAIT));
+    EXPECT_FALSE(m_view.m_bSearchEnabled);
+    EXPECT_EQ(m_view.m_nUpdateButtons, 1);
+}
+
+TEST_F(CAssistantCoreTest, SetupInSubnetScopeSendsToTheDirectedBroadcastOnly)
+{
+    SetSubnet(0xC0A80101, 0xFFFFFF00);
+    SearchAndListCard();
+    AcceptDialog([](COptionTable& option) { option.m_bAutoRestart = 0; });
+    m_core.SetupDevice(0);
+    EXPECT_EQ(Addresses(CMD_SET_PARAMS_BROADCAST), std::vector<std::string>{"192.168.1.255"});
+    // Without a restart nothing waits and Search is back at once.
+    EXPECT_EQ(m_core.GetTimerId(), 0u);
+    EXPECT_TRUE(m_view.m_bSearchEnabled);
+    EXPECT_EQ(Sent(CMD_SET_PARAMS_BROADCAST)[0]->values.GetIndex(SET_RESTART), -1);
+}
+
+TEST_F(CAssistantCoreTest, CancelledSetupSendsNothing)
+{
+    SearchAndListCard();
+    EXPECT_EQ(m_core.SetupDevice(0), Core::SETUP_CANCELLED);
+    EXPECT_EQ(m_nDialogRuns, 1);
+    EXPECT_TRUE(m_network.m_sent.empty());
+    EXPECT_TRUE(m_view.m_bSearchEnabled);
+    EXPECT_EQ(m_view.m_nUpdateButtons, 1);
+}
+
+TEST_F(CAssistantCoreTest, SetupWithoutStoredParametersReportsDataError)
+{
+    // A row that only an acknowledgement put there: this socket never saw the card's data.
+    m_core.OnSearch();
+    FinishSweep();
+    m_network.Deliver(AckFrame(m_card), "192.168.1.20");
+    AcceptDialog();
+    EXPECT_EQ(m_core.SetupDevice(0), Core::SETUP_NO_DATA);
+    ASSERT_EQ(m_messages.size(), 1u);
+    EXPECT_EQ(m_messages[0].strText, "数据错误,请重新搜索尝试");
+    EXPECT_EQ(m_nDialogRuns, 0);
+    EXPECT_TRUE(Sent(CMD_SET_PARAMS_BROADCAST).empty());
+    EXPECT_TRUE(m_view.m_bSearchEnabled);
+}
+
+TEST_F(CAssistantCoreTest, SetupOfRowWithoutProperMacSendsNothing)
+{
+    // A device information whose MAC item is no 6-byte block is listed and stored under "".
+    CVarDataGroup values;
+    values.Add(static_cast<unsigned long>(1), INFO_MAC);
+    for (std::uint16_t nItem = INFO_IP; nItem <= INFO_FW_VERSION; ++nItem)
+        values.Add(static_cast<unsigned long>(0x0101A8C0), nItem);
+    m_core.OnSearch();
+    m_network.Deliver(ReplyFrame(CMD_DEVICE_INFO_BROADCAST, "00-00-00-00-00-00", values),
+                      "192.168.1.1");
+    FinishSweep();
+    ASSERT_NE(m_network.Current()->FindDeviceParams(""), nullptr);
+    AcceptDialog();
+    EXPECT_EQ(m_core.SetupDevice(0), Core::SETUP_NO_DATA);
+    EXPECT_TRUE(Sent(CMD_SET_PARAMS_BROADCAST).empty());
+}
+
+TEST_F(CAssistantCoreTest, SetupIsIgnoredWhileAPhaseRuns)
+{
+    m_core.OnSearch();
+    m_network.Deliver(DeviceInfoFrame(m_card), "192.168.1.20");
+    AcceptDialog();
+    EXPECT_EQ(m_core.SetupDevice(0), Core::SETUP_BUSY);
+    EXPECT_EQ(m_nDialogRuns, 0);
+    EXPECT_TRUE(Sent(CMD_SET_PARAMS_BROADCAST).empty());
+    EXPECT_EQ(m_core.GetTimerId(), static_cast<unsigned int>(Core::TIMER_SWEEP));
+}
+
+TEST_F(CAssistantCoreTest, RestartWaitEndsWithANewSearch)
+{
+    SearchAndListCard();
+    AcceptDialog();
+    m_core.SetupDevice(0);
+    CProgressModel& progress = m_core.GetProgress();
+    EXPECT_EQ(progress.GetUpper(), 1050);
+    EXPECT_EQ(progress.GetPos(), 1);
+
+    RunTimer(m_core, m_timers, Core::TIMER_RESTART_WAIT, 149);
+    EXPECT_EQ(m_core.GetStatus(), "Send setting request to device.........");
+    m_core.OnTimer(Core::TIMER_RESTART_WAIT);
+    EXPECT_EQ(m_core.GetStatus(), "Waitting for device restart...");
+
+    RunTimer(m_core, m_timers, Core::TIMER_RESTART_WAIT, 850);
+    EXPECT_EQ(m_core.GetTick(), 1000);
+    EXPECT_EQ(progress.GetPos(), 1001);
+    EXPECT_EQ(m_network.m_nCreated, 1);
+
+    m_core.OnTimer(Core::TIMER_RESTART_WAIT);
+    EXPECT_FALSE(m_timers.IsActive(Core::TIMER_RESTART_WAIT));
+    EXPECT_TRUE(m_timers.IsActive(Core::TIMER_SWEEP));
+    EXPECT_EQ(m_core.GetTimerId(), static_cast<unsigned int>(Core::TIMER_SWEEP));
+    EXPECT_EQ(m_core.GetTick(), 0);
+    EXPECT_EQ(m_network.m_nCreated, 2);
+    EXPECT_EQ(m_core.GetDeviceList().GetItemCount(), 0);
+    EXPECT_EQ(m_core.GetStatus(), "Scanning Device....");
+    EXPECT_FALSE(m_view.m_bSearchEnabled);
+}
+
+TEST_F(CAssistantCoreTest, ErrorReplyEndsTheRestartWait)
+{
+    SearchAndListCard();
+    AcceptDialog();
+    m_core.SetupDevice(0);
+    RunTimer(m_core, m_timers, Core::TIMER_RESTART_WAIT, 10);
+    m_network.Deliver(ErrorFrame(true), "192.168.1.20");
+    EXPECT_EQ(m_core.GetTimerId(), 0u);
+    EXPECT_FALSE(m_timers.IsActive(Core::TIMER_RESTART_WAIT));
+    EXPECT_TRUE(m_view.m_bSearchEnabled);
+    EXPECT_EQ(m_network.m_nCreated, 1);
+}
+
+TEST_F(CAssistantCoreTest, TicksOfAnotherPhaseAreIgnored)
+{
+    m_core.OnSearch();
+    m_core.OnTimer(Core::TIMER_RESTART_WAIT);
+    EXPECT_EQ(m_core.GetTick(), 0);
+    FinishSweep();
+    const auto nSent = m_network.m_sent.size();
+    m_core.OnTimer(Core::TIMER_SWEEP);
+    EXPECT_EQ(m_core.GetTick(), Core::SWEEP_TICKS);
+    EXPECT_EQ(m_network.m_sent.size(), nSent);
+}
+
+TEST_F(CAssistantCoreTest, DestroyClosesTheSocketAndStopsThePhase)
+{
+    m_core.OnSearch();
+    m_core.OnDestroy();
+    EXPECT_EQ(m_network.m_nDestroyed, 1);
+    EXPECT_EQ(m_core.GetSocket(), nullptr);
+    EXPECT_EQ(m_timers.GetActiveCount(), 0);
+}
+
+} // namespace
