@@ -9,7 +9,7 @@ void CIdIndex::Rehash(std::uint32_t capacity)
     const std::uint32_t oldCapacity = old ? m_nMask + 1 : 0;
     m_pSlots.reset(new Slot[capacity]);
     for (std::uint32_t i = 0; i < capacity; ++i)
-        m_pSlots[i].pos = -1;
+        m_pSlots[i] = Slot{0, -1};
     m_nMask = capacity - 1;
     m_nShift = 32;
     for (std::uint32_t c = capacity; c > 1; c >>= 1)
@@ -76,7 +76,7 @@ void CIdIndex::EraseSlot(std::uint32_t slot)
             hole = i;
         }
     }
-    m_pSlots[hole].pos = -1;
+    m_pSlots[hole] = Slot{0, -1};
     --m_nCount;
 }
 
@@ -84,7 +84,7 @@ void CIdIndex::Clear()
 {
     if (m_pSlots) {
         for (std::uint32_t i = 0; i <= m_nMask; ++i)
-            m_pSlots[i].pos = -1;
+            m_pSlots[i] = Slot{0, -1};
     }
     m_nCount = 0;
 }

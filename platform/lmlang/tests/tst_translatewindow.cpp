@@ -35,7 +35,7 @@ private slots:
         auto* button = new QPushButton("Password Error", group);
         auto* check = new QCheckBox("MAC", group);
         auto* radio = new QRadioButton("IP Addr", group);
-        auto* untranslated = new QLabel("Param", group);
+        auto* untranslated = new QLabel("No such source text", group);
         auto* edit = new QLineEdit("Mask", group);
         for (QWidget* w : {static_cast<QWidget*>(label), static_cast<QWidget*>(button),
                            static_cast<QWidget*>(check), static_cast<QWidget*>(radio),
@@ -50,7 +50,7 @@ private slots:
         QCOMPARE(button->text(), QString::fromUtf8("密码错误"));
         QCOMPARE(check->text(), QString::fromUtf8("MAC地址"));
         QCOMPARE(radio->text(), QString::fromUtf8("IP地址"));
-        QCOMPARE(untranslated->text(), QString("Param"));
+        QCOMPARE(untranslated->text(), QString("No such source text"));
         QCOMPARE(edit->text(), QString("Mask"));
     }
 

@@ -1,0 +1,240 @@
+// CCardwiseApp: start-up of the assistant.
+#include "CardwiseApp.h"
+
+#include "MessageBox.h"
+#include "Resource.h"
+
+#include "LmDebug.h"
+#include "LmLang.h"
+
+#include <QCommandLineParser>
+#include <QRegularExpression>
+
+#include <cstdio>
+
+#include <sys/socket.h>
+#include <unistd.h>
+
+namespace {
+
+// The socket layer is usable when a UDP socket can be created; nothing is bound or sent.
+bool SocketStartup()
+{
+    const int nSocket = ::socket(AF_INET, SOCK_DGRAM, 0);
+    if (nSocket < 0) {
+        return false;
+    }
+    ::close(nSocket);
+    return true;
+}
+
+// A dotted quad of four decimal numbers up to 255, as a control value.
+bool ParseDottedQuad(const QString& strText, std::uint32_t& dwValue)
+{
+    static const QRegularExpression s_pattern(
+        QStringLiteral("^(\\d{1,3})\\.(\\d{1,3})\\.(\\d{1,3})\\.(\\d{1,3})$"));
+    const QRegularExpressionMatch match = s_pattern.match(strText);
+    if (!match.hasMatch()) {
+        return false;
+    }
+    dwValue = 0;
+    for (int i = 1; i <= 4; ++i) {
+        const int nOctet = match.captured(i).toInt();
+        if (nOctet > 255) {
+            return false;
+        }
+        dwValue = (dwValue << 8) | static_cast<std::uint32_t>(nOctet);
+    }
+    return true;
+}
+
+// ADDRESS/MASK, the mask as a dotted quad or a prefix length.
+bool ParseSubnet(const QString& strText, std::pair<std::uint32_t, std::uint32_t>& subnet)
+{
+    const int nSlash = strText.indexOf(QLatin1Char('/'));
+    if (nSlash < 0 || !ParseDottedQuad(strText.left(nSlash), subnet.first)) {
+        return false;
+    }
+    const QString strMask = strText.mid(nSlash + 1);
+    if (ParseDottedQuad(strMask, subnet.second)) {
+        return true;
+    }
+    bool bNumber = false;
+    const int nPrefix = strMask.toInt(&bNumber);
+    if (!bNumber || nPrefix < 0 || nPrefix > 32 || strMask.startsWith(QLatin1Char('+'))) {
+        return false;
+    }
+    subnet.second = nPrefix == 0 ? 0 : ~std::uint32_t{0} << (32 - nPrefix);
+    return true;
+}
+
+} // namespace
+
+CCardwiseApp::CCardwiseApp(CServices services) : m_services(std::move(services))
+{
+    if (!m_services.fnSocketStartup) {
+        m_services.fnSocketStartup = SocketStartup;
+    }
+    if (!m_services.fnMessageBox) {
+        m_services.fnMessageBox = WidgetMessageBoxSink(nullptr);
+    }
+}
+
+CCardwiseApp::EParse CCardwiseApp::ParseCommandLine(const QStringList& arrArgs,
+                                                    CCardwiseOptions& options, QString& strMessage)
+{
+    QCommandLineParser parser;
+    parser.setApplicationDescription(
+        QStringLiteral("Finds the network cards of Vantor UPS units and changes their settings."));
+    const QCommandLineOption optHelp(QStringList{QStringLiteral("h"), QStringLiteral("help")},
+                                     QStringLiteral("Show this help and exit."));
+    const QCommandLineOption optSubnet(
+        QStringLiteral("subnet"),
+        QStringLiteral("Start with a search of one subnet instead of the PC's own networks; "
+                       "MASK is a dotted quad or a prefix length."),
+        QStringLiteral("ADDRESS/MASK"));
+    const QCommandLineOption optLang(
+        QStringLiteral("lang"),
+        QStringLiteral("Interface language: Lang0804, default, or a locale name such as zh_CN."),
+        QStringLiteral("NAME"));
+    const QCommandLineOption optTrace(
+        QStringLiteral("trace"),
+        QStringLiteral("Write trace lines of this level and above to standard error "
+                       "(0 all, 20 frames, 40 warnings)."),
+        QStringLiteral("LEVEL"));
+    QCommandLineOption optPrint(QStringLiteral("print-devices"));
+    optPrint.setFlags(QCommandLineOption::HiddenFromHelp);
+    QCommandLineOption optExit(QStringLiteral("exit-after-search"));
+    optExit.setFlags(QCommandLineOption::HiddenFromHelp);
+    parser.addOptions({optHelp, optSubnet, optLang, optTrace, optPrint, optExit});
+
+    if (!parser.parse(arrArgs)) {
+        strMessage = parser.errorText();
+        return PARSE_ERROR;
+    }
+    if (parser.isSet(optHelp)) {
+        strMessage = parser.helpText();
+        return PARSE_HELP;
+    }
+    if (!parser.positionalArguments().isEmpty()) {
+        strMessage =
+            QStringLiteral("Unexpected argument '%1'.").arg(parser.positionalArguments().first());
+        return PARSE_ERROR;
+    }
+    if (parser.isSet(optSubnet)) {
+        std::pair<std::uint32_t, std::uint32_t> subnet;
+        if (!ParseSubnet(parser.value(optSubnet), subnet)) {
+            strMessage =
+                QStringLiteral(
+                    "--subnet wants ADDRESS/MASK, such as 192.168.1.1/255.255.255.0, not '%1'.")
+                    .arg(parser.value(optSubnet));
+            return PARSE_ERROR;
+        }
+        options.subnet = subnet;
+    }
+    if (parser.isSet(optTrace)) {
+        bool bNumber = false;
+        const int nLevel = parser.value(optTrace).toInt(&bNumber);
+        if (!bNumber || nLevel < 0) {
+            strMessage = QStringLiteral("--trace wants a level such as 0, 20 or 40, not '%1'.")
+                             .arg(parser.value(optTrace));
+            return PARSE_ERROR;
+        }
+        options.nTrace = nLevel;
+    }
+    options.strLang = parser.value(optLang);
+    options.bPrintDevices = parser.isSet(optPrint);
+    options.bExitAfterSearch = parser.isSet(optExit);
+    return PARSE_RUN;
+}
+
+QString CCardwiseApp::LanguageName(const QString& strChoice)
+{
+    if (strChoice.isEmpty()) {
+        return QString::fromStdString(GetSystemLangName());
+    }
+    if (strChoice == QLatin1String("default") || strChoice.startsWith(QLatin1String("Lang"))) {
+        return strChoice;
+    }
+    return QString::fromStdString(LangNameForLocale(strChoice.toStdString()));
+}
+
+bool CCardwiseApp::InitInstance(const CCardwiseOptions& options)
+{
+    if (options.nTrace) {
+        CLmDebug::Instance().SetThreshold(*options.nTrace);
+    }
+    if (!m_services.fnSocketStartup()) {
+        const QString strTitle = QCoreApplication::applicationName();
+        m_services.fnMessageBox(QString::fromUtf8(LoadResString(IDS_SOCKETS_INIT_FAILED)), strTitle,
+                                MSG_ICON_NONE);
+        return false;
+    }
+    const QByteArray strLang = LanguageName(options.strLang).toLatin1();
+    if (SetLocalLang(strLang.constData(), 1) == 0) {
+        SetLocalLang("default", 1);
+    }
+    return true;
+}
+
+int CCardwiseApp::RunMainWindow(const CCardwiseOptions& options)
+{
+    CCardwiseDlgServices services = m_services.dlg;
+    if (options.subnet) {
+        services.initialSubnet = options.subnet;
+    }
+    CCardwiseDlg dlg(std::move(services));
+    if (options.bPrintDevices || options.bExitAfterSearch) {
+        // Queued, so the window has repainted the finished search by the time a script that
+        // waits for the rows takes its picture.
+        QObject::connect(
+            &dlg, &CCardwiseDlg::searchFinished, &dlg,
+            [this, &dlg, options] {
+                if (options.bPrintDevices) {
+                    PrintDevices(dlg);
+                }
+                if (options.bExitAfterSearch) {
+                    dlg.reject();
+                }
+            },
+            Qt::QueuedConnection);
+    }
+    dlg.exec();
+    return 0;
+}
+
+int CCardwiseApp::Run(const QStringList& arrArgs)
+{
+    CCardwiseOptions options;
+    QString strMessage;
+    switch (ParseCommandLine(arrArgs, options, strMessage)) {
+    case PARSE_HELP:
+        std::fputs(strMessage.toLocal8Bit().constData(), stdout);
+        return 0;
+    case PARSE_ERROR:
+        std::fprintf(stderr, "cardwise: %s\n", strMessage.toLocal8Bit().constData());
+        return 2;
+    case PARSE_RUN:
+        break;
+    }
+    if (!InitInstance(options)) {
+        return 1;
+    }
+    return RunMainWindow(options);
+}
+
+void CCardwiseApp::PrintDevices(CCardwiseDlg& dlg) const
+{
+    // One line per row as the list shows it, the hidden key column left out.
+    const CDeviceListModel& list = dlg.GetCore().GetDeviceList();
+    for (int nRow = 0; nRow < list.GetItemCount(); ++nRow) {
+        QStringList arrCells;
+        for (int nColumn = CDeviceListModel::COL_ACTUAL_IP; nColumn < CDeviceListModel::COL_COUNT;
+             ++nColumn) {
+            arrCells.append(list.GetItemText(nRow, nColumn));
+        }
+        std::printf("device\t%s\n", arrCells.join(QLatin1Char('\t')).toUtf8().constData());
+    }
+    std::printf("search finished\t%d\n", list.GetItemCount());
+    std::fflush(stdout);
+}

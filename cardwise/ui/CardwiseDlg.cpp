@@ -1,0 +1,485 @@
+// CCardwiseDlg: the main window over CAssistantCore.
+#include "CardwiseDlg.h"
+
+#include "MessageBox.h"
+#include "Resource.h"
+#include "ui_CardwiseDlg.h"
+
+#include "LmDebug.h"
+#include "LmLangWidgets.h"
+
+#include <QAbstractButton>
+#include <QButtonGroup>
+#include <QContextMenuEvent>
+#include <QHeaderView>
+#include <QHostInfo>
+#include <QItemSelectionModel>
+#include <QLabel>
+#include <QMenu>
+#include <QStatusBar>
+#include <QTime>
+#include <QToolButton>
+
+#include <algorithm>
+
+namespace {
+
+// The device list's columns: width in pixels (column 0 holds the row key and stays hidden)
+// and the widest text the column holds. The widths were made for a narrower font than most
+// desktops use, so a column grows to fit its widest text and its title.
+struct SColumn
+{
+    int nWidth;
+    const char* pszSample;
+};
+constexpr SColumn kColumns[CDeviceListModel::COL_COUNT] = {
+    {0, ""},
+    {100, "255.255.255.255"},
+    {100, "255.255.255.255"},
+    {120, "00-00-00-00-00-00"},
+    {90, "255.255.255.255"},
+    {85, "255.255.255.255"},
+    {50, "00000"},
+    {50, "00000"},
+};
+
+CCardwiseDlgServices WithDefaults(CCardwiseDlgServices services, QWidget* pWindow)
+{
+    if (!services.core.fnMessageBox) {
+        services.core.fnMessageBox = WidgetMessageBoxSink(pWindow);
+    }
+    CDeviceTools defaults = SystemDeviceTools();
+    if (!services.tools.fnOpenUrl) {
+        services.tools.fnOpenUrl = defaults.fnOpenUrl;
+    }
+    if (!services.tools.fnRunInTerminal) {
+        services.tools.fnRunInTerminal = defaults.fnRunInTerminal;
+    }
+    if (!services.tools.fnRunIpConfig) {
+        services.tools.fnRunIpConfig = defaults.fnRunIpConfig;
+    }
+    return services;
+}
+
+} // namespace
+
+CCardwiseDlg::CCardwiseDlg(CCardwiseDlgServices services, QWidget* parent)
+    : QDialog(parent), m_pUi(std::make_unique<Ui::CardwiseDlg>()), m_ui(*m_pUi),
+      m_services(WithDefaults(std::move(services), this)),
+      m_pOwnTimers(m_services.pTimers == nullptr ? std::make_unique<CQtTimerHost>() : nullptr),
+      m_timers(m_services.pTimers != nullptr ? *m_services.pTimers : *m_pOwnTimers),
+      m_core(*this, m_timers, m_services.core), m_hIcon(AppIcon())
+{
+    m_ui.setupUi(this);
+    setWindowFlags(Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
+                   Qt::WindowMinMaxButtonsHint | Qt::WindowCloseButtonHint);
+    if (m_pOwnTimers) {
+        m_pOwnTimers->SetHandler([this](unsigned int nId) { OnTimer(nId); });
+    }
+
+    // The three radios form one group; the scope is the index of the checked one.
+    m_pScopeGroup = new QButtonGroup(this);
+    m_pScopeGroup->addButton(m_ui.IDC_SCOPE_LOCAL, CAssistantCore::SCOPE_LOCAL);
+    m_pScopeGroup->addButton(m_ui.IDC_SCOPE_SUBNET, CAssistantCore::SCOPE_SUBNET);
+    m_pScopeGroup->addButton(m_ui.IDC_SCOPE_RANGE, CAssistantCore::SCOPE_RANGE);
+    connect(m_pScopeGroup, &QButtonGroup::buttonClicked, this, &CCardwiseDlg::OnScopeChanged);
+
+    connect(m_ui.IDC_SEARCH, &QPushButton::clicked, this, &CCardwiseDlg::OnSearch);
+    connect(m_ui.IDOK, &QPushButton::clicked, this, &CCardwiseDlg::OnOK);
+    connect(m_ui.IDCANCEL, &QPushButton::clicked, this, &CCardwiseDlg::reject);
+    connect(m_ui.IDC_WEB, &QPushButton::clicked, this, &CCardwiseDlg::OnWeb);
+    connect(m_ui.IDC_TELNET, &QPushButton::clicked, this, &CCardwiseDlg::OnTelnet);
+    connect(m_ui.IDC_PING, &QPushButton::clicked, this, &CCardwiseDlg::OnPing);
+    connect(m_ui.IDC_IPCONFIG, &QPushButton::clicked, this, &CCardwiseDlg::OnIpConfig);
+    connect(m_ui.IDC_DEVICE_LIST, &QTableView::doubleClicked, this, &CCardwiseDlg::OnListDblClk);
+
+    m_pSystemMenu = new QMenu(this);
+    m_pSystemMenu->setObjectName(QStringLiteral("IDM_SYSMENU"));
+    QAction* pAbout = m_pSystemMenu->addAction(QString::fromUtf8(LoadResString(IDS_ABOUTBOX)));
+    pAbout->setObjectName(QStringLiteral("IDM_ABOUTBOX"));
+    connect(pAbout, &QAction::triggered, this, &CCardwiseDlg::OnAbout);
+
+    OnInitDialog();
+}
+
+CCardwiseDlg::~CCardwiseDlg()
+{
+    OnDestroy();
+    // The list model belongs to the engine, which goes before the list view does.
+    m_ui.IDC_DEVICE_LIST->setModel(nullptr);
+}
+
+QIcon CCardwiseDlg::AppIcon()
+{
+    QIcon icon;
+    for (const int nSize : {16, 32, 48, 64, 256}) {
+        icon.addFile(QStringLiteral(":/cardwise/icons/cardwise-%1.png").arg(nSize),
+                     QSize(nSize, nSize));
+    }
+    return icon;
+}
+
+void CCardwiseDlg::OnInitDialog()
+{
+    LmTrace20("设置助手启动..............\n");
+    CreateStatusBar();
+    m_timers.SetTimer(TIMER_CLOCK, CLOCK_PERIOD_MS);
+    const QString strAddresses = CollectHostAddresses().join(QLatin1Char(','));
+    m_core.CollectBroadcastAddresses();
+    m_pPaneAddresses->setText(strAddresses);
+    setWindowIcon(m_hIcon);
+    m_ui.IDC_SEARCH->setIcon(AppIcon());
+
+    if (m_services.initialSubnet) {
+        m_ui.IDC_SCOPE_SUBNET->setChecked(true);
+    }
+    m_core.OnScopeChanged();
+    if (m_services.initialSubnet) {
+        SetAddressCtrl(IDC_ADDRESS, m_services.initialSubnet->first);
+        SetAddressCtrl(IDC_MASK, m_services.initialSubnet->second);
+    }
+
+    InitDeviceList();
+    UpdateButtons();
+    TranslateWindow(this);
+    m_core.OnSearch();
+}
+
+void CCardwiseDlg::CreateStatusBar()
+{
+    // A dialog has no status bar of its own: the bar is the last item of the window's layout.
+    m_wndStatusBar = new QStatusBar(this);
+    m_wndStatusBar->setObjectName(QStringLiteral("AFX_IDW_STATUS_BAR"));
+    m_pPaneAddresses =
+        new QLabel(QString::fromUtf8(LoadResString(ID_INDICATOR_IP)), m_wndStatusBar);
+    m_pPaneAddresses->setObjectName(QStringLiteral("ID_INDICATOR_IP"));
+    m_pPaneAddresses->setTextFormat(Qt::PlainText);
+    m_pPaneClock = new QLabel(QString::fromUtf8(LoadResString(ID_INDICATOR_TIME)), m_wndStatusBar);
+    m_pPaneClock->setObjectName(QStringLiteral("ID_INDICATOR_TIME"));
+    m_pPaneClock->setTextFormat(Qt::PlainText);
+    m_pPaneClock->setMinimumWidth(fontMetrics().horizontalAdvance(QStringLiteral("00:00:00")) + 24);
+
+    // Stands in for the system menu, which a Qt window cannot extend.
+    auto* pMenuButton = new QToolButton(m_wndStatusBar);
+    pMenuButton->setObjectName(QStringLiteral("btnSystemMenu"));
+    pMenuButton->setIcon(m_hIcon);
+    pMenuButton->setAutoRaise(true);
+    pMenuButton->setPopupMode(QToolButton::InstantPopup);
+    pMenuButton->setMenu(m_pSystemMenu);
+    pMenuButton->setFocusPolicy(Qt::NoFocus);
+    pMenuButton->setStyleSheet(QStringLiteral("QToolButton::menu-indicator { image: none; }"));
+
+    m_wndStatusBar->addWidget(m_pPaneAddresses, 1);
+    m_wndStatusBar->addPermanentWidget(m_pPaneClock);
+    m_wndStatusBar->addPermanentWidget(pMenuButton);
+    m_ui.layoutMain->addWidget(m_wndStatusBar);
+}
+
+void CCardwiseDlg::InitDeviceList()
+{
+    QTableView* pList = m_ui.IDC_DEVICE_LIST;
+    pList->setModel(&m_core.GetDeviceList());
+    m_ui.IDC_PROGRESS->SetModel(&m_core.GetProgress());
+
+    QHeaderView* pHeader = pList->horizontalHeader();
+    pHeader->setSectionsClickable(false);
+    pHeader->setSectionsMovable(false);
+    pHeader->setDefaultAlignment(Qt::AlignLeft | Qt::AlignVCenter);
+    const QFontMetrics metrics = pList->fontMetrics();
+    const int nPadding =
+        2 * pList->style()->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, pList) + 8;
+    int nTotal = 0;
+    for (int nColumn = 0; nColumn < CDeviceListModel::COL_COUNT; ++nColumn) {
+        int nWidth = kColumns[nColumn].nWidth;
+        if (nWidth > 0) {
+            nWidth = std::max(
+                {nWidth,
+                 metrics.horizontalAdvance(QLatin1String(kColumns[nColumn].pszSample)) + nPadding,
+                 pHeader->sectionSizeHint(nColumn)});
+        }
+        pHeader->resizeSection(nColumn, nWidth);
+        nTotal += nWidth;
+    }
+    pList->setColumnHidden(CDeviceListModel::COL_KEY, true);
+
+    // Open wide enough to show every column; the operator may still make the window narrower.
+    const int nListWidth = nTotal + 2 * pList->frameWidth() +
+                           pList->style()->pixelMetric(QStyle::PM_ScrollBarExtent, nullptr, pList);
+    pList->setMinimumWidth(nListWidth);
+    const int nWindowWidth = sizeHint().width();
+    pList->setMinimumWidth(0);
+    resize(std::max(width(), nWindowWidth), height());
+    pList->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
+    pList->verticalHeader()->setDefaultSectionSize(fontMetrics().height() + 6);
+    pList->setShowGrid(true);
+    pList->setSelectionBehavior(QAbstractItemView::SelectRows);
+    pList->setSelectionMode(QAbstractItemView::SingleSelection);
+    pList->setSortingEnabled(false);
+
+    // List notifications: an item's state changed (selected, deselected, or gone with the
+    // rows a search removes), a click, the focus. New texts in a row change no state.
+    connect(pList->selectionModel(), &QItemSelectionModel::selectionChanged, this,
+            &CCardwiseDlg::UpdateButtons);
+    connect(pList->model(), &QAbstractItemModel::modelReset, this, &CCardwiseDlg::UpdateButtons);
+    pList->installEventFilter(this);
+    pList->viewport()->installEventFilter(this);
+}
+
+QStringList CCardwiseDlg::CollectHostAddresses() const
+{
+    if (m_services.fnGetHostAddresses) {
+        return m_services.fnGetHostAddresses();
+    }
+    QStringList arrAddresses;
+    const QString strHost = QHostInfo::localHostName();
+    if (strHost.isEmpty()) {
+        return arrAddresses;
+    }
+    const QHostInfo info = QHostInfo::fromName(strHost);
+    const auto addresses = info.addresses();
+    for (const QHostAddress& address : addresses) {
+        if (address.protocol() == QAbstractSocket::IPv4Protocol) {
+            arrAddresses.append(address.toString());
+        }
+    }
+    return arrAddresses;
+}
+
+void CCardwiseDlg::OnTimer(unsigned int nId)
+{
+    if (nId == TIMER_CLOCK && m_pPaneClock != nullptr) {
+        m_pPaneClock->setText(QTime::currentTime().toString(QStringLiteral("HH:mm:ss")));
+    }
+    const bool bWasSweeping = m_core.GetTimerId() == CAssistantCore::TIMER_SWEEP;
+    m_core.OnTimer(nId);
+    if (bWasSweeping && nId == CAssistantCore::TIMER_SWEEP &&
+        m_core.GetTimerId() == CAssistantCore::TIMER_NONE) {
+        emit searchFinished();
+    }
+}
+
+void CCardwiseDlg::UpdateData(bool bSaveAndValidate)
+{
+    if (bSaveAndValidate) {
+        m_core.SetScope(m_pScopeGroup->checkedId());
+        return;
+    }
+    if (QAbstractButton* pRadio = m_pScopeGroup->button(m_core.GetScope())) {
+        pRadio->setChecked(true);
+    }
+    m_ui.IDC_ADDR_LABEL->setText(m_core.GetAddrLabel());
+    m_ui.IDC_MASK_LABEL->setText(m_core.GetMaskLabel());
+    m_ui.IDC_STATUS->setText(m_core.GetStatus());
+}
+
+std::uint32_t CCardwiseDlg::GetAddressCtrl(EAddressCtrl nCtrl) const
+{
+    return (nCtrl == IDC_ADDRESS ? m_ui.IDC_ADDRESS : m_ui.IDC_MASK)->GetAddress();
+}
+
+void CCardwiseDlg::SetAddressCtrl(EAddressCtrl nCtrl, std::uint32_t dwValue)
+{
+    (nCtrl == IDC_ADDRESS ? m_ui.IDC_ADDRESS : m_ui.IDC_MASK)->SetAddress(dwValue);
+}
+
+void CCardwiseDlg::EnableAddressCtrls(bool bEnable)
+{
+    EnableControl(IDC_ADDRESS, bEnable);
+    EnableControl(IDC_MASK, bEnable);
+}
+
+void CCardwiseDlg::EnableSearch(bool bEnable)
+{
+    EnableControl(IDC_SEARCH, bEnable);
+}
+
+void CCardwiseDlg::SetStatusText(const QString& strText)
+{
+    m_ui.IDC_STATUS->setText(strText);
+}
+
+void CCardwiseDlg::UpdateButtons()
+{
+    const bool bEnable = m_core.GetTimerId() == CAssistantCore::TIMER_NONE && GetSelectedRow() >= 0;
+    for (const int nId : {IDOK, IDC_WEB, IDC_TELNET, IDC_PING}) {
+        EnableControl(nId, bEnable);
+    }
+}
+
+void CCardwiseDlg::EnableControl(int nId, bool bEnable)
+{
+    QWidget* pControl = nullptr;
+    switch (nId) {
+    case IDOK:
+        pControl = m_ui.IDOK;
+        break;
+    case IDC_WEB:
+        pControl = m_ui.IDC_WEB;
+        break;
+    case IDC_TELNET:
+        pControl = m_ui.IDC_TELNET;
+        break;
+    case IDC_PING:
+        pControl = m_ui.IDC_PING;
+        break;
+    case IDC_SEARCH:
+        pControl = m_ui.IDC_SEARCH;
+        break;
+    case IDC_ADDRESS:
+        pControl = m_ui.IDC_ADDRESS;
+        break;
+    case IDC_MASK:
+        pControl = m_ui.IDC_MASK;
+        break;
+    default:
+        break;
+    }
+    if (pControl != nullptr) {
+        pControl->setEnabled(bEnable);
+    }
+}
+
+int CCardwiseDlg::GetSelectedRow() const
+{
+    const QItemSelectionModel* pSelection = m_ui.IDC_DEVICE_LIST->selectionModel();
+    if (pSelection == nullptr) {
+        return -1;
+    }
+    const QModelIndexList rows = pSelection->selectedRows();
+    return rows.size() == 1 ? rows.first().row() : -1;
+}
+
+void CCardwiseDlg::OnScopeChanged()
+{
+    m_core.OnScopeChanged();
+}
+
+void CCardwiseDlg::OnSearch()
+{
+    m_core.OnSearch();
+}
+
+void CCardwiseDlg::accept()
+{
+    OnOK();
+}
+
+void CCardwiseDlg::OnOK()
+{
+    const int nRow = GetSelectedRow();
+    if (nRow >= 0) {
+        m_core.SetupDevice(nRow);
+    }
+}
+
+void CCardwiseDlg::OnListDblClk()
+{
+    const int nRow = GetSelectedRow();
+    if (nRow >= 0) {
+        m_core.SetupDevice(nRow);
+    }
+}
+
+QString CCardwiseDlg::SelectedActualAddress()
+{
+    const int nRow = GetSelectedRow();
+    if (nRow < 0) {
+        return QString();
+    }
+    return m_core.GetDeviceList().GetItemText(nRow, CDeviceListModel::COL_ACTUAL_IP);
+}
+
+void CCardwiseDlg::OnWeb()
+{
+    const QString strAddress = SelectedActualAddress();
+    if (!strAddress.isEmpty()) {
+        m_services.tools.fnOpenUrl(QStringLiteral("http://%1").arg(strAddress));
+    }
+}
+
+void CCardwiseDlg::OnTelnet()
+{
+    const QString strAddress = SelectedActualAddress();
+    if (!strAddress.isEmpty()) {
+        m_services.tools.fnRunInTerminal({QStringLiteral("telnet"), strAddress});
+    }
+}
+
+void CCardwiseDlg::OnPing()
+{
+    const QString strAddress = SelectedActualAddress();
+    if (!strAddress.isEmpty()) {
+        m_services.tools.fnRunInTerminal({QStringLiteral("ping"), strAddress});
+    }
+}
+
+void CCardwiseDlg::OnIpConfig()
+{
+    QByteArray output;
+    if (!m_services.tools.fnRunIpConfig(output)) {
+        MessageBox(QStringLiteral("Command Ipcofig exec failed"),
+                   QCoreApplication::applicationName(), MSG_ICON_NONE);
+        return;
+    }
+    // Leading line ends only; the end of the text stays as the tool wrote it.
+    int nStart = 0;
+    while (nStart < output.size() && (output.at(nStart) == '\r' || output.at(nStart) == '\n')) {
+        ++nStart;
+    }
+    MessageBox(QString::fromLocal8Bit(output.mid(nStart)), QStringLiteral("IpConfig Output"),
+               MSG_ICON_NONE);
+}
+
+void CCardwiseDlg::OnAbout()
+{
+    const QString strVersion = QCoreApplication::applicationVersion();
+    MessageBox(QStringLiteral("Vantor 设置助手 %1").arg(strVersion).trimmed(),
+               QStringLiteral("关于 Cardwise"), MSG_ICON_INFORMATION);
+}
+
+void CCardwiseDlg::MessageBox(const QString& strText, const QString& strCaption,
+                              EMsgIcon nIcon) const
+{
+    m_services.core.fnMessageBox(strText, strCaption, nIcon);
+}
+
+void CCardwiseDlg::done(int nResult)
+{
+    QDialog::done(nResult);
+    OnDestroy();
+}
+
+void CCardwiseDlg::OnDestroy()
+{
+    if (m_bDestroyed) {
+        return;
+    }
+    m_bDestroyed = true;
+    m_timers.KillTimer(TIMER_CLOCK);
+    m_core.OnDestroy();
+}
+
+void CCardwiseDlg::changeEvent(QEvent* event)
+{
+    QDialog::changeEvent(event);
+    if (event->type() == QEvent::ActivationChange && !isActiveWindow()) {
+        UpdateButtons();
+    }
+}
+
+void CCardwiseDlg::contextMenuEvent(QContextMenuEvent* event)
+{
+    // The window background offers what the system menu would.
+    m_pSystemMenu->popup(event->globalPos());
+}
+
+bool CCardwiseDlg::eventFilter(QObject* watched, QEvent* event)
+{
+    QTableView* pList = m_ui.IDC_DEVICE_LIST;
+    if ((watched == pList && event->type() == QEvent::FocusIn) ||
+        (watched == pList->viewport() && event->type() == QEvent::MouseButtonRelease)) {
+        // A press has already moved the selection by the time the button is released.
+        UpdateButtons();
+    }
+    return QDialog::eventFilter(watched, event);
+}

@@ -1,0 +1,121 @@
+// CCardwiseDlg: the main window. Shows the search controls, the device list, the progress of
+// the running phase and a status bar; the search and Setup logic lives in CAssistantCore.
+#pragma once
+
+#include "AssistantCore.h"
+#include "DeviceTools.h"
+#include "TimerHost.h"
+
+#include <QDialog>
+#include <QIcon>
+#include <QStringList>
+
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <optional>
+
+class QButtonGroup;
+class QLabel;
+class QMenu;
+class QStatusBar;
+
+namespace Ui {
+class CardwiseDlg;
+}
+
+// What the window is built with. Every empty member falls back to the real thing.
+struct CCardwiseDlgServices
+{
+    // Socket factory, adapter list, message boxes (empty: QMessageBox over the window) and
+    // the parameter dialog.
+    CAssistantServices core;
+    // Timers 1, 2 and 100. Null: QTimers of the window, whose ticks reach OnTimer. A host
+    // given here is not owned; its owner routes the ticks to OnTimer.
+    CTimerHost* pTimers = nullptr;
+    // The PC's own addresses in lookup order (empty: QHostInfo of the host name).
+    std::function<QStringList()> fnGetHostAddresses;
+    CDeviceTools tools;
+    // Start in Subnet scope with these control values (first field in the most significant
+    // byte) instead of a search of the PC's own networks.
+    std::optional<std::pair<std::uint32_t, std::uint32_t>> initialSubnet;
+};
+
+class CCardwiseDlg : public QDialog, public CAssistantView
+{
+    Q_OBJECT
+
+public:
+    // Builds the window from template 102 and initialises it, which ends with the first
+    // search. The window is not shown.
+    explicit CCardwiseDlg(CCardwiseDlgServices services = {}, QWidget* parent = nullptr);
+    ~CCardwiseDlg() override;
+
+    // The application icon (icon resource 130).
+    static QIcon AppIcon();
+
+    CAssistantCore& GetCore() { return m_core; }
+    // Timer dispatch: 100 the clock pane, 1 and 2 a step of the running phase; the members
+    // then go to the controls.
+    void OnTimer(unsigned int nId);
+
+    // CAssistantView
+    void UpdateData(bool bSaveAndValidate) override;
+    std::uint32_t GetAddressCtrl(EAddressCtrl nCtrl) const override;
+    void SetAddressCtrl(EAddressCtrl nCtrl, std::uint32_t dwValue) override;
+    void EnableAddressCtrls(bool bEnable) override;
+    void EnableSearch(bool bEnable) override;
+    void SetStatusText(const QString& strText) override;
+    // Setup, Web, Telnet and Ping are usable exactly when no phase runs and one row is selected.
+    void UpdateButtons() override;
+
+    // The Setup button and the Enter key: Setup flow for the selected row. Never closes.
+    void accept() override;
+    // Esc, Exit and the window's close button end the window; the socket goes with it.
+    void done(int nResult) override;
+
+signals:
+    // A search sweep ran to its end (its last tick), not when an error reply cut it short.
+    void searchFinished();
+
+protected:
+    void changeEvent(QEvent* event) override;
+    void contextMenuEvent(QContextMenuEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    void OnInitDialog();
+    void CreateStatusBar();
+    void InitDeviceList();
+    QStringList CollectHostAddresses() const;
+    int GetSelectedRow() const;
+    // The one place that switches controls on and off.
+    void EnableControl(int nId, bool bEnable);
+
+    void OnScopeChanged();
+    void OnSearch();
+    void OnOK();
+    void OnListDblClk();
+    void OnWeb();
+    void OnTelnet();
+    void OnPing();
+    void OnIpConfig();
+    void OnAbout();
+    void OnDestroy();
+    QString SelectedActualAddress();
+    void MessageBox(const QString& strText, const QString& strCaption, EMsgIcon nIcon) const;
+
+    std::unique_ptr<Ui::CardwiseDlg> m_pUi;
+    Ui::CardwiseDlg& m_ui;
+    CCardwiseDlgServices m_services;
+    std::unique_ptr<CQtTimerHost> m_pOwnTimers;
+    CTimerHost& m_timers;
+    CAssistantCore m_core;
+    QButtonGroup* m_pScopeGroup = nullptr;
+    QStatusBar* m_wndStatusBar = nullptr;
+    QLabel* m_pPaneAddresses = nullptr;
+    QLabel* m_pPaneClock = nullptr;
+    QMenu* m_pSystemMenu = nullptr;
+    QIcon m_hIcon;
+    bool m_bDestroyed = false;
+};

@@ -1,0 +1,62 @@
+#!/usr/bin/env bash
+# End to end: the real cardwise program (offscreen) searches 127.0.0.1, where cardwise-sim
+# plays three cards, and must list all three in the order of their configured addresses.
+# Run through tools/netns-run, so nothing can leave the namespace.
+#   e2e_sim_list.sh CARDWISE CARDWISE_SIM
+set -euo pipefail
+
+cardwise=$1
+sim=$2
+
+# Refuse to send anything unless only loopback exists here.
+foreign=$(ip -o link show | awk -F': ' '{ sub(/@.*/, "", $2); print $2 }' | grep -vx lo || true)
+if [[ -n "$foreign" ]]; then
+    echo "e2e_sim_list: not isolated (interfaces: $(echo $foreign)); refusing to run" >&2
+    exit 1
+fi
+
+work=$(mktemp -d)
+sim_pid=
+cleanup() {
+    if [[ -n "$sim_pid" ]]; then
+        kill "$sim_pid" 2>/dev/null || true
+        wait "$sim_pid" 2>/dev/null || true
+    fi
+    rm -rf "$work"
+}
+trap cleanup EXIT
+
+cat >"$work/cards.json" <<'JSON'
+{"bind": "127.0.0.1",
+ "cards": [{"mac": "00-1A-2B-00-00-01", "ip": "192.168.1.2", "mask": "255.255.255.0",
+            "gateway": "192.168.1.1", "hw": 2, "fw": 215},
+           {"mac": "00-1A-2B-00-00-02", "ip": "192.168.1.100", "mask": "255.255.255.0",
+            "gateway": "192.168.1.1", "hw": 3, "fw": 216},
+           {"mac": "00-1A-2B-00-00-03", "ip": "10.0.0.5", "mask": "255.0.0.0",
+            "gateway": "10.0.0.1", "hw": 4, "fw": 217}]}
+JSON
+
+# The simulator says when it is listening; read that line instead of guessing a delay.
+mkfifo "$work/sim.out"
+"$sim" --config "$work/cards.json" >"$work/sim.out" &
+sim_pid=$!
+exec 3<"$work/sim.out"
+if ! read -r -t 20 ready <&3 || [[ "$ready" != *"3 cards on 127.0.0.1:16788"* ]]; then
+    echo "e2e_sim_list: the simulator did not come up: ${ready:-nothing}" >&2
+    exit 1
+fi
+
+output=$(QT_QPA_PLATFORM=offscreen CARDWISE_LANG=default timeout 60 \
+    "$cardwise" --subnet 127.0.0.1/255.255.255.255 --print-devices --exit-after-search)
+echo "$output"
+
+expected=$'device\t127.0.0.1\t10.0.0.5\t00-1A-2B-00-00-03\t255.0.0.0\t10.0.0.1\t4\t217
+device\t127.0.0.1\t192.168.1.100\t00-1A-2B-00-00-02\t255.255.255.0\t192.168.1.1\t3\t216
+device\t127.0.0.1\t192.168.1.2\t00-1A-2B-00-00-01\t255.255.255.0\t192.168.1.1\t2\t215
+search finished\t3'
+if [[ "$output" != "$expected" ]]; then
+    echo "e2e_sim_list: unexpected list; wanted:" >&2
+    echo "$expected" >&2
+    exit 1
+fi
+echo "e2e_sim_list: the three simulated cards are listed"

@@ -1,0 +1,152 @@
+// Start-up of the assistant: command line, socket check, language choice.
+#include "CardwiseApp.h"
+
+#include "LmLang.h"
+
+#include <QApplication>
+#include <QTest>
+
+Q_DECLARE_METATYPE(CCardwiseApp::EParse)
+
+class tst_CCardwiseApp : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void cleanup();
+    void parseCommandLine_data();
+    void parseCommandLine();
+    void socketStartupFailureEndsWithMessage103();
+    void languageFallsBackToDefault_data();
+    void languageFallsBackToDefault();
+};
+
+void tst_CCardwiseApp::cleanup()
+{
+    SetLocalLang("default", 1);
+    QVERIFY(QApplication::topLevelWidgets().isEmpty());
+}
+
+void tst_CCardwiseApp::parseCommandLine_data()
+{
+    QTest::addColumn<QStringList>("args");
+    QTest::addColumn<CCardwiseApp::EParse>("result");
+    QTest::addColumn<bool>("hasSubnet");
+    QTest::addColumn<uint>("address");
+    QTest::addColumn<uint>("mask");
+    QTest::addColumn<int>("trace");
+    QTest::addColumn<QString>("lang");
+
+    using A = CCardwiseApp;
+    QTest::newRow("nothing") << QStringList{} << A::PARSE_RUN << false << 0u << 0u << -1 << "";
+    QTest::newRow("subnet dotted mask")
+        << QStringList{"--subnet", "127.0.0.1/255.255.255.255"} << A::PARSE_RUN << true
+        << 0x7F000001u << 0xFFFFFFFFu << -1 << "";
+    QTest::newRow("subnet prefix") << QStringList{"--subnet=192.168.1.7/24"} << A::PARSE_RUN << true
+                                   << 0xC0A80107u << 0xFFFFFF00u << -1 << "";
+    QTest::newRow("trace and lang") << QStringList{"--trace", "20", "--lang", "zh_CN"}
+                                    << A::PARSE_RUN << false << 0u << 0u << 20 << "zh_CN";
+    QTest::newRow("help") << QStringList{"--help"} << A::PARSE_HELP << false << 0u << 0u << -1
+                          << "";
+    QTest::newRow("subnet without mask")
+        << QStringList{"--subnet", "10.0.0.1"} << A::PARSE_ERROR << false << 0u << 0u << -1 << "";
+    QTest::newRow("octet above 255") << QStringList{"--subnet", "10.0.0.256/8"} << A::PARSE_ERROR
+                                     << false << 0u << 0u << -1 << "";
+    QTest::newRow("prefix above 32") << QStringList{"--subnet", "10.0.0.1/33"} << A::PARSE_ERROR
+                                     << false << 0u << 0u << -1 << "";
+    QTest::newRow("short address form")
+        << QStringList{"--subnet", "10.1/8"} << A::PARSE_ERROR << false << 0u << 0u << -1 << "";
+    QTest::newRow("trace not a number")
+        << QStringList{"--trace", "high"} << A::PARSE_ERROR << false << 0u << 0u << -1 << "";
+    QTest::newRow("stray argument")
+        << QStringList{"extra"} << A::PARSE_ERROR << false << 0u << 0u << -1 << "";
+}
+
+void tst_CCardwiseApp::parseCommandLine()
+{
+    QFETCH(QStringList, args);
+    QFETCH(CCardwiseApp::EParse, result);
+    QFETCH(bool, hasSubnet);
+    QFETCH(uint, address);
+    QFETCH(uint, mask);
+    QFETCH(int, trace);
+    QFETCH(QString, lang);
+
+    CCardwiseOptions options;
+    QString message;
+    QCOMPARE(CCardwiseApp::ParseCommandLine(QStringList{"cardwise"} + args, options, message),
+             result);
+    QCOMPARE(message.isEmpty(), result == CCardwiseApp::PARSE_RUN);
+    if (result != CCardwiseApp::PARSE_RUN) {
+        return;
+    }
+    QCOMPARE(options.subnet.has_value(), hasSubnet);
+    if (hasSubnet) {
+        QCOMPARE(options.subnet->first, address);
+        QCOMPARE(options.subnet->second, mask);
+    }
+    QCOMPARE(options.nTrace.value_or(-1), trace);
+    QCOMPARE(options.strLang, lang);
+}
+
+void tst_CCardwiseApp::socketStartupFailureEndsWithMessage103()
+{
+    struct CShown
+    {
+        QString strText;
+        QString strCaption;
+    };
+    std::vector<CShown> shown;
+    CCardwiseApp::CServices services;
+    services.fnSocketStartup = [] { return false; };
+    services.fnMessageBox = [&shown](const QString& text, const QString& caption, EMsgIcon) {
+        shown.push_back({text, caption});
+    };
+    CCardwiseApp app(services);
+
+    CCardwiseOptions options;
+    options.strLang = QStringLiteral("Lang0804");
+
+    QVERIFY(!app.InitInstance(options));
+    QCOMPARE(shown.size(), size_t(1));
+    QCOMPARE(shown[0].strText, QStringLiteral("Windows 通信端口初始化失败。"));
+    QCOMPARE(shown[0].strCaption, QCoreApplication::applicationName());
+    // The program ends there: no language was chosen and no window opened.
+    QCOMPARE(QString::fromStdString(GetLocalLang()), QStringLiteral("default"));
+}
+
+void tst_CCardwiseApp::languageFallsBackToDefault_data()
+{
+    QTest::addColumn<QString>("choice");
+    QTest::addColumn<QString>("loaded");
+
+    QTest::newRow("catalogue name") << "Lang0804"
+                                    << "Lang0804";
+    QTest::newRow("locale name") << "zh_CN"
+                                 << "Lang0804";
+    // A language without a catalogue must not leave the previous one in effect.
+    QTest::newRow("no such catalogue") << "Lang0409"
+                                       << "default";
+    QTest::newRow("unknown locale") << "xx_YY"
+                                    << "default";
+}
+
+void tst_CCardwiseApp::languageFallsBackToDefault()
+{
+    QFETCH(QString, choice);
+    QFETCH(QString, loaded);
+
+    // Given some other language in effect before
+    QCOMPARE(SetLocalLang("Lang0804", 1), 1);
+    CCardwiseApp::CServices services;
+    services.fnSocketStartup = [] { return true; };
+    CCardwiseApp app(services);
+    CCardwiseOptions options;
+    options.strLang = choice;
+
+    QVERIFY(app.InitInstance(options));
+    QCOMPARE(QString::fromStdString(GetLocalLang()), loaded);
+}
+
+QTEST_MAIN(tst_CCardwiseApp)
+#include "tst_ccardwiseapp.moc"

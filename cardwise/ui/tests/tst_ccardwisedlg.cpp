@@ -1,0 +1,511 @@
+// The main window over a fake network, stepped timers and recorded message boxes.
+#include "CardwiseDlg.h"
+#include "CoreFakes.h"
+#include "IPAddressCtrl.h"
+#include "ProgressCtrl.h"
+#include "Resource.h"
+
+#include "LmLang.h"
+
+#include <QApplication>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QSignalSpy>
+#include <QTableView>
+#include <QTest>
+
+namespace {
+
+const CFakeCard kCardA{"00-1A-2B-00-00-01", "192.168.1.2", "255.255.255.0", "192.168.1.1", 2, 7};
+const CFakeCard kCardB{"00-1A-2B-00-00-02", "192.168.1.100", "255.255.255.0", "192.168.1.1", 3, 9};
+const CFakeCard kCardC{"00-1A-2B-00-00-03", "10.0.0.5", "255.0.0.0", "10.0.0.1", 1, 4};
+
+} // namespace
+
+class tst_CCardwiseDlg : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void init();
+    void cleanup();
+
+    void startUpSearchesLocalScope();
+    void socketFailureStartsNoPhase();
+    void tabOrderFollowsTemplate();
+    void startUpLabelsStayUntranslated();
+    void subnetClickRestoresDefaults();
+    void subnetSearchChecksInput_data();
+    void subnetSearchChecksInput();
+    void sweepStepsProgressAndRepeats();
+    void buttonsFollowPhaseAndSelection();
+    void listOrderAndUpdates();
+    void errorReplyEndsPhase();
+    void enterRunsSetupEscapeCloses();
+    void closingDuringSweepStopsTimers();
+    void deviceToolsUseReplyAddress();
+
+private:
+    // Builds and shows the window; the first search has run when it returns.
+    void MakeWindow();
+    template <typename T> T* Find(const char* name) const
+    {
+        return m_pDlg->findChild<T*>(QLatin1String(name));
+    }
+    QString Text(const char* label) const { return Find<QLabel>(label)->text(); }
+    // Ticks timer 1 through the window while it runs; returns the ticks.
+    int RunSweep();
+    void Deliver(const CFakeCard& card, const char* source);
+    void ClickRow(int row);
+    // Clicks the radio's indicator, the part of the button that takes clicks.
+    void ClickRadio(const char* name);
+    void TypeInto(const char* control, const QString& keys);
+    QString Cell(int row, int column) const;
+    bool ToolButtonsEnabled() const;
+
+    CFakeNetwork m_network;
+    CSteppedTimerHost m_timers;
+    std::vector<CRecordedMessage> m_messages;
+    int m_nParamDialogRuns = 0;
+    QStringList m_arrLaunched;
+    std::unique_ptr<CCardwiseDlg> m_pDlg;
+};
+
+void tst_CCardwiseDlg::init()
+{
+    m_network = CFakeNetwork();
+    m_timers = CSteppedTimerHost();
+    m_messages.clear();
+    m_nParamDialogRuns = 0;
+    m_arrLaunched.clear();
+    SetLocalLang("default", 1);
+}
+
+void tst_CCardwiseDlg::cleanup()
+{
+    m_pDlg.reset();
+    SetLocalLang("default", 1);
+    QVERIFY(QApplication::topLevelWidgets().isEmpty());
+}
+
+void tst_CCardwiseDlg::MakeWindow()
+{
+    CCardwiseDlgServices services;
+    services.core.fnCreateSocket = m_network.Factory();
+    // One adapter with a broadcast of its own, one whose all-ones mask gives none.
+    services.core.fnGetAdapters = [] {
+        return std::vector<CAdapterAddress>{{"192.168.1.10", "255.255.255.0"},
+                                            {"10.9.8.7", "255.255.255.255"}};
+    };
+    services.core.fnMessageBox = [this](const QString& text, const QString& caption,
+                                        EMsgIcon icon) {
+        m_messages.push_back({text, caption, icon});
+    };
+    services.core.fnRunParamDialog = [this](COptionTable&) {
+        ++m_nParamDialogRuns;
+        return false;
+    };
+    services.pTimers = &m_timers;
+    services.fnGetHostAddresses = [] { return QStringList{"192.168.1.10", "10.9.8.7"}; };
+    services.tools.fnOpenUrl = [this](const QString& url) { m_arrLaunched << url; };
+    services.tools.fnRunInTerminal = [this](const QStringList& cmd) {
+        m_arrLaunched << cmd.join(' ');
+    };
+    services.tools.fnRunIpConfig = [](QByteArray& output) {
+        output = "\r\n\nlo: up\n";
+        return true;
+    };
+    m_pDlg = std::make_unique<CCardwiseDlg>(std::move(services));
+    m_pDlg->show();
+    m_pDlg->activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(m_pDlg.get()));
+}
+
+int tst_CCardwiseDlg::RunSweep()
+{
+    int nTicks = 0;
+    while (nTicks < 1000 && m_timers.IsActive(CAssistantCore::TIMER_SWEEP)) {
+        m_pDlg->OnTimer(CAssistantCore::TIMER_SWEEP);
+        ++nTicks;
+    }
+    return nTicks;
+}
+
+void tst_CCardwiseDlg::Deliver(const CFakeCard& card, const char* source)
+{
+    m_network.Deliver(DeviceInfoFrame(card), source);
+}
+
+void tst_CCardwiseDlg::ClickRow(int row)
+{
+    auto* list = Find<QTableView>("IDC_DEVICE_LIST");
+    const QRect rect = list->visualRect(list->model()->index(row, CDeviceListModel::COL_MAC));
+    QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, rect.center());
+}
+
+void tst_CCardwiseDlg::ClickRadio(const char* name)
+{
+    auto* radio = Find<QRadioButton>(name);
+    const int half = radio->height() / 2;
+    QTest::mouseClick(radio, Qt::LeftButton, {}, QPoint(half, half));
+}
+
+void tst_CCardwiseDlg::TypeInto(const char* control, const QString& keys)
+{
+    auto* ctrl = Find<CIPAddressCtrl>(control);
+    ctrl->ClearAddress();
+    ctrl->Field(0)->setFocus();
+    for (const QChar c : keys)
+        QTest::keyClick(QApplication::focusWidget(), c.toLatin1());
+}
+
+QString tst_CCardwiseDlg::Cell(int row, int column) const
+{
+    const QAbstractItemModel* model = Find<QTableView>("IDC_DEVICE_LIST")->model();
+    return model->data(model->index(row, column)).toString();
+}
+
+bool tst_CCardwiseDlg::ToolButtonsEnabled() const
+{
+    // The four buttons always move together; a mismatch counts as the wrong state.
+    const bool bSetup = Find<QPushButton>("IDOK")->isEnabled();
+    for (const char* name : {"IDC_WEB", "IDC_TELNET", "IDC_PING"}) {
+        if (Find<QPushButton>(name)->isEnabled() != bSetup)
+            return !bSetup;
+    }
+    return bSetup;
+}
+
+void tst_CCardwiseDlg::startUpSearchesLocalScope()
+{
+    MakeWindow();
+
+    // The window searches the PC's networks at once, before the operator does anything
+    QVERIFY(Find<QRadioButton>("IDC_SCOPE_LOCAL")->isChecked());
+    QVERIFY(!Find<CIPAddressCtrl>("IDC_ADDRESS")->isEnabled());
+    QVERIFY(!Find<CIPAddressCtrl>("IDC_MASK")->isEnabled());
+    QVERIFY(Find<QRadioButton>("IDC_SCOPE_RANGE")->isHidden());
+    QCOMPARE(m_network.m_nCreated, 1);
+    QCOMPARE(m_network.m_sent.size(), size_t(2));
+    QCOMPARE(m_network.m_sent[0].address, std::string("192.168.1.255"));
+    QCOMPARE(m_network.m_sent[1].address, std::string("255.255.255.255"));
+    QCOMPARE(m_timers.GetPeriod(CAssistantCore::TIMER_SWEEP), 20u);
+    QCOMPARE(m_timers.GetPeriod(TIMER_CLOCK), 1000u);
+    QCOMPARE(Text("IDC_STATUS"), QStringLiteral("Scanning Device...."));
+    QVERIFY(!Find<QPushButton>("IDC_SEARCH")->isEnabled());
+    QVERIFY(!ToolButtonsEnabled());
+    QCOMPARE(Find<CProgressCtrl>("IDC_PROGRESS")->value(), 1);
+
+    // The status bar shows the PC's addresses, and the time from the first clock tick
+    QCOMPARE(Text("ID_INDICATOR_IP"), QStringLiteral("192.168.1.10,10.9.8.7"));
+    m_pDlg->OnTimer(TIMER_CLOCK);
+    QVERIFY(QTime::fromString(Text("ID_INDICATOR_TIME"), QStringLiteral("HH:mm:ss")).isValid());
+    QVERIFY(Find<QTableView>("IDC_DEVICE_LIST")->isColumnHidden(CDeviceListModel::COL_KEY));
+}
+
+void tst_CCardwiseDlg::socketFailureStartsNoPhase()
+{
+    m_network.m_nCreateResult = 0;
+    MakeWindow();
+
+    QCOMPARE(m_messages.size(), size_t(1));
+    QCOMPARE(m_messages[0].strText, QStringLiteral("初始化网络接口失败"));
+    QCOMPARE(m_messages[0].strCaption, QStringLiteral("错误"));
+    QCOMPARE(m_messages[0].nIcon, MSG_ICON_STOP);
+    QVERIFY(m_network.m_sent.empty());
+    QVERIFY(!m_timers.IsActive(CAssistantCore::TIMER_SWEEP));
+    QVERIFY(Find<QPushButton>("IDC_SEARCH")->isEnabled());
+    QVERIFY(m_timers.IsActive(TIMER_CLOCK));
+}
+
+void tst_CCardwiseDlg::tabOrderFollowsTemplate()
+{
+    MakeWindow();
+    // The tab stops from the first radio on; an address control is entered at its first
+    // field. Of the scope radios only the checked one is a tab stop, as in a group of the
+    // native dialog; the arrow keys move between them.
+    QStringList chain;
+    QWidget* const first = Find<QWidget>("IDC_SCOPE_LOCAL");
+    QWidget* widget = first;
+    do {
+        QString name = widget->objectName();
+        if (qobject_cast<CIPAddressCtrl*>(widget->parentWidget()) != nullptr)
+            name = widget->parentWidget()->objectName();
+        const bool bStop = (widget->focusPolicy() & Qt::TabFocus) && name.startsWith("ID");
+        if (bStop && (chain.isEmpty() || chain.last() != name))
+            chain << name;
+        widget = widget->nextInFocusChain();
+    } while (widget != first);
+
+    QCOMPARE(chain.join(' '), QStringLiteral("IDC_SCOPE_LOCAL IDC_SEARCH IDOK IDCANCEL IDC_ADDRESS "
+                                             "IDC_MASK IDC_DEVICE_LIST IDC_WEB IDC_TELNET "
+                                             "IDC_PING IDC_IPCONFIG"));
+}
+
+void tst_CCardwiseDlg::startUpLabelsStayUntranslated()
+{
+    // Given the Chinese catalogue
+    QCOMPARE(SetLocalLang("Lang0804", 1), 1);
+    MakeWindow();
+
+    // Then the template texts are translated, but the labels show the English member texts
+    QCOMPARE(Find<QPushButton>("IDC_SEARCH")->text(),
+             QString::fromUtf8(GetTranslateText("Search")));
+    QVERIFY(Find<QPushButton>("IDC_SEARCH")->text() != QStringLiteral("Search"));
+    QCOMPARE(Text("IDC_ADDR_LABEL"), QStringLiteral("IP Addr"));
+    QCOMPARE(Text("IDC_MASK_LABEL"), QStringLiteral("Mask"));
+
+    // When Subnet is chosen the address label is translated and the mask label is not; back
+    // in Local they stay so
+    ClickRadio("IDC_SCOPE_SUBNET");
+    const QString strTranslated = QString::fromUtf8(GetTranslateText("IP Addr"));
+    QVERIFY(strTranslated != QStringLiteral("IP Addr"));
+    QCOMPARE(Text("IDC_ADDR_LABEL"), strTranslated);
+    QCOMPARE(Text("IDC_MASK_LABEL"), QStringLiteral("Mask"));
+    ClickRadio("IDC_SCOPE_LOCAL");
+    QCOMPARE(Text("IDC_ADDR_LABEL"), strTranslated);
+}
+
+void tst_CCardwiseDlg::subnetClickRestoresDefaults()
+{
+    MakeWindow();
+    auto* address = Find<CIPAddressCtrl>("IDC_ADDRESS");
+    auto* mask = Find<CIPAddressCtrl>("IDC_MASK");
+
+    ClickRadio("IDC_SCOPE_SUBNET");
+    QVERIFY(address->isEnabled() && mask->isEnabled());
+    TypeInto("IDC_ADDRESS", QStringLiteral("10.0.0.1"));
+    mask->ClearAddress();
+
+    ClickRadio("IDC_SCOPE_SUBNET");
+    QCOMPARE(address->GetAddress(), 0xC0A80101u);
+    QCOMPARE(mask->GetAddress(), 0xFFFFFF00u);
+
+    ClickRadio("IDC_SCOPE_LOCAL");
+    QVERIFY(!address->isEnabled() && !mask->isEnabled());
+    QCOMPARE(address->GetAddress(), 0xC0A80101u);
+}
+
+void tst_CCardwiseDlg::subnetSearchChecksInput_data()
+{
+    QTest::addColumn<QString>("address");
+    QTest::addColumn<QString>("mask");
+    QTest::addColumn<QString>("destination"); // empty: rejected
+
+    QTest::newRow("class C") << "192.168.1.1"
+                             << "255.255.255.0"
+                             << "192.168.1.255";
+    QTest::newRow("single address") << "127.0.0.1"
+                                    << "255.255.255.255"
+                                    << "127.0.0.1";
+    QTest::newRow("blank address") << ""
+                                   << "255.255.255.0"
+                                   << "";
+    QTest::newRow("zero address") << "0.0.0.0"
+                                  << "255.255.255.0"
+                                  << "";
+    QTest::newRow("zero mask") << "10.0.0.1"
+                               << "0.0.0.0"
+                               << "";
+}
+
+void tst_CCardwiseDlg::subnetSearchChecksInput()
+{
+    QFETCH(QString, address);
+    QFETCH(QString, mask);
+    QFETCH(QString, destination);
+
+    // Given a finished Local search that listed a card
+    MakeWindow();
+    Deliver(kCardA, "192.168.1.2");
+    RunSweep();
+    const size_t nSentBefore = m_network.m_sent.size();
+
+    // When the operator types a subnet and searches
+    ClickRadio("IDC_SCOPE_SUBNET");
+    TypeInto("IDC_ADDRESS", address);
+    TypeInto("IDC_MASK", mask);
+    QTest::mouseClick(Find<QPushButton>("IDC_SEARCH"), Qt::LeftButton);
+
+    // Then the list is emptied either way
+    QCOMPARE(Find<QTableView>("IDC_DEVICE_LIST")->model()->rowCount(), 0);
+    if (destination.isEmpty()) {
+        QCOMPARE(m_messages.size(), size_t(1));
+        QCOMPARE(m_messages[0].strText, QStringLiteral("must input the param"));
+        QCOMPARE(m_messages[0].strCaption, QStringLiteral("ERROR"));
+        QCOMPARE(m_messages[0].nIcon, MSG_ICON_STOP);
+        QCOMPARE(m_network.m_nCreated, 1);
+        QCOMPARE(m_network.m_sent.size(), nSentBefore);
+        QVERIFY(Find<QPushButton>("IDC_SEARCH")->isEnabled());
+    } else {
+        QVERIFY(m_messages.empty());
+        QCOMPARE(m_network.m_nCreated, 2);
+        QCOMPARE(m_network.m_sent.back().address, destination.toStdString());
+        QVERIFY(m_timers.IsActive(CAssistantCore::TIMER_SWEEP));
+    }
+}
+
+void tst_CCardwiseDlg::sweepStepsProgressAndRepeats()
+{
+    MakeWindow();
+    QSignalSpy finished(m_pDlg.get(), &CCardwiseDlg::searchFinished);
+    auto* progress = Find<CProgressCtrl>("IDC_PROGRESS");
+
+    // The first sweep: one step at the start and 49 ticks fill the bar
+    QCOMPARE(RunSweep(), 50);
+    QCOMPARE(progress->value(), progress->maximum());
+    QCOMPARE(progress->maximum(), 50);
+    QCOMPARE(finished.count(), 1);
+    QCOMPARE(Text("IDC_STATUS"), QStringLiteral("Scanning Device  Finished"));
+    QVERIFY(Find<QPushButton>("IDC_SEARCH")->isEnabled());
+    // Four repeats, all to the last destination
+    QCOMPARE(m_network.m_sent.size(), size_t(6));
+    for (size_t i = 2; i < m_network.m_sent.size(); ++i)
+        QCOMPARE(m_network.m_sent[i].address, std::string("255.255.255.255"));
+
+    // The next sweep starts from a full bar: its first step wraps to the start
+    QTest::mouseClick(Find<QPushButton>("IDC_SEARCH"), Qt::LeftButton);
+    QCOMPARE(progress->value(), 0);
+    QCOMPARE(RunSweep(), 50);
+    QCOMPARE(progress->value(), 49);
+    QCOMPARE(finished.count(), 2);
+}
+
+void tst_CCardwiseDlg::buttonsFollowPhaseAndSelection()
+{
+    MakeWindow();
+    Deliver(kCardA, "192.168.1.2");
+
+    // A row selected during the sweep leaves the buttons off
+    ClickRow(0);
+    QCOMPARE(Find<QTableView>("IDC_DEVICE_LIST")->selectionModel()->selectedRows().size(), 1);
+    QVERIFY(!ToolButtonsEnabled());
+
+    // The end of the sweep alone does not refresh them; the next click does
+    RunSweep();
+    QVERIFY(!ToolButtonsEnabled());
+    ClickRow(0);
+    QVERIFY(ToolButtonsEnabled());
+
+    // A new search empties the list, and the selection goes with the rows
+    QTest::mouseClick(Find<QPushButton>("IDC_SEARCH"), Qt::LeftButton);
+    QVERIFY(!ToolButtonsEnabled());
+}
+
+void tst_CCardwiseDlg::listOrderAndUpdates()
+{
+    MakeWindow();
+    Deliver(kCardA, "192.168.1.2");
+    Deliver(kCardB, "192.168.1.100");
+    Deliver(kCardC, "10.0.0.5");
+
+    // Rows stand in the byte order of the configured address text
+    QCOMPARE(Cell(0, CDeviceListModel::COL_IP), QStringLiteral("10.0.0.5"));
+    QCOMPARE(Cell(1, CDeviceListModel::COL_IP), QStringLiteral("192.168.1.100"));
+    QCOMPARE(Cell(2, CDeviceListModel::COL_MAC), QStringLiteral("00-1A-2B-00-00-01"));
+
+    // A second reply of the same card updates its row in place, versions only when above 0
+    CFakeCard moved = kCardA;
+    moved.strIp = "10.0.0.9";
+    moved.nHwVer = 0;
+    moved.nFwVer = 3;
+    Deliver(moved, "172.16.0.9");
+    QCOMPARE(Find<QTableView>("IDC_DEVICE_LIST")->model()->rowCount(), 3);
+    QCOMPARE(Cell(2, CDeviceListModel::COL_IP), QStringLiteral("10.0.0.9"));
+    QCOMPARE(Cell(2, CDeviceListModel::COL_ACTUAL_IP), QStringLiteral("172.16.0.9"));
+    QCOMPARE(Cell(2, CDeviceListModel::COL_HW_VER), QStringLiteral("2"));
+    QCOMPARE(Cell(2, CDeviceListModel::COL_FW_VER), QStringLiteral("3"));
+
+    // An acknowledgement shows its status at once, without waiting for a tick
+    m_network.Deliver(AckFrame(kCardB), "192.168.1.100");
+    QCOMPARE(Text("IDC_STATUS"), QStringLiteral("setting request is accessed"));
+    QCOMPARE(Cell(1, CDeviceListModel::COL_FW_VER), QStringLiteral("9"));
+}
+
+void tst_CCardwiseDlg::errorReplyEndsPhase()
+{
+    MakeWindow();
+    m_pDlg->OnTimer(CAssistantCore::TIMER_SWEEP);
+    const int nPos = Find<CProgressCtrl>("IDC_PROGRESS")->value();
+
+    m_network.Deliver(ErrorFrame(true), "192.168.1.2");
+
+    QCOMPARE(Text("IDC_STATUS"), QStringLiteral("Password Error"));
+    QVERIFY(!m_timers.IsActive(CAssistantCore::TIMER_SWEEP));
+    QVERIFY(Find<QPushButton>("IDC_SEARCH")->isEnabled());
+    // A tick that was already on its way changes nothing
+    m_pDlg->OnTimer(CAssistantCore::TIMER_SWEEP);
+    QCOMPARE(Find<CProgressCtrl>("IDC_PROGRESS")->value(), nPos);
+}
+
+void tst_CCardwiseDlg::enterRunsSetupEscapeCloses()
+{
+    MakeWindow();
+    Deliver(kCardA, "192.168.1.2");
+    RunSweep();
+    auto* list = Find<QTableView>("IDC_DEVICE_LIST");
+    QSignalSpy rejected(m_pDlg.get(), &QDialog::rejected);
+
+    // Without a selection Enter does nothing, and the window stays
+    list->setFocus();
+    QTest::keyClick(list, Qt::Key_Return);
+    QCOMPARE(m_nParamDialogRuns, 0);
+
+    // With a row selected Enter runs the Setup flow for it, and the window still stays
+    ClickRow(0);
+    QTest::keyClick(list, Qt::Key_Return);
+    QTest::keyClick(list, Qt::Key_Enter);
+    QCOMPARE(m_nParamDialogRuns, 2);
+    QVERIFY(m_pDlg->isVisible());
+    QCOMPARE(m_network.m_nDestroyed, 0);
+    QVERIFY(ToolButtonsEnabled());
+
+    // Esc closes it and takes the socket and the timers with it
+    QTest::keyClick(list, Qt::Key_Escape);
+    QVERIFY(!m_pDlg->isVisible());
+    QCOMPARE(rejected.count(), 1);
+    QCOMPARE(m_network.m_nDestroyed, 1);
+    QCOMPARE(m_timers.GetActiveCount(), 0);
+}
+
+void tst_CCardwiseDlg::closingDuringSweepStopsTimers()
+{
+    MakeWindow();
+    m_pDlg->OnTimer(CAssistantCore::TIMER_SWEEP);
+    const int nTick = m_pDlg->GetCore().GetTick();
+    const size_t nSent = m_network.m_sent.size();
+
+    QTest::mouseClick(Find<QPushButton>("IDCANCEL"), Qt::LeftButton);
+
+    QVERIFY(!m_pDlg->isVisible());
+    QCOMPARE(m_network.m_nDestroyed, 1);
+    QCOMPARE(m_timers.GetActiveCount(), 0);
+    for (int i = 0; i < 10; ++i)
+        m_pDlg->OnTimer(CAssistantCore::TIMER_SWEEP);
+    QCOMPARE(m_pDlg->GetCore().GetTick(), nTick);
+    QCOMPARE(m_network.m_sent.size(), nSent);
+}
+
+void tst_CCardwiseDlg::deviceToolsUseReplyAddress()
+{
+    MakeWindow();
+    Deliver(kCardA, "192.168.1.20");
+    RunSweep();
+    ClickRow(0);
+
+    for (const char* button : {"IDC_WEB", "IDC_PING", "IDC_TELNET"})
+        QTest::mouseClick(Find<QPushButton>(button), Qt::LeftButton);
+    QCOMPARE(m_arrLaunched,
+             (QStringList{"http://192.168.1.20", "ping 192.168.1.20", "telnet 192.168.1.20"}));
+
+    // IpConfig shows the tool's output without its leading line ends
+    QTest::mouseClick(Find<QPushButton>("IDC_IPCONFIG"), Qt::LeftButton);
+    QCOMPARE(m_messages.size(), size_t(1));
+    QCOMPARE(m_messages[0].strText, QStringLiteral("lo: up\n"));
+    QCOMPARE(m_messages[0].strCaption, QStringLiteral("IpConfig Output"));
+}
+
+QTEST_MAIN(tst_CCardwiseDlg)
+#include "tst_ccardwisedlg.moc"
