@@ -56,3 +56,11 @@ echo "== cardwise-cli set $mac --password lemon \"HTTP Port=8080\" --no-restart"
 echo
 echo "== the card's HTTP port now"
 "$cli" params "$mac" "${scope[@]}" | grep -E "ParamName|HTTP Port"
+
+# With a display, the window opens on the same fleet; the simulator stops when it closes.
+window=$build/cardwise/ui/cardwise
+if [[ -n ${DISPLAY:-}${WAYLAND_DISPLAY:-} && -x $window ]]; then
+    echo
+    echo "== cardwise ${scope[*]} (close the window to end the demo)"
+    "$window" "${scope[@]}"
+fi

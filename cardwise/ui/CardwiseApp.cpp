@@ -113,7 +113,9 @@ CCardwiseApp::EParse CCardwiseApp::ParseCommandLine(const QStringList& arrArgs,
         return PARSE_ERROR;
     }
     if (parser.isSet(optHelp)) {
-        strMessage = parser.helpText();
+        // Without an application object the parser cannot name the program itself.
+        strMessage = parser.helpText().replace(QStringLiteral("<executable_name>"),
+                                               QStringLiteral("cardwise"));
         return PARSE_HELP;
     }
     if (!parser.positionalArguments().isEmpty()) {
@@ -203,19 +205,31 @@ int CCardwiseApp::RunMainWindow(const CCardwiseOptions& options)
     return 0;
 }
 
-int CCardwiseApp::Run(const QStringList& arrArgs)
+bool CCardwiseApp::AnswerCommandLine(const QStringList& arrArgs, CCardwiseOptions& options,
+                                     int& nExitCode)
 {
-    CCardwiseOptions options;
     QString strMessage;
     switch (ParseCommandLine(arrArgs, options, strMessage)) {
     case PARSE_HELP:
         std::fputs(strMessage.toLocal8Bit().constData(), stdout);
-        return 0;
+        nExitCode = 0;
+        return true;
     case PARSE_ERROR:
         std::fprintf(stderr, "cardwise: %s\n", strMessage.toLocal8Bit().constData());
-        return 2;
+        nExitCode = 2;
+        return true;
     case PARSE_RUN:
         break;
+    }
+    return false;
+}
+
+int CCardwiseApp::Run(const QStringList& arrArgs)
+{
+    CCardwiseOptions options;
+    int nExitCode = 0;
+    if (AnswerCommandLine(arrArgs, options, nExitCode)) {
+        return nExitCode;
     }
     if (!InitInstance(options)) {
         return 1;
