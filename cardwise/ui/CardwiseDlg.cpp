@@ -1,7 +1,10 @@
 // CCardwiseDlg: the main window over CAssistantCore.
 #include "CardwiseDlg.h"
 
+#include "AboutDlg.h"
+#include "IpConfigRunner.h"
 #include "MessageBox.h"
+#include "OptionDlg.h"
 #include "Resource.h"
 #include "ui_CardwiseDlg.h"
 
@@ -47,6 +50,10 @@ CCardwiseDlgServices WithDefaults(CCardwiseDlgServices services, QWidget* pWindo
 {
     if (!services.core.fnMessageBox) {
         services.core.fnMessageBox = WidgetMessageBoxSink(pWindow);
+    }
+    if (!services.core.fnRunParamDialog) {
+        services.core.fnRunParamDialog =
+            MakeOptionDialogRunner(pWindow, services.core.fnMessageBox);
     }
     CDeviceTools defaults = SystemDeviceTools();
     if (!services.tools.fnOpenUrl) {
@@ -415,26 +422,12 @@ void CCardwiseDlg::OnPing()
 
 void CCardwiseDlg::OnIpConfig()
 {
-    QByteArray output;
-    if (!m_services.tools.fnRunIpConfig(output)) {
-        MessageBox(QStringLiteral("Command Ipcofig exec failed"),
-                   QCoreApplication::applicationName(), MSG_ICON_NONE);
-        return;
-    }
-    // Leading line ends only; the end of the text stays as the tool wrote it.
-    int nStart = 0;
-    while (nStart < output.size() && (output.at(nStart) == '\r' || output.at(nStart) == '\n')) {
-        ++nStart;
-    }
-    MessageBox(QString::fromLocal8Bit(output.mid(nStart)), QStringLiteral("IpConfig Output"),
-               MSG_ICON_NONE);
+    CIpConfigRunner(m_services.tools.fnRunIpConfig, m_services.core.fnMessageBox).OnIpConfig();
 }
 
 void CCardwiseDlg::OnAbout()
 {
-    const QString strVersion = QCoreApplication::applicationVersion();
-    MessageBox(QStringLiteral("Vantor 设置助手 %1").arg(strVersion).trimmed(),
-               QStringLiteral("关于 Cardwise"), MSG_ICON_INFORMATION);
+    ShowAboutBox(this);
 }
 
 void CCardwiseDlg::MessageBox(const QString& strText, const QString& strCaption,

@@ -1,6 +1,8 @@
 // The programs the main window starts: desktop URL handler, terminal emulator, `ip address`.
 #include "DeviceTools.h"
 
+#include "IpConfigRunner.h"
+
 #include <QDesktopServices>
 #include <QProcess>
 #include <QStandardPaths>
@@ -27,20 +29,6 @@ void RunInTerminal(const QStringList& arrCommand)
     }
 }
 
-bool RunIpConfig(QByteArray& output)
-{
-    QProcess process;
-    process.setProcessChannelMode(QProcess::MergedChannels);
-    process.start(QStringLiteral("ip"), QStringList{QStringLiteral("address")});
-    if (!process.waitForStarted()) {
-        return false;
-    }
-    // Blocks the window until the tool ends, as reading its pipe did.
-    process.waitForFinished(-1);
-    output = process.readAll();
-    return true;
-}
-
 } // namespace
 
 CDeviceTools SystemDeviceTools()
@@ -48,6 +36,6 @@ CDeviceTools SystemDeviceTools()
     CDeviceTools tools;
     tools.fnOpenUrl = [](const QString& strUrl) { QDesktopServices::openUrl(QUrl(strUrl)); };
     tools.fnRunInTerminal = RunInTerminal;
-    tools.fnRunIpConfig = RunIpConfig;
+    tools.fnRunIpConfig = RunIpAddressTool;
     return tools;
 }
