@@ -33,8 +33,12 @@ function(cardwise_add_test)
     cardwise_windows_test_environment(${ARG_NAME})
 endfunction()
 
-# A libFuzzer target; built only with clang and CARDWISE_BUILD_FUZZERS.
+# A libFuzzer target; built only with clang and CARDWISE_BUILD_FUZZERS. `tools/dev fuzz` runs
+# every executable whose name starts with fuzz_.
 function(cardwise_fuzzer name)
+    if(NOT name MATCHES "^fuzz_")
+        message(FATAL_ERROR "fuzzer ${name}: names start with fuzz_ so that CI runs them")
+    endif()
     cmake_parse_arguments(ARG "" "" "SOURCES;LIBS" ${ARGN})
     add_executable(${name} ${ARG_SOURCES})
     target_compile_options(${name} PRIVATE -fsanitize=fuzzer,address,undefined)

@@ -19,20 +19,23 @@ file(REMOVE_RECURSE ${WORK_DIR})
 run(${CMAKE_COMMAND} --install ${BUILD_DIR} --prefix ${prefix})
 
 # The CMake package.
+# The consumer is built with the library's own flags, so a sanitizer build links.
 run(${CMAKE_COMMAND} -S ${CONSUMER_DIR} -B ${WORK_DIR}/build -G ${GENERATOR}
-    -DCMAKE_CXX_COMPILER=${CXX} -DCMAKE_PREFIX_PATH=${prefix} -DCMAKE_FIND_USE_PACKAGE_REGISTRY=OFF)
+    -DCMAKE_CXX_COMPILER=${CXX} "-DCMAKE_CXX_FLAGS=${CXX_FLAGS}" -DCMAKE_PREFIX_PATH=${prefix}
+    -DCMAKE_FIND_USE_PACKAGE_REGISTRY=OFF)
 run(${CMAKE_COMMAND} --build ${WORK_DIR}/build)
 run(${CMAKE_COMMAND} -E env LD_LIBRARY_PATH=${prefix}/${LIBDIR} ${WORK_DIR}/build/consumer)
 if(NOT LAST_OUTPUT STREQUAL "ok\n")
     message(FATAL_ERROR "consumer printed: ${LAST_OUTPUT}")
 endif()
 
-# The pkg-config file; its prefix is that of the configured build, so point it at ours.
+# The pkg-config file finds its prefix relative to itself, so the moved install works.
 find_program(PKG_CONFIG pkg-config REQUIRED)
 run(${CMAKE_COMMAND} -E env PKG_CONFIG_PATH=${prefix}/${LIBDIR}/pkgconfig
-    ${PKG_CONFIG} --define-variable=prefix=${prefix} --cflags --libs LmVarData)
+    ${PKG_CONFIG} --cflags --libs LmVarData)
 separate_arguments(flags UNIX_COMMAND "${LAST_OUTPUT}")
-run(${CXX} -std=c++17 ${CONSUMER_DIR}/main.cpp ${flags} -o ${WORK_DIR}/consumer-pc)
+separate_arguments(cxx_flags UNIX_COMMAND "${CXX_FLAGS}")
+run(${CXX} -std=c++17 ${cxx_flags} ${CONSUMER_DIR}/main.cpp ${flags} -o ${WORK_DIR}/consumer-pc)
 run(${CMAKE_COMMAND} -E env LD_LIBRARY_PATH=${prefix}/${LIBDIR} ${WORK_DIR}/consumer-pc)
 if(NOT LAST_OUTPUT STREQUAL "ok\n")
     message(FATAL_ERROR "pkg-config consumer printed: ${LAST_OUTPUT}")
