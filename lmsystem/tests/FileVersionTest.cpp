@@ -289,6 +289,56 @@ TEST_F(CLMFileVersionTest, CopiesAreIndependent)
     EXPECT_STREQ(assigned.GetLegalCopyright(), "Copyright fixture");
 }
 
+#if defined(LMSYS_FIXTURE_DIR)
+// The copyright of fixtures/wide-fields.rc in the 8-bit code page: the system's ANSI code page
+// on Windows, UTF-8 elsewhere.
+std::string WideFieldsCopyright()
+{
+#if defined(_WIN32)
+    const wchar_t text[] = L"Copyright \u00a9 2026 Fixture maker";
+    char ansi[64] = {};
+    ::WideCharToMultiByte(CP_ACP, 0, text, -1, ansi, sizeof ansi, nullptr, nullptr);
+    return ansi;
+#else
+    return "Copyright \xc2\xa9 2026 Fixture maker";
+#endif
+}
+
+// Version resources made by a resource compiler from fixtures/*.rc: the answers, and what a
+// failed Open leaves behind (the held file, or nothing, so the running program answers).
+TEST_F(CLMFileVersionTest, ResourceCompilerFixtures)
+{
+    const std::string copyright = WideFieldsCopyright();
+    const struct
+    {
+        const char* file;
+        int nOpened;
+        const char* fileVersion; // after a failed Open: the held file's, or the program's
+        const char* productVersion;
+        const char* name;
+        const char* copyright;
+    } cases[] = {
+        {"wide-fields", 1, "3.1.12.400", "1.10.300.4000", "Wide fields", copyright.c_str()},
+        {"other-table", 1, "2.5.0.17", "2.5.0.0", "", ""},
+        {"no-translation", 0, LMSYS_TEST_VERSION, LMSYS_TEST_VERSION, LMSYS_TEST_PRODUCT,
+         LMSYS_TEST_COPYRIGHT},
+        {"no-version", 0, "2.0.0.1", "2.0.0.2", "Fixture", "Copyright fixture"},
+        {"bare", 0, "2.0.0.1", "2.0.0.2", "Fixture", "Copyright fixture"},
+    };
+    for (const auto& c : cases) {
+        const std::string path = std::string(LMSYS_FIXTURE_DIR) + "/" + c.file + ".dll";
+        SCOPED_TRACE(path);
+        CLMFileVersion reader;
+        ASSERT_EQ(reader.Open(File("held").c_str()), 1);
+        EXPECT_EQ(reader.Open(path.c_str()), c.nOpened);
+        EXPECT_STREQ(reader.GetFileVersion(), c.fileVersion);
+        EXPECT_STREQ(reader.GetProductVersion(), c.productVersion);
+        EXPECT_STREQ(reader.GetProductName(), c.name);
+        EXPECT_STREQ(reader.GetLegalCopyright(), c.copyright);
+    }
+}
+#endif
+
 #if defined(_WIN32)
 // The project's own reader gives the system's answers for the same files.
 TEST_F(CLMFileVersionTest, PortableReaderAgreesWithSystem)
@@ -297,8 +347,12 @@ TEST_F(CLMFileVersionTest, PortableReaderAgreesWithSystem)
     ASSERT_GT(::GetModuleFileNameA(nullptr, program, sizeof program), 0u);
     Fields other;
     other.translations = {0x04, 0x08, 0xB0, 0x04};
-    const std::string files[] = {program, LMSYS_LIBRARY_PATH, File("held"), File("other", other),
-                                 FileWithoutBlock()};
+    std::vector<std::string> files = {program, LMSYS_LIBRARY_PATH, File("held"),
+                                      File("other", other), FileWithoutBlock()};
+#if defined(LMSYS_FIXTURE_DIR)
+    for (const char* fixture : {"wide-fields", "other-table", "no-translation", "no-version"})
+        files.push_back(std::string(LMSYS_FIXTURE_DIR) + "/" + fixture + ".dll");
+#endif
     const char* lookups[] = {
         "\\StringFileInfo\\040904b0\\ProductName", "\\StringFileInfo\\040904B0\\FILEDESCRIPTION",
         "\\StringFileInfo\\080404b0\\ProductName", "\\", "\\VarFileInfo\\Translation"};

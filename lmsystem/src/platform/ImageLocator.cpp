@@ -305,8 +305,22 @@ bool FindPeVersionResource(const ByteSource& source, BlockLocation* location)
             &languages) &&
         !FindResourceEntry(image, std::uint64_t{root} + names, isDirectory, &languages))
         return false;
+    // Of several languages, the one the system's loader picks when none is asked for on an
+    // English (United States) system: neutral, neutral default, en-US, English, else the first.
     std::uint32_t dataEntry = 0;
-    if (!FindResourceEntry(
+    bool bFound = false;
+    for (const std::uint32_t language : {0x0000u, 0x0400u, 0x0409u, 0x0009u}) {
+        bFound = FindResourceEntry(
+            image, std::uint64_t{root} + languages,
+            [language](std::uint32_t name, std::uint32_t offset) {
+                return IsId(name, language) && !IsDirectory(offset);
+            },
+            &dataEntry);
+        if (bFound)
+            break;
+    }
+    if (!bFound &&
+        !FindResourceEntry(
             image, std::uint64_t{root} + languages,
             [](std::uint32_t, std::uint32_t offset) { return !IsDirectory(offset); }, &dataEntry))
         return false;

@@ -1,29 +1,17 @@
 // The four version operations the reader uses, behind a table that tests can replace.
 #pragma once
 
-#include <cstdint>
+#include "platform/WinTypes.h"
 
 #if defined(_WIN32)
-#include <windows.h>
 #include <winver.h>
 #endif
 
 namespace lmsys {
 
 #if defined(_WIN32)
-using ::BOOL;
-using ::DWORD;
-using ::HMODULE;
-using ::UINT;
 using ::VS_FIXEDFILEINFO;
-#define LMSYS_WINAPI WINAPI
 #else
-using BOOL = int;
-using DWORD = std::uint32_t;
-using HMODULE = void*;
-using UINT = unsigned int;
-#define LMSYS_WINAPI
-
 // The fixed information at the root of a version block (little-endian on disk).
 struct VS_FIXEDFILEINFO
 {
