@@ -2,6 +2,8 @@
 #include <LmVarData/VarData.h>
 #include <LmVarData/VarDataGroup.h>
 
+#include "TestBytes.h"
+
 #include <gtest/gtest.h>
 
 #include <cstring>
@@ -47,14 +49,6 @@ protected:
         return group;
     }
 };
-
-CVarData WithCode(unsigned char code)
-{
-    unsigned char record[] = {0xAA, 0x55, 1, 0, 0, 0, code, 1, 0, 0, 0x55, 0xAA};
-    CVarData value;
-    value.SetSerializeData(record, sizeof record);
-    return value;
-}
 
 } // namespace
 
@@ -117,7 +111,7 @@ INSTANTIATE_TEST_SUITE_P(
                                "ID=[-2147483648],type=[VD_int],value=[1],length=[4]"},
                       LineCase{"Empty", [] { return CVarData(); }, "not init data "},
                       LineCase{"Unassigned", [] { return WithCode(0); }, "invalid data type"}),
-    [](const ::testing::TestParamInfo<LineCase>& info) { return std::string(info.param.name); });
+    CaseName<LineCase>);
 
 TEST_F(CVarDataGroupFormatTest, HeadLineThenOneLinePerElement)
 {

@@ -123,7 +123,7 @@ INSTANTIATE_TEST_SUITE_P(
                    {0xAA, 0x55, 6, 0, 0, 0, 0x0C, 3, 0, 0x00, 0xAA, 0x55, 0x55, 0xAA}},
         LayoutCase{"EmptyBlock", [] { return CVarData(nullptr, 0, 6); }, {6, 0, 0, 0, 0x0C, 0, 0},
                    {0xAA, 0x55, 6, 0, 0, 0, 0x0C, 0, 0, 0x55, 0xAA}}),
-    [](const ::testing::TestParamInfo<LayoutCase>& info) { return std::string(info.param.name); });
+    CaseName<LayoutCase>);
 
 TEST_F(SerializeTest, ArchiveKeepsLineBreaksAndFollowsItsDirection)
 {

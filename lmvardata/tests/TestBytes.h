@@ -5,6 +5,9 @@
 #include <LmVarData/VarData.h>
 #include <LmVarData/VarDataGroup.h>
 
+#include <gtest/gtest.h>
+
+#include <string>
 #include <vector>
 
 using Bytes = std::vector<unsigned char>;
@@ -23,6 +26,21 @@ inline Bytes RecordOf(CVarData& value)
     bytes.resize(static_cast<std::size_t>(
         value.GetSerializeData(bytes.data(), static_cast<int>(bytes.size()))));
     return bytes;
+}
+
+// A value with an arbitrary type code, as only the record reader can make one.
+inline CVarData WithCode(unsigned char code)
+{
+    unsigned char record[] = {0xAA, 0x55, 1, 0, 0, 0, code, 1, 0, 0x7F, 0x55, 0xAA};
+    CVarData value;
+    value.SetSerializeData(record, sizeof record);
+    return value;
+}
+
+// Readable names for parameterised cases that carry a name field.
+template <class Case> std::string CaseName(const ::testing::TestParamInfo<Case>& info)
+{
+    return info.param.name;
 }
 
 inline Bytes Concat(std::initializer_list<Bytes> parts)

@@ -1,6 +1,8 @@
 // CVarData: the conversion table, text and block getters, copies and comparison.
 #include <LmVarData/VarData.h>
 
+#include "TestBytes.h"
+
 #include <gtest/gtest.h>
 
 #include <cmath>
@@ -10,15 +12,6 @@
 #include <string>
 
 namespace {
-
-// A value with an arbitrary type code, as only the record reader can make one.
-CVarData WithCode(unsigned char code)
-{
-    unsigned char record[] = {0xAA, 0x55, 1, 0, 0, 0, code, 1, 0, 0x7F, 0x55, 0xAA};
-    CVarData value;
-    value.SetSerializeData(record, sizeof record);
-    return value;
-}
 
 struct ConversionCase
 {
@@ -33,10 +26,6 @@ void PrintTo(const ConversionCase& c, std::ostream* os)
 {
     *os << c.name;
 }
-
-class CVarDataTest : public ::testing::Test
-{
-};
 
 class CVarDataConversionTest : public ::testing::TestWithParam<ConversionCase>
 {
@@ -88,11 +77,9 @@ INSTANTIATE_TEST_SUITE_P(
                        0, 0, 0, 0, 0, 9223372036854775808.0f, 9223372036854775808.0},
         ConversionCase{"Text", [] { return CVarData("12", 0); }, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0},
         ConversionCase{"Unassigned", [] { return WithCode(200); }, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0}),
-    [](const ::testing::TestParamInfo<ConversionCase>& info) {
-        return std::string(info.param.name);
-    });
+    CaseName<ConversionCase>);
 
-TEST_F(CVarDataTest, NanAndLongWidth)
+TEST(CVarDataTest, NanAndLongWidth)
 {
     CVarData nan(std::nan(""), 1);
     EXPECT_EQ(nan.Get_int(), 0);
@@ -106,7 +93,7 @@ TEST_F(CVarDataTest, NanAndLongWidth)
     EXPECT_EQ(value.Get_DWORD(), 0xFFFFFFFFUL);
 }
 
-TEST_F(CVarDataTest, DefaultValueIsEmpty)
+TEST(CVarDataTest, DefaultValueIsEmpty)
 {
     CVarData value;
     unsigned char buffer[16];
@@ -119,7 +106,7 @@ TEST_F(CVarDataTest, DefaultValueIsEmpty)
     EXPECT_EQ(WithCode(14).IsEmpty(), 1);
 }
 
-TEST_F(CVarDataTest, TextAndBlockGettersCheckBufferAndType)
+TEST(CVarDataTest, TextAndBlockGettersCheckBufferAndType)
 {
     CVarData value;
     char text[8] = {'x'};
@@ -145,7 +132,7 @@ TEST_F(CVarDataTest, TextAndBlockGettersCheckBufferAndType)
     EXPECT_EQ(value.Get_Buffer(out, 4), -1);
 }
 
-TEST_F(CVarDataTest, SettersKeepIdAndAcceptOwnStorage)
+TEST(CVarDataTest, SettersKeepIdAndAcceptOwnStorage)
 {
     CVarData value("hello", 7);
     value = 2.5;
@@ -161,7 +148,7 @@ TEST_F(CVarDataTest, SettersKeepIdAndAcceptOwnStorage)
     EXPECT_EQ(value.GetID(), 7u);
 }
 
-TEST_F(CVarDataTest, OverlongTextIsCutToFitTheLength)
+TEST(CVarDataTest, OverlongTextIsCutToFitTheLength)
 {
     const std::string tooLong(70000, 'b');
     CVarData value;
@@ -169,7 +156,7 @@ TEST_F(CVarDataTest, OverlongTextIsCutToFitTheLength)
     EXPECT_EQ(std::strlen(value.Get_string()), 65534u);
 }
 
-TEST_F(CVarDataTest, CopyIsDeepAndSelfAssignmentKeepsValue)
+TEST(CVarDataTest, CopyIsDeepAndSelfAssignmentKeepsValue)
 {
     CVarData original("abc", 9);
     CVarData copy(original);
@@ -185,7 +172,7 @@ TEST_F(CVarDataTest, CopyIsDeepAndSelfAssignmentKeepsValue)
     EXPECT_EQ(copy.GetID(), 0u);
 }
 
-TEST_F(CVarDataTest, ComparisonUsesLeftOperandType)
+TEST(CVarDataTest, ComparisonUsesLeftOperandType)
 {
     const unsigned char block[] = {'a', 'b', 0};
     const struct

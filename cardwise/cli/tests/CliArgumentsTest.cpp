@@ -5,6 +5,10 @@
 
 #include <gtest/gtest.h>
 
+#include <cctype>
+#include <ostream>
+#include <string>
+
 namespace {
 
 struct CRejectCase
@@ -19,6 +23,24 @@ QStringList Split(const char* pszArgs)
     for (QString& strArg : arrArgs)
         strArg.replace(QLatin1Char('_'), QLatin1Char(' '));
     return arrArgs;
+}
+
+void PrintTo(const CRejectCase& c, std::ostream* pStream)
+{
+    *pStream << '"' << c.pszArgs << '"';
+}
+
+// The arguments as a test name: "set --password x" gives "set_password_x".
+std::string CaseName(const ::testing::TestParamInfo<CRejectCase>& info)
+{
+    std::string strName;
+    for (const char* p = info.param.pszArgs; *p; ++p) {
+        if (std::isalnum(static_cast<unsigned char>(*p)))
+            strName += *p;
+        else if (!strName.empty() && strName.back() != '_')
+            strName += '_';
+    }
+    return std::to_string(info.index) + '_' + (strName.empty() ? "nothing" : strName);
 }
 
 class CliArgumentsRejectTest : public ::testing::TestWithParam<CRejectCase>
@@ -57,7 +79,8 @@ INSTANTIATE_TEST_SUITE_P(
         CRejectCase{"set 00-1A-2B-3C-4D-5E --password x SNMP_Enable=yes", "neither 0 nor 1"},
         CRejectCase{"set 00-1A-2B-3C-4D-5E --password x --no-restart --wait-restart",
                     "exclude each other"},
-        CRejectCase{"decode a.bin b.bin", "one file"}));
+        CRejectCase{"decode a.bin b.bin", "one file"}),
+    CaseName);
 
 class CliArgumentsTest : public ::testing::Test
 {

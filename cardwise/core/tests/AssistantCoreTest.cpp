@@ -182,20 +182,19 @@ TEST_F(CAssistantCoreTest, SweepRunsFiftyTicksWithProgressAndStatus)
     EXPECT_EQ(progress.GetPos(), 0);
 }
 
-TEST_F(CAssistantCoreTest, SubnetSearchSendsToTheDirectedBroadcast)
+TEST_F(CAssistantCoreTest, SubnetSearchSendsToTheDirectedBroadcastOrTheOneHost)
 {
     SetSubnet(0xC0A80101, 0xFFFFFF00);
     m_core.OnSearch();
     EXPECT_EQ(m_core.GetDestinations(), QStringList{"192.168.1.255"});
     FinishSweep();
     EXPECT_EQ(Addresses(CMD_SEARCH_BROADCAST), std::vector<std::string>(5, "192.168.1.255"));
-}
 
-TEST_F(CAssistantCoreTest, SubnetWithHostMaskSearchesOneAddress)
-{
+    m_network.m_sent.clear();
     SetSubnet(0x0A000007, 0xFFFFFFFF);
     m_core.OnSearch();
     EXPECT_EQ(Addresses(CMD_SEARCH), std::vector<std::string>{"10.0.0.7"});
+    EXPECT_TRUE(Addresses(CMD_SEARCH_BROADCAST).empty());
 }
 
 TEST_F(CAssistantCoreTest, SubnetNeedsAddressAndMask)

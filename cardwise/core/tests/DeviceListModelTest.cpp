@@ -33,19 +33,15 @@ protected:
     CDeviceListModel m_list;
 };
 
-TEST_F(CDeviceListModelTest, NewRowsAreOrderedByAddressText)
+TEST_F(CDeviceListModelTest, NewRowsAreOrderedByAddressTextTiesLast)
 {
     Add("00-00-00-00-00-01", "192.168.1.2");
     Add("00-00-00-00-00-02", "192.168.1.100");
     Add("00-00-00-00-00-03", "10.0.0.5");
-    EXPECT_EQ(Column(C::COL_IP), (QStringList{"10.0.0.5", "192.168.1.100", "192.168.1.2"}));
-}
-
-TEST_F(CDeviceListModelTest, EqualAddressTextGoesAfterExistingRows)
-{
-    Add("00-00-00-00-00-01", "10.0.0.5");
-    Add("00-00-00-00-00-02", "10.0.0.5");
-    EXPECT_EQ(Column(C::COL_MAC), (QStringList{"00-00-00-00-00-01", "00-00-00-00-00-02"}));
+    Add("00-00-00-00-00-04", "10.0.0.5");
+    EXPECT_EQ(Column(C::COL_IP),
+              (QStringList{"10.0.0.5", "10.0.0.5", "192.168.1.100", "192.168.1.2"}));
+    EXPECT_EQ(Column(C::COL_MAC).mid(0, 2), (QStringList{"00-00-00-00-00-03", "00-00-00-00-00-04"}));
 }
 
 TEST_F(CDeviceListModelTest, SecondReplyUpdatesTheRowInPlace)
@@ -67,6 +63,10 @@ TEST_F(CDeviceListModelTest, SecondReplyUpdatesTheRowInPlace)
 
 TEST_F(CDeviceListModelTest, VersionsOfZeroOrLessKeepTheirColumns)
 {
+    // A row first seen by an acknowledgement has no versions yet.
+    Add("00-00-00-00-00-01", "10.0.0.5", -1, -1);
+    EXPECT_EQ(m_list.GetItemText(0, C::COL_HW_VER), "");
+    EXPECT_EQ(m_list.GetItemText(0, C::COL_FW_VER), "");
     Add("00-00-00-00-00-01", "10.0.0.5", 2, 7);
     Add("00-00-00-00-00-01", "10.0.0.5", 0, 3);
     EXPECT_EQ(m_list.GetItemText(0, C::COL_HW_VER), "2");
@@ -74,13 +74,6 @@ TEST_F(CDeviceListModelTest, VersionsOfZeroOrLessKeepTheirColumns)
     Add("00-00-00-00-00-01", "10.0.0.5", -1, -1);
     EXPECT_EQ(m_list.GetItemText(0, C::COL_HW_VER), "2");
     EXPECT_EQ(m_list.GetItemText(0, C::COL_FW_VER), "3");
-}
-
-TEST_F(CDeviceListModelTest, RowFirstSeenByAcknowledgementHasEmptyVersions)
-{
-    Add("00-00-00-00-00-01", "10.0.0.5", -1, -1);
-    EXPECT_EQ(m_list.GetItemText(0, C::COL_HW_VER), "");
-    EXPECT_EQ(m_list.GetItemText(0, C::COL_FW_VER), "");
 }
 
 TEST_F(CDeviceListModelTest, EmptyMacDoesNotUpdateAnotherCard)

@@ -2,13 +2,14 @@
 #include "OptionTable.h"
 
 #include "CardProtocol.h"
-
+#include "CoreFakes.h"
 #include "QtPrinters.h"
 
 #include <gtest/gtest.h>
 
 #include <arpa/inet.h>
 
+#include <ostream>
 #include <string>
 #include <vector>
 
@@ -18,13 +19,6 @@ using namespace CardProtocol;
 using C = COptionTable;
 
 constexpr std::uint16_t INFO = CMD_DEVICE_INFO_BROADCAST;
-
-struct CMessage
-{
-    QString strText;
-    QString strCaption;
-    EMsgIcon nIcon;
-};
 
 class COptionTableTest : public ::testing::Test
 {
@@ -77,13 +71,13 @@ protected:
     {
         m_option.SetValueText(RowOf(nSetId), QString::fromUtf8(pszValue));
     }
-    C::ECheck Ok()
+    MessageBoxSink Sink()
     {
-        return m_option.OnOK(
-            [this](const QString& strText, const QString& strCaption, EMsgIcon nIcon) {
-                m_messages.push_back({strText, strCaption, nIcon});
-            });
+        return [this](const QString& strText, const QString& strCaption, EMsgIcon nIcon) {
+            m_messages.push_back({strText, strCaption, nIcon});
+        };
     }
+    C::ECheck Ok() { return m_option.OnOK(Sink()); }
     std::vector<unsigned int> SentIds() const
     {
         std::vector<unsigned int> arrIds;
@@ -93,7 +87,7 @@ protected:
     }
 
     COptionTable m_option;
-    std::vector<CMessage> m_messages;
+    std::vector<CRecordedMessage> m_messages;
 };
 
 TEST_F(COptionTableTest, CardParametersFillTheRowsInGroupOrder)
@@ -210,11 +204,17 @@ TEST_F(COptionTableTest, NoRestartValueWithoutAutoRestart)
 
 struct CValueCase
 {
+    const char* name;
     unsigned int nSetId;
     const char* pszText;
     unsigned char nType;
     unsigned long dwExpected;
 };
+
+void PrintTo(const CValueCase& c, std::ostream* os)
+{
+    *os << c.name << " '" << c.pszText << "'";
+}
 
 class COptionTableValueTest : public COptionTableTest,
                               public ::testing::WithParamInterface<CValueCase>
@@ -235,43 +235,47 @@ TEST_P(COptionTableValueTest, EditedTextIsSentAsTheCardReadsIt)
 
 INSTANTIATE_TEST_SUITE_P(
     Conversions, COptionTableValueTest,
-    ::testing::Values(CValueCase{SET_HTTP_ENABLE, "1", VD_char, 1},
-                      CValueCase{SET_HTTP_ENABLE, "2", VD_char, 0},
-                      CValueCase{SET_HTTP_ENABLE, " 1", VD_char, 0},
-                      CValueCase{SET_HTTP_PORT, "8080", VD_DWORD, 8080},
-                      CValueCase{SET_HTTP_PORT, "  +8080x", VD_DWORD, 8080},
-                      CValueCase{SET_TELNET_PORT, "-1", VD_DWORD, 0xFFFFFFFF},
-                      CValueCase{SET_TELNET_PORT, "99999999999", VD_DWORD, 0x7FFFFFFF},
-                      CValueCase{SET_GATEWAY, "192.168.1.254", VD_DWORD, 0xFE01A8C0},
+    ::testing::Values(CValueCase{"FlagOne", SET_HTTP_ENABLE, "1", VD_char, 1},
+                      CValueCase{"FlagTwo", SET_HTTP_ENABLE, "2", VD_char, 0},
+                      CValueCase{"FlagWithBlank", SET_HTTP_ENABLE, " 1", VD_char, 0},
+                      CValueCase{"Port", SET_HTTP_PORT, "8080", VD_DWORD, 8080},
+                      CValueCase{"PortWithSignAndTail", SET_HTTP_PORT, "  +8080x", VD_DWORD, 8080},
+                      CValueCase{"NegativePort", SET_TELNET_PORT, "-1", VD_DWORD, 0xFFFFFFFF},
+                      CValueCase{"PortOverflow", SET_TELNET_PORT, "99999999999", VD_DWORD,
+                                 0x7FFFFFFF},
+                      CValueCase{"Address", SET_GATEWAY, "192.168.1.254", VD_DWORD, 0xFE01A8C0},
                       // The short and hexadecimal forms of the standard parser.
-                      CValueCase{SET_GATEWAY, "192.168.510", VD_DWORD, 0xFE01A8C0},
-                      CValueCase{SET_GATEWAY, "0xC0.0xA8.1.0376", VD_DWORD, 0xFE01A8C0}));
+                      CValueCase{"ShortAddress", SET_GATEWAY, "192.168.510", VD_DWORD, 0xFE01A8C0},
+                      CValueCase{"HexAndOctalAddress", SET_GATEWAY, "0xC0.0xA8.1.0376", VD_DWORD,
+                                 0xFE01A8C0}),
+    [](const ::testing::TestParamInfo<CValueCase>& info) { return std::string(info.param.name); });
 
-TEST_F(COptionTableTest, ZeroAddressOrMaskIsRejected)
+TEST_F(COptionTableTest, BadAddressesAreRejectedWithAMessage)
 {
-    for (const unsigned int nSetId : {SET_IP, SET_MASK}) {
+    const struct
+    {
+        unsigned int nSetId;
+        const char* pszText;
+        C::ECheck nResult;
+        const char* pszMessage;
+    } cases[] = {
+        {SET_IP, "0.0.0.0", C::CHECK_BAD_ADDRESS, "The IpAddr or Mask is invalid"},
+        {SET_MASK, "0.0.0.0", C::CHECK_BAD_ADDRESS, "The IpAddr or Mask is invalid"},
+        {SET_GATEWAY, "192.168.2.1", C::CHECK_BAD_GATEWAY, "The Gateway is invalid"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.pszText);
         m_option.m_grpParams.RemoveAll();
         m_messages.clear();
         AddCard();
         m_option.LoadParams();
-        Edit(nSetId, "0.0.0.0");
-        EXPECT_EQ(Ok(), C::CHECK_BAD_ADDRESS);
+        Edit(c.nSetId, c.pszText);
+        EXPECT_EQ(Ok(), c.nResult);
         ASSERT_EQ(m_messages.size(), 1u);
-        EXPECT_EQ(m_messages[0].strText, "The IpAddr or Mask is invalid");
+        EXPECT_EQ(m_messages[0].strText, c.pszMessage);
         EXPECT_EQ(m_messages[0].strCaption, "ERROR");
         EXPECT_EQ(m_option.m_grpSend.GetIndex(SET_RESTART), -1);
     }
-}
-
-TEST_F(COptionTableTest, GatewayOutsideTheSubnetIsRejected)
-{
-    AddCard();
-    m_option.LoadParams();
-    Edit(SET_GATEWAY, "192.168.2.1");
-    EXPECT_EQ(Ok(), C::CHECK_BAD_GATEWAY);
-    ASSERT_EQ(m_messages.size(), 1u);
-    EXPECT_EQ(m_messages[0].strText, "The Gateway is invalid");
-    EXPECT_EQ(m_messages[0].strCaption, "ERROR");
 }
 
 TEST_F(COptionTableTest, UnparsableAddressPassesZeroCheckAndFailsGatewayCheck)
@@ -302,12 +306,9 @@ TEST_F(COptionTableTest, ReadOnlyRowsRefuseEditingWithAWarning)
 {
     AddCard();
     m_option.LoadParams();
-    const auto fnSink = [this](const QString& strText, const QString& strCaption, EMsgIcon nIcon) {
-        m_messages.push_back({strText, strCaption, nIcon});
-    };
-    EXPECT_TRUE(m_option.CheckEditable(RowOf(SET_HTTP_PORT), fnSink));
+    EXPECT_TRUE(m_option.CheckEditable(RowOf(SET_HTTP_PORT), Sink()));
     EXPECT_TRUE(m_messages.empty());
-    EXPECT_FALSE(m_option.CheckEditable(3, fnSink)); // Hw Ver
+    EXPECT_FALSE(m_option.CheckEditable(3, Sink())); // Hw Ver
     ASSERT_EQ(m_messages.size(), 1u);
     EXPECT_EQ(m_messages[0].strText, "Read-only parameter, can not be modified");
     EXPECT_EQ(m_messages[0].strCaption, "Warnning");

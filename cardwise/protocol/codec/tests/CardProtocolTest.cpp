@@ -49,6 +49,7 @@ TEST(CardProtocolTest, BroadcastTargetIsAnyTextContaining255)
     EXPECT_TRUE(IsBroadcastTarget("192.168.1.255"));
     EXPECT_TRUE(IsBroadcastTarget("10.0.255.7"));
     EXPECT_TRUE(IsBroadcastTarget("10.255.0.1"));
+    EXPECT_TRUE(IsBroadcastTarget("255.255.255.255"));
     EXPECT_FALSE(IsBroadcastTarget("192.168.1.20"));
     EXPECT_FALSE(IsBroadcastTarget("10.25.5.1"));
     EXPECT_FALSE(IsBroadcastTarget(""));

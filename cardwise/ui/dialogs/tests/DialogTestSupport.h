@@ -1,6 +1,7 @@
 // Helpers of the dialog tests: a recorder of message boxes and a hook into modal dialogs.
 #pragma once
 
+#include "CoreFakes.h"
 #include "MessageSink.h"
 
 #include <QApplication>
@@ -10,13 +11,6 @@
 #include <QWidget>
 
 #include <functional>
-
-struct CRecordedMessage
-{
-    QString strText;
-    QString strCaption;
-    EMsgIcon nIcon;
-};
 
 // Records the message boxes a dialog asks for instead of showing them.
 class CMessageRecorder

@@ -239,7 +239,6 @@ void tst_COptionDlg::editedValueIsSentAsTheCardReadsIt_data()
     QTest::addColumn<unsigned long>("sent");
 
     // clang-format off
-    QTest::newRow("flag 2") << "HTTP Enable" << "2" << unsigned(SET_HTTP_ENABLE) << 0UL;
     QTest::newRow("flag with blank") << "SNMP Enable" << " 1" << unsigned(SET_SNMP_ENABLE) << 0UL;
     QTest::newRow("flag 1") << "SNMP Enable" << "1" << unsigned(SET_SNMP_ENABLE) << 1UL;
     QTest::newRow("port") << "HTTP Port" << "8080" << unsigned(SET_HTTP_PORT) << 8080UL;
@@ -271,7 +270,6 @@ void tst_COptionDlg::failedCheckKeepsDialogOpen_data()
     QTest::addColumn<QString>("message");
 
     // clang-format off
-    QTest::newRow("zero address") << "IP Addr" << "0.0.0.0" << "The IpAddr or Mask is invalid";
     QTest::newRow("zero mask") << "Mask" << "0.0.0.0" << "The IpAddr or Mask is invalid";
     QTest::newRow("gateway elsewhere") << "Gateway" << "10.0.0.1" << "The Gateway is invalid";
     // clang-format on
