@@ -28,7 +28,7 @@ struct UnitSpec
 };
 
 // The text of a unit file.
-std::string UnitFileText(const UnitSpec& spec);
+std::string UnitFileText(const UnitSpec& unit);
 
 // The notify message for a status report.
 std::string NotifyMessage(const ServiceStatus& status);
