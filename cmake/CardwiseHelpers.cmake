@@ -79,3 +79,16 @@ function(cardwise_install_library target)
     install(FILES ${CMAKE_CURRENT_BINARY_DIR}/${target}.pc
         DESTINATION ${CMAKE_INSTALL_LIBDIR}/pkgconfig)
 endfunction()
+
+# A Qt Test executable, run offscreen in the untranslated language.
+function(cardwise_qtest name)
+    cmake_parse_arguments(ARG "" "" "SOURCES;LIBS" ${ARGN})
+    find_package(Qt6 REQUIRED COMPONENTS Test)
+    add_executable(${name} ${ARG_SOURCES})
+    target_link_libraries(${name} PRIVATE Qt6::Test ${ARG_LIBS})
+    cardwise_warnings(${name})
+    add_test(NAME ${name} COMMAND ${name})
+    set_tests_properties(${name} PROPERTIES
+        ENVIRONMENT "QT_QPA_PLATFORM=offscreen;CARDWISE_LANG=default"
+        TIMEOUT 120)
+endfunction()

@@ -1,0 +1,255 @@
+// The Setup flow end to end: the real window, real sockets and the real parameter dialogs
+// against cardwise-sim on the loopback of a network namespace of its own.
+#include "CardProtocol.h"
+#include "CardwiseDlg.h"
+#include "DeviceSocket.h"
+#include "NetworkIsolation.h"
+#include "OptionTable.h"
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QProcess>
+#include <QPushButton>
+#include <QSignalSpy>
+#include <QTableView>
+#include <QTableWidget>
+#include <QTest>
+#include <QTimer>
+
+#include <functional>
+#include <memory>
+#include <optional>
+
+namespace {
+
+constexpr int kCards = 3;
+// Loopback answers in milliseconds; the margins are for loaded or sanitized runs.
+constexpr int kWaitMs = 15000;
+
+// Calls fnAct once with the first modal dialog that is not pIgnore. A dialog that fnAct
+// leaves open (a failed check returned early) is cancelled, so the test fails, not hangs.
+void WhenModal(std::function<void(QDialog*)> fnAct, const QWidget* pIgnore = nullptr)
+{
+    auto* pTimer = new QTimer(qApp);
+    QObject::connect(pTimer, &QTimer::timeout, pTimer, [pTimer, pIgnore, fnAct] {
+        auto* pModal = qobject_cast<QDialog*>(QApplication::activeModalWidget());
+        if (pModal == nullptr || pModal == pIgnore)
+            return;
+        pTimer->stop();
+        pTimer->deleteLater();
+        fnAct(pModal);
+        if (pModal->isVisible())
+            pModal->reject();
+    });
+    pTimer->start(10);
+}
+
+template <typename T> T* Child(QWidget* pParent, const char* name)
+{
+    T* pChild = pParent->findChild<T*>(QLatin1String(name));
+    if (pChild == nullptr)
+        qFatal("no control %s in %s", name, qPrintable(pParent->objectName()));
+    return pChild;
+}
+
+} // namespace
+
+class tst_SetupE2e : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void initTestCase();
+    void init();
+    void cleanup();
+    void cleanupTestCase();
+
+    void setupChangesHttpPortOfTheCard();
+    void wrongPasswordEndsRestartWait();
+
+private:
+    QString Status() const { return Child<QLabel>(m_pDlg.get(), "IDC_STATUS")->text(); }
+    QTableView* List() const { return Child<QTableView>(m_pDlg.get(), "IDC_DEVICE_LIST"); }
+    QString Mac(int nRow) const;
+    void SelectRow(int nRow);
+    // Clicks Setup; fnDrive runs inside the OPTION dialog, which must end before this returns.
+    void RunSetup(const std::function<void(QDialog*)>& fnDrive);
+    std::optional<long> HttpPortOf(const QString& strMac) const;
+
+    QProcess m_sim;
+    std::unique_ptr<CCardwiseDlg> m_pDlg;
+    QList<QString> m_arrMessages;
+};
+
+void tst_SetupE2e::initTestCase()
+{
+    // Nothing is sent unless only loopback exists here (exits with the skip code otherwise).
+    NetworkIsolation::Require("tst_setup_e2e");
+    qputenv("CARDWISE_LANG", "default");
+
+    QSignalSpy ready(&m_sim, &QProcess::readyReadStandardOutput);
+    m_sim.start(QStringLiteral(CARDWISE_SIM_PATH),
+                {"--bind", "127.0.0.1", "--cards", QString::number(kCards), "--restart-ms", "500"});
+    QTRY_VERIFY_WITH_TIMEOUT(m_sim.canReadLine() || m_sim.state() == QProcess::NotRunning, kWaitMs);
+    QVERIFY(ready.count() > 0);
+    QVERIFY2(m_sim.readLine().startsWith("cardwise-sim: 3 cards on 127.0.0.1:"),
+             m_sim.readAllStandardError().constData());
+}
+
+void tst_SetupE2e::cleanupTestCase()
+{
+    m_sim.kill();
+    m_sim.waitForFinished(5000);
+}
+
+void tst_SetupE2e::init()
+{
+    m_arrMessages.clear();
+    CCardwiseDlgServices services;
+    services.core.fnMessageBox = [this](const QString& strText, const QString&, EMsgIcon) {
+        m_arrMessages.append(strText);
+    };
+    // fnRunParamDialog stays empty: the window makes the real OPTION dialog runner over
+    // itself, reporting into this recorder.
+    services.fnGetHostAddresses = [] { return QStringList{QStringLiteral("127.0.0.1")}; };
+    services.initialSubnet = std::make_pair(0x7F000001u, 0xFFFFFFFFu);
+    m_pDlg = std::make_unique<CCardwiseDlg>(services);
+    m_pDlg->show();
+    QVERIFY(QTest::qWaitForWindowExposed(m_pDlg.get()));
+
+    // Given the list filled with the simulated cards and the search sweep over.
+    QTRY_COMPARE_WITH_TIMEOUT(List()->model()->rowCount(), kCards, kWaitMs);
+    QTRY_COMPARE_WITH_TIMEOUT(m_pDlg->GetCore().GetTimerId(), 0u, kWaitMs);
+}
+
+void tst_SetupE2e::cleanup()
+{
+    m_pDlg.reset();
+}
+
+QString tst_SetupE2e::Mac(int nRow) const
+{
+    const QAbstractItemModel* pModel = List()->model();
+    return pModel->data(pModel->index(nRow, CDeviceListModel::COL_MAC)).toString();
+}
+
+void tst_SetupE2e::SelectRow(int nRow)
+{
+    const QRect rect = List()->visualRect(List()->model()->index(nRow, CDeviceListModel::COL_MAC));
+    QTest::mouseClick(List()->viewport(), Qt::LeftButton, {}, rect.center());
+    QVERIFY(Child<QPushButton>(m_pDlg.get(), "IDOK")->isEnabled());
+}
+
+void tst_SetupE2e::RunSetup(const std::function<void(QDialog*)>& fnDrive)
+{
+    auto pDriven = std::make_shared<bool>(false);
+    WhenModal([pDriven, fnDrive](QDialog* pOption) {
+        QCOMPARE(pOption->objectName(), QStringLiteral("IDD_OPTION"));
+        *pDriven = true;
+        fnDrive(pOption);
+        QVERIFY2(!pOption->isVisible(), "the OPTION dialog did not accept");
+    });
+    // The Setup button runs the modal dialog; the click returns once it has ended.
+    QTest::mouseClick(Child<QPushButton>(m_pDlg.get(), "IDOK"), Qt::LeftButton);
+    QVERIFY(*pDriven);
+    QVERIFY(QApplication::activeModalWidget() == nullptr);
+}
+
+std::optional<long> tst_SetupE2e::HttpPortOf(const QString& strMac) const
+{
+    CDeviceSocket* pSocket = m_pDlg->GetCore().GetSocket();
+    const CVarDataGroup* pParams =
+        pSocket != nullptr ? pSocket->FindDeviceParams(strMac.toLatin1().constData()) : nullptr;
+    if (pParams == nullptr)
+        return std::nullopt;
+    for (int nPos = 0; nPos < pParams->GetSize(); ++nPos) {
+        if (CardProtocol::ItemOf(pParams->GetID(nPos)) == CardProtocol::INFO_HTTP_PORT)
+            return static_cast<long>(pParams->GetAt(nPos).Get_DWORD());
+    }
+    return std::nullopt;
+}
+
+void tst_SetupE2e::setupChangesHttpPortOfTheCard()
+{
+    // Given the listed cards at their default HTTP port.
+    const QString strMac = Mac(0);
+    QCOMPARE(HttpPortOf(strMac), std::optional<long>(80));
+
+    // When the card's row is selected and Setup runs with HTTP Port edited to 8081 and the
+    // restart unticked.
+    SelectRow(0);
+    RunSetup([](QDialog* pOption) {
+        auto* pParams = Child<QTableWidget>(pOption, "IDC_PARAM_LIST");
+        const QList<QTableWidgetItem*> arrFound = pParams->findItems("HTTP Port", Qt::MatchExactly);
+        QCOMPARE(arrFound.size(), 1);
+        pParams->scrollToItem(arrFound.first());
+        const QPoint point = pParams->visualItemRect(arrFound.first()).center();
+        auto pEdited = std::make_shared<bool>(false);
+        WhenModal(
+            [pEdited](QDialog* pEdit) {
+                QCOMPARE(pEdit->objectName(), QStringLiteral("IDD_PARAM_EDIT"));
+                QCOMPARE(Child<QLineEdit>(pEdit, "IDC_ORIGINAL_DATA")->text(),
+                         QStringLiteral("80"));
+                auto* pNew = Child<QLineEdit>(pEdit, "IDC_SET_DATA");
+                pNew->selectAll();
+                QTest::keyClicks(pNew, "8081");
+                *pEdited = true;
+                QTest::mouseClick(Child<QPushButton>(pEdit, "IDOK"), Qt::LeftButton);
+            },
+            pOption);
+        QTest::mouseClick(pParams->viewport(), Qt::LeftButton, {}, point);
+        QTest::mouseDClick(pParams->viewport(), Qt::LeftButton, {}, point);
+        QVERIFY(*pEdited);
+        QCOMPARE(pParams->item(arrFound.first()->row(), COptionTable::COL_VALUE)->text(),
+                 QStringLiteral("8081"));
+        auto* pRestart = Child<QCheckBox>(pOption, "IDC_AUTO_RESTART");
+        QVERIFY(pRestart->isChecked());
+        QTest::mouseClick(pRestart, Qt::LeftButton, {},
+                          QPoint(pRestart->height() / 2, pRestart->height() / 2));
+        QVERIFY(!pRestart->isChecked());
+        QTest::mouseClick(Child<QPushButton>(pOption, "IDOK"), Qt::LeftButton);
+    });
+
+    // Then the card acknowledges, no restart wait runs, and a fresh search reads 8081 back.
+    QCOMPARE(m_pDlg->GetCore().GetTimerId(), 0u);
+    QTRY_COMPARE_WITH_TIMEOUT(Status(), QStringLiteral("setting request is accessed"), kWaitMs);
+    QVERIFY2(m_arrMessages.isEmpty(), qPrintable(m_arrMessages.join('|')));
+    QSignalSpy finished(m_pDlg.get(), &CCardwiseDlg::searchFinished);
+    QTest::mouseClick(Child<QPushButton>(m_pDlg.get(), "IDC_SEARCH"), Qt::LeftButton);
+    QTRY_COMPARE_WITH_TIMEOUT(finished.count(), 1, kWaitMs);
+    QCOMPARE(List()->model()->rowCount(), kCards);
+    for (int nRow = 0; nRow < kCards; ++nRow) {
+        const QString strRowMac = Mac(nRow);
+        QCOMPARE(HttpPortOf(strRowMac), std::optional<long>(strRowMac == strMac ? 8081 : 80));
+    }
+}
+
+void tst_SetupE2e::wrongPasswordEndsRestartWait()
+{
+    // Given a card's row selected, When Setup sends with a wrong password and the restart ticked.
+    SelectRow(1);
+    RunSetup([](QDialog* pOption) {
+        auto* pPassword = Child<QLineEdit>(pOption, "IDC_PASSWORD");
+        pPassword->selectAll();
+        QTest::keyClicks(pPassword, "not-lemon");
+        auto* pRestart = Child<QCheckBox>(pOption, "IDC_AUTO_RESTART");
+        pRestart->setChecked(true);
+        QTest::mouseClick(Child<QPushButton>(pOption, "IDOK"), Qt::LeftButton);
+    });
+
+    // Then the restart wait has started and Search is off while it runs...
+    QCOMPARE(m_pDlg->GetCore().GetTimerId(), 2u);
+    auto* pSearch = Child<QPushButton>(m_pDlg.get(), "IDC_SEARCH");
+    QVERIFY(!pSearch->isEnabled());
+    // ...and the card's error reply ends it well before its 20 s run out (a wait that ran out
+    // would start a sweep, not go idle, within the timeout).
+    QTRY_COMPARE_WITH_TIMEOUT(m_pDlg->GetCore().GetTimerId(), 0u, kWaitMs);
+    QCOMPARE(Status(), QStringLiteral("Password Error"));
+    QVERIFY(pSearch->isEnabled());
+    QVERIFY2(m_arrMessages.isEmpty(), qPrintable(m_arrMessages.join('|')));
+}
+
+QTEST_MAIN(tst_SetupE2e)
+#include "tst_setup_e2e.moc"
