@@ -117,9 +117,13 @@ void CCliSession::OnAcknowledged()
 
 void CCliSession::OnErrorReply(const QString& strText)
 {
-    // Only a set request is answered with an error.
-    if (!m_bSetSent)
+    // Only a set request is answered with an error. A stray one still ends a running sweep,
+    // which then has no last tick to end the wait.
+    if (!m_bSetSent) {
+        if (m_nWaitFor == WAIT_IDLE && m_pCore->GetTimerId() == CAssistantCore::TIMER_NONE)
+            m_loop.quit();
         return;
+    }
     m_bErrorReply = true;
     m_strErrorText = strText;
     m_loop.quit();

@@ -3,8 +3,8 @@
 #
 #   tools/netns-run cli-sim-test.sh SCENARIO CARDWISE_CLI CARDWISE_SIM
 #
-# Scenarios: search params set-acknowledged set-wrong-password set-checks-fail set-no-answer
-# wait-restart usage decode. Exit status 0 when the scenario passed, 1 otherwise.
+# Scenarios: search search-error-reply params set-acknowledged set-wrong-password
+# set-checks-fail set-no-answer wait-restart usage decode. Exit status 0 when the scenario passed, 1 otherwise.
 set -euo pipefail
 
 if [[ $# -ne 3 ]]; then
@@ -145,6 +145,33 @@ set-no-answer)
     wait "$cli_pid" || status=$?
     [[ $status -eq 4 ]] || fail "exit $status, expected 4"
     has err "no answer from $CARD"
+    ;;
+search-error-reply)
+    start_sim
+    # An error reply that answers no set request of this run still ends the sweep; the search
+    # must then finish at once instead of waiting for a tick that no longer comes.
+    "$cli" search "${LOOP[@]}" --trace 20 >"$work/out" 2>"$work/err" &
+    cli_pid=$!
+    for _ in $(seq 200); do
+        grep -q "RCV IP" "$work/err" && break
+        sleep 0.01
+    done
+    error_reply='\xD7\x09\xD7\x09\x25\x00\x07\x00\x00\x00\x01\x00\x00\x08\x00\x00\x00\x01\x00'
+    error_reply+=$(printf '\\x00%.0s' $(seq 22))'\x02\xF0\x01\x01\x01\xFF\xFF\x00\x00'
+    printf "$error_reply" >/dev/udp/127.0.0.1/16789
+    for _ in $(seq 100); do
+        kill -0 "$cli_pid" 2>/dev/null || break
+        sleep 0.1
+    done
+    if kill -0 "$cli_pid" 2>/dev/null; then
+        kill "$cli_pid"
+        fail "the search did not end within ten seconds of the error reply"
+    fi
+    status=0
+    wait "$cli_pid" || status=$?
+    [[ $status -eq 0 ]] || fail "exit $status, expected 0"
+    has err "CommandId------>8"
+    has out "card(s) found"
     ;;
 wait-restart)
     start_sim --restart-ms 300
