@@ -196,6 +196,7 @@ COptionTable::ECheck COptionTable::OnOK(const MessageBoxSink& fnMessageBox)
     std::uint32_t dwAddress = 0;
     std::uint32_t dwMask = 0;
     std::uint32_t dwGateway = 0;
+    bool bTextTooLong = false;
 
     for (const SParamRow& row : m_arrRows) {
         CVarData value;
@@ -223,6 +224,8 @@ COptionTable::ECheck COptionTable::OnOK(const MessageBoxSink& fnMessageBox)
             break;
         case SET_GRIDMON_PASSWORD:
             value.Set_string(row.strValue.toUtf8().constData());
+            // The item's one-byte Length must hold the text and its terminator.
+            bTextTooLong = bTextTooLong || value.GetLength() > CardProtocol::VALUE_MAX;
             break;
         case SET_HTTP_PORT:
         case SET_TELNET_PORT:
@@ -239,12 +242,16 @@ COptionTable::ECheck COptionTable::OnOK(const MessageBoxSink& fnMessageBox)
         nCheck = CHECK_BAD_ADDRESS;
     else if ((dwGateway & dwMask) != (dwAddress & dwMask))
         nCheck = CHECK_BAD_GATEWAY;
+    else if (bTextTooLong)
+        nCheck = CHECK_TEXT_TOO_LONG; // the request could not be built, so nothing would go
 
     if (nCheck != CHECK_OK) {
         if (fnMessageBox) {
-            fnMessageBox(Tr(nCheck == CHECK_BAD_ADDRESS ? "The IpAddr or Mask is invalid"
-                                                        : "The Gateway is invalid"),
-                         QStringLiteral("ERROR"), MSG_ICON_NONE);
+            const char* pszMessage = nCheck == CHECK_BAD_ADDRESS ? "The IpAddr or Mask is invalid"
+                                     : nCheck == CHECK_BAD_GATEWAY
+                                         ? "The Gateway is invalid"
+                                         : "The Gridmon Password is too long";
+            fnMessageBox(Tr(pszMessage), QStringLiteral("ERROR"), MSG_ICON_NONE);
         }
         return nCheck;
     }

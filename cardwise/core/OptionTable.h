@@ -30,7 +30,8 @@ public:
     {
         CHECK_OK,
         CHECK_BAD_ADDRESS,
-        CHECK_BAD_GATEWAY
+        CHECK_BAD_GATEWAY,
+        CHECK_TEXT_TOO_LONG
     };
 
     explicit COptionTable(QObject* parent = nullptr);

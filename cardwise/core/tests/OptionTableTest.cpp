@@ -250,8 +250,10 @@ INSTANTIATE_TEST_SUITE_P(
                                  0xFE01A8C0}),
     [](const ::testing::TestParamInfo<CValueCase>& info) { return std::string(info.param.name); });
 
-TEST_F(COptionTableTest, BadAddressesAreRejectedWithAMessage)
+TEST_F(COptionTableTest, BadValuesAreRejectedWithAMessage)
 {
+    const std::string strLong(255, 'x');
+    const char* const kLongText = strLong.c_str();
     const struct
     {
         unsigned int nSetId;
@@ -262,6 +264,9 @@ TEST_F(COptionTableTest, BadAddressesAreRejectedWithAMessage)
         {SET_IP, "0.0.0.0", C::CHECK_BAD_ADDRESS, "The IpAddr or Mask is invalid"},
         {SET_MASK, "0.0.0.0", C::CHECK_BAD_ADDRESS, "The IpAddr or Mask is invalid"},
         {SET_GATEWAY, "192.168.2.1", C::CHECK_BAD_GATEWAY, "The Gateway is invalid"},
+        // 255 characters and the terminator do not fit the item's one-byte Length.
+        {SET_GRIDMON_PASSWORD, kLongText, C::CHECK_TEXT_TOO_LONG,
+         "The Gridmon Password is too long"},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.pszText);
@@ -276,6 +281,9 @@ TEST_F(COptionTableTest, BadAddressesAreRejectedWithAMessage)
         EXPECT_EQ(m_messages[0].strCaption, "ERROR");
         EXPECT_EQ(m_option.m_grpSend.GetIndex(SET_RESTART), -1);
     }
+    // 254 characters and the terminator fill the Length exactly.
+    Edit(SET_GRIDMON_PASSWORD, std::string(254, 'x').c_str());
+    EXPECT_EQ(Ok(), C::CHECK_OK);
 }
 
 TEST_F(COptionTableTest, UnparsableAddressPassesZeroCheckAndFailsGatewayCheck)

@@ -180,6 +180,10 @@
         <translation>网关无效</translation>
     </message>
     <message>
+        <source>The Gridmon Password is too long</source>
+        <translation>Gridmon 密码太长</translation>
+    </message>
+    <message>
         <source>UPS Vantor Assistant</source>
         <translation>UPS Vantor 设置助手</translation>
     </message>
