@@ -128,7 +128,7 @@ QIcon CCardwiseDlg::AppIcon()
 
 void CCardwiseDlg::OnInitDialog()
 {
-    LmTrace20("设置助手启动..............\n");
+    LmTrace20("设置助手启动..............");
     CreateStatusBar();
     m_timers.SetTimer(TIMER_CLOCK, CLOCK_PERIOD_MS);
     const QString strAddresses = CollectHostAddresses().join(QLatin1Char(','));

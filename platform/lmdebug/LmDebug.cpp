@@ -70,6 +70,9 @@ int CLmDebug::DbgTrace(int level, const char* format, va_list args)
         if (*p != '\r')
             line.push_back(*p);
     }
+    // Each call is one line, also when its text has no line end of its own.
+    if (!line.empty() && line.back() != '\n')
+        line.push_back('\n');
     std::fwrite(line.data(), 1, line.size(), stderr);
     std::fflush(stderr);
     return length;

@@ -69,13 +69,15 @@ TEST_F(CLmDebugTest, ThresholdComesFromEnvironment)
     EXPECT_EQ(CLmDebug().GetThreshold(), CLmDebug::DEFAULT_THRESHOLD);
 }
 
-TEST_F(CLmDebugTest, StandardErrorGetsPlainLineEnds)
+TEST_F(CLmDebugTest, StandardErrorGetsOneLinePerTraceWithPlainLineEnds)
 {
     m_debug.SetSink({});
     testing::internal::CaptureStderr();
     Trace(m_debug, 40, "\r\nRCV IP:%s port:%d\r\n", "10.0.0.1", 16788);
     Trace(m_debug, 0, "hidden\n");
-    EXPECT_EQ(testing::internal::GetCapturedStderr(), "\nRCV IP:10.0.0.1 port:16788\n");
+    Trace(m_debug, 40, "banner without a line end");
+    EXPECT_EQ(testing::internal::GetCapturedStderr(),
+              "\nRCV IP:10.0.0.1 port:16788\nbanner without a line end\n");
 }
 
 TEST(LmTraceTest, EntryPointsTraceAtTheirLevels)
