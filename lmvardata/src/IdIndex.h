@@ -39,7 +39,6 @@ public:
     void Clear();
     // Forgets every entry and frees the table.
     void Release();
-    std::size_t Count() const { return m_nCount; }
     std::size_t Capacity() const { return m_pSlots ? m_nMask + 1u : 0u; }
 
     // Calls fn(id, pos) for every entry; fn returns the new position, or -1 to drop the entry.

@@ -40,7 +40,6 @@ constexpr DWORD kServiceAllAccess = 0xF01FF;
 constexpr DWORD kServiceWin32OwnProcess = 0x10;
 constexpr DWORD kServiceInteractiveProcess = 0x100;
 constexpr DWORD kServiceAutoStart = 2;
-constexpr DWORD kServiceDemandStart = 3;
 constexpr DWORD kServiceErrorNormal = 1;
 
 constexpr DWORD kServiceStopped = 1;
@@ -57,12 +56,6 @@ constexpr DWORD kInfinite = 0xFFFFFFFF;
 constexpr DWORD kWaitObject0 = 0;
 constexpr DWORD kWaitTimeout = 258;
 constexpr DWORD kWaitFailed = 0xFFFFFFFF;
-
-constexpr DWORD kErrorServiceDoesNotExist = 1060;
-constexpr DWORD kErrorServiceNotActive = 1062;
-constexpr DWORD kErrorServiceAlreadyRunning = 1056;
-constexpr DWORD kErrorServiceExists = 1073;
-constexpr DWORD kErrorFailedServiceControllerConnect = 1063;
 
 // Same contracts as the advapi32 and kernel32 functions of these names (handles as void*);
 // CurrentThreadHandle gives a handle of the calling thread that another thread can wait on
