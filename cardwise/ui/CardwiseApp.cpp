@@ -205,31 +205,19 @@ int CCardwiseApp::RunMainWindow(const CCardwiseOptions& options)
     return 0;
 }
 
-bool CCardwiseApp::AnswerCommandLine(const QStringList& arrArgs, CCardwiseOptions& options,
-                                     int& nExitCode)
+int CCardwiseApp::Run(const QStringList& arrArgs)
 {
+    CCardwiseOptions options;
     QString strMessage;
     switch (ParseCommandLine(arrArgs, options, strMessage)) {
     case PARSE_HELP:
         std::fputs(strMessage.toLocal8Bit().constData(), stdout);
-        nExitCode = 0;
-        return true;
+        return 0;
     case PARSE_ERROR:
         std::fprintf(stderr, "cardwise: %s\n", strMessage.toLocal8Bit().constData());
-        nExitCode = 2;
-        return true;
+        return 2;
     case PARSE_RUN:
         break;
-    }
-    return false;
-}
-
-int CCardwiseApp::Run(const QStringList& arrArgs)
-{
-    CCardwiseOptions options;
-    int nExitCode = 0;
-    if (AnswerCommandLine(arrArgs, options, nExitCode)) {
-        return nExitCode;
     }
     if (!InitInstance(options)) {
         return 1;

@@ -52,11 +52,6 @@ public:
     static EParse ParseCommandLine(const QStringList& arrArgs, CCardwiseOptions& options,
                                    QString& strMessage);
 
-    // Prints the help or the argument error and gives the exit code; false when the program
-    // is to run.
-    static bool AnswerCommandLine(const QStringList& arrArgs, CCardwiseOptions& options,
-                                  int& nExitCode);
-
     // Socket check (message 103 and false on failure), then the language. Opens no window.
     bool InitInstance(const CCardwiseOptions& options);
     // Runs the main window until it closes; returns the exit code.

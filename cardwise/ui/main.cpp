@@ -3,17 +3,21 @@
 
 #include <QApplication>
 
+#include <cstdio>
+
 int main(int argc, char* argv[])
 {
-    // --help and bad arguments are answered before a display is needed.
+    // --help is answered before a display is needed. Other arguments wait for QApplication,
+    // which takes out its own options (-platform, ...) first.
     QStringList arrArgs;
     for (int i = 0; i < argc; ++i) {
         arrArgs.append(QString::fromLocal8Bit(argv[i]));
     }
     CCardwiseOptions options;
-    int nExitCode = 0;
-    if (CCardwiseApp::AnswerCommandLine(arrArgs, options, nExitCode)) {
-        return nExitCode;
+    QString strHelp;
+    if (CCardwiseApp::ParseCommandLine(arrArgs, options, strHelp) == CCardwiseApp::PARSE_HELP) {
+        std::fputs(strHelp.toLocal8Bit().constData(), stdout);
+        return 0;
     }
 
     QApplication app(argc, argv);
