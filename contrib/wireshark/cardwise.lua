@@ -526,6 +526,8 @@ function proto.dissector(tvb, pinfo, root)
     end
     local command, kind, head_len, data_len_item = add_header(tree, tvb, raw)
     local items, used = add_items(tree, tvb, raw, kind, head_len, data_len_item)
+    -- A HeadLen under 37 starts the items inside the header, but the header itself is read.
+    used = math.max(used, HEADER_SIZE)
     if used < size then
         tree:add(f.unread, tvb(used, size - used))
         tree:add_proto_expert_info(ex.unread, string.format("%s after the frame", plural(size - used, "byte")))

@@ -165,8 +165,8 @@ def dissect(lua, pcap):
     packets = []
     for packet in ET.fromstring(pdml.decode(errors="replace")).iter("packet"):
         view = {"payload": b"", "command": None, "mac": None, "items": [], "experts": set(),
-                "lua_errors": [f.get("show") for f in packet.iter("field")
-                               if "Lua Error" in (f.get("show") or "") + (f.get("showname") or "")]}
+                "lua_errors": [f.get("showname") for f in packet.iter("field")
+                               if f.get("name") == "_ws.lua.error"]}
         for field in packet.iter("field"):
             name = field.get("name")
             if name == "udp.payload":
@@ -185,16 +185,17 @@ def dissect(lua, pcap):
 
 
 def item_view(field):
+    """One item: identifier, name, type and length, and its value field (none when cut off)."""
     children = {f.get("name"): f for f in field}
-    value = next((f for f in field if f.get("name") in VALUE_FIELDS), None)
+    value = next((f for f in field if f.get("name") in VALUE_FIELDS), ET.Element("none"))
     return {
         "id": int(children["cardwise.item.id"].get("show")),
-        "name": children["cardwise.item.name"].get("show") if "cardwise.item.name" in children else None,
+        "name": children.get("cardwise.item.name", ET.Element("none")).get("show"),
         "type": int(children["cardwise.item.type"].get("show")),
         "length": int(children["cardwise.item.length"].get("show")),
-        "field": value.get("name") if value is not None else None,
-        "show": value.get("show") if value is not None else None,
-        "raw": bytes.fromhex(value.get("value") or "") if value is not None else b"",
+        "field": value.get("name"),
+        "show": value.get("show"),
+        "raw": bytes.fromhex(value.get("value") or ""),
     }
 
 
