@@ -13,7 +13,7 @@ build=$(cd "${1:-$top/build}" && pwd)
 out=$top/docs/screenshots/wireshark-device-info.png
 lua=$here/cardwise.lua
 
-for tool in wireshark tshark Xvfb xdotool import; do
+for tool in wireshark tshark Xvfb xdotool import convert; do
     command -v "$tool" >/dev/null || { echo "screenshot: $tool is missing" >&2; exit 1; }
 done
 if [[ "${CARDWISE_SCREENSHOT_INSIDE:-}" != 1 ]]; then
@@ -63,5 +63,6 @@ sleep 2 # the window lays out its panes after it is mapped
 # The details pane: its last top-level row is the card protocol; open it, items one a line.
 xdotool mousemove --window "$window" 300 1100 click 1 key End key Right
 sleep 1
-import -window root "$out"
+import -window root "$work/shot.png"
+convert "$work/shot.png" -colors 128 "PNG8:$out" # a palette keeps the file small
 echo "screenshot: wrote $out"
