@@ -21,16 +21,8 @@ if [[ "${CARDWISE_SCREENSHOT_INSIDE:-}" != 1 ]]; then
 fi
 
 work=$(mktemp -d)
-pids=()
-cleanup() {
-    local pid
-    for pid in "${pids[@]}"; do
-        kill "$pid" 2>/dev/null || true
-        wait "$pid" 2>/dev/null || true
-    done
-    rm -rf "$work"
-}
-trap cleanup EXIT
+# Whatever still runs in the background when the script ends is this script's own.
+trap 'kill $(jobs -p) 2>/dev/null; wait; rm -rf "$work"' EXIT
 
 "$here/tests/capture-test.sh" "$build/cardwise/cli/cardwise-cli" \
     "$build/cardwise/sim/cardwise-sim" "$lua" "$work/cards.pcapng" >/dev/null
@@ -41,7 +33,6 @@ frame=$(tshark -n -r "$work/cards.pcapng" -X "lua_script:$lua" -T fields -e fram
 # Xvfb writes its display number to the descriptor once it accepts clients.
 mkfifo "$work/xvfb.fd"
 Xvfb -displayfd 5 -screen 0 1100x1200x24 -nolisten tcp 5>"$work/xvfb.fd" 2>"$work/xvfb.log" &
-pids+=($!)
 exec 5<"$work/xvfb.fd"
 read -r -t 30 display <&5 || { echo "screenshot: Xvfb did not start" >&2; exit 1; }
 export DISPLAY=:$display XDG_CONFIG_HOME=$work/config
@@ -50,7 +41,6 @@ export DISPLAY=:$display XDG_CONFIG_HOME=$work/config
 wireshark -n -r "$work/cards.pcapng" -X "lua_script:$lua" -g "$frame" \
     -Y 'cardwise.cmd != 0x2005 || cardwise.mac == 00:1a:2b:00:00:02' -o gui.layout_type:2 -o gui.layout_content_1:PLIST -o gui.layout_content_2:PDETAILS \
     -o gui.layout_content_3:NONE >"$work/wireshark.log" 2>&1 &
-pids+=($!)
 window=
 for _ in $(seq 150); do
     window=$(xdotool search --onlyvisible --name 'cards\.pcapng' 2>/dev/null | head -n 1 || true)

@@ -40,16 +40,8 @@ export CARDWISE_LANG=default
 readonly LOOP=(--subnet 127.0.0.1/255.255.255.255)
 readonly CARD=00-1A-2B-00-00-02 # the second of the simulated fleet, at 192.168.1.11
 work=$(mktemp -d)
-pids=()
-cleanup() {
-    local pid
-    for pid in "${pids[@]}"; do
-        kill "$pid" 2>/dev/null || true
-        wait "$pid" 2>/dev/null || true
-    done
-    rm -rf "$work"
-}
-trap cleanup EXIT
+# Whatever still runs in the background when the script ends is this script's own.
+trap 'kill $(jobs -p) 2>/dev/null; wait; rm -rf "$work"' EXIT
 
 fail() {
     echo "FAIL: $*" >&2
@@ -76,10 +68,9 @@ run() {
 
 # Given the capture on lo and a fleet of five cards
 dumpcap -q -i lo -f "udp port 16788 or udp port 16789" -w "$work/cards.pcapng" 2>"$work/dumpcap.log" &
-pids+=($!)
+dumpcap_pid=$!
 wait_for "$work/dumpcap.log" "Capturing on"
 "$sim" --bind 127.0.0.1 --cards 5 --restart-ms 300 >"$work/sim.log" 2>&1 &
-pids+=($!)
 wait_for "$work/sim.log" "cards on"
 
 # When the assistant searches, reads parameters, is refused, is acknowledged and waits for
@@ -92,9 +83,8 @@ run 0 set "$CARD" "${LOOP[@]}" --password lemon "HTTP Port=8080" --no-restart
 # Test aid: 2 ms ticks make the restart wait two seconds long.
 CARDWISE_TICK_MS=2 run 0 set "$CARD" "${LOOP[@]}" --password lemon "IP Addr=192.168.1.77" --wait-restart
 
-kill -INT "${pids[0]}"
-wait "${pids[0]}" || true
-pids=("${pids[@]:1}")
+kill -INT "$dumpcap_pid"
+wait "$dumpcap_pid" || true
 [[ -n $keep ]] && cp "$work/cards.pcapng" "$keep"
 
 # Then the Info column reads like the socket's trace

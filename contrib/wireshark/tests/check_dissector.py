@@ -72,13 +72,13 @@ HOSTILE = [
     ("Length 0 items", header(0x1005, 0x40) + b"".join(bytes([i, 0, 12, 0]) for i in range(1, 9)),
      {CUT, "cardwise.item.mac.bad"}),
     ("DataLen 0", header(0x1005, 0) + bytes.fromhex("02000201 09ffff0000"),
-     {"cardwise.datalen.zero", "cardwise.unread"}),
+     {"cardwise.datalen.zero", "cardwise.after_frame"}),
     ("end mark first", header(0x1005, 7) + bytes.fromhex("ffff 0200 0201 09"),
-     {"cardwise.trailer.unusual", "cardwise.unread"}),
+     {"cardwise.trailer.unusual", "cardwise.after_frame"}),
     ("DataLen spent", header(0x1005, 5) + bytes.fromhex("02000201 09 03000201 08"),
-     {"cardwise.end_mark.missing", "cardwise.unread", "cardwise.incomplete"}),
+     {"cardwise.end_mark.missing", "cardwise.after_frame", "cardwise.incomplete"}),
     ("item past DataLen", header(0x2007, 3) + bytes.fromhex("01000804 0a000005 ffff0000"),
-     {"cardwise.item.past_datalen", "cardwise.end_mark.missing", "cardwise.unread",
+     {"cardwise.item.past_datalen", "cardwise.end_mark.missing", "cardwise.after_frame",
       "cardwise.incomplete"}),
     ("HeadLen 40", header(0x1005, 7, 40) + bytes.fromhex("aabbcc 02000201 09 ffff0000"),
      {"cardwise.headlen.unusual", "cardwise.incomplete"}),
@@ -109,7 +109,7 @@ HOSTILE = [
      {"cardwise.trailer.unusual"}),
     ("bytes after the trailer", frame(0x2007, bytes.fromhex(
         "01000804 0a000005 02000804 ffffff00 03000804 0a000001")) + b"\x01\x02",
-     {"cardwise.unread"}),
+     {"cardwise.after_frame"}),
 ]
 
 
