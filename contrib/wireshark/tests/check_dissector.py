@@ -323,7 +323,9 @@ def check(args, payloads, expected=None):
         problems = list(shown["lua_errors"])
         if shown["payload"] != payload:
             problems.append("tshark saw other bytes")
-        if status in (0, 2) and decoded["command"] is not None:
+        if status not in (0, 2):
+            problems.append("cardwise-cli decode exited %d" % status)
+        elif decoded["command"] is not None:
             problems += differences(shown, decoded)
         problems += verdict_differences(shown, status, decoded)
         if expected is not None and shown["experts"] != expected[n][1]:
