@@ -143,12 +143,14 @@ def run_decode(cli, payload):
     return done.returncode, parse_decode_output(done.stdout)
 
 
-def write_pcap(path, payloads):
-    """Raw IPv4 datagrams from a card (127.0.0.1:16788) to the assistant's port."""
+def write_pcap(path, payloads, heuristic):
+    """Raw IPv4 datagrams from a card (127.0.0.1:16788) to the assistant's port; the first
+    `heuristic` ones between other ports, where only the dissector's heuristic finds them."""
     with open(path, "wb") as out:
         out.write(struct.pack("<IHHiIII", 0xA1B2C3D4, 2, 4, 0, 0, 65535, 101))
         for n, payload in enumerate(payloads):
-            udp = struct.pack(">HHHH", 16788, 16789, 8 + len(payload), 0) + payload
+            ports = (50000, 50001) if n < heuristic else (16788, 16789)
+            udp = struct.pack(">HHHH", *ports, 8 + len(payload), 0) + payload
             ip = struct.pack(">BBHHHBBH4s4s", 0x45, 0, 20 + len(udp), n & 0xFFFF, 0, 64, 17, 0,
                              bytes([127, 0, 0, 1]), bytes([127, 0, 0, 1])) + udp
             out.write(struct.pack("<IIII", n, 0, len(ip), len(ip)) + ip)
@@ -308,11 +310,11 @@ def mutate(rng, data):
     return bytes(data)
 
 
-def check(args, payloads, expected=None):
+def check(args, payloads, expected=None, heuristic=0):
     work = tempfile.mkdtemp()
     try:
         pcap = os.path.join(work, "frames.pcap")
-        write_pcap(pcap, payloads)
+        write_pcap(pcap, payloads, heuristic)
         shown_all = dissect(args.lua, pcap)
     finally:
         shutil.rmtree(work)
@@ -374,8 +376,8 @@ def main():
     payloads = [packet["payload"] for packet in packets]
     rng = random.Random(16)
     mutants = [mutate(rng, payloads[n % len(payloads)]) for n in range(args.mutants)]
-    print("%d captured frames, %d mutants" % (len(payloads), len(mutants)))
-    return check(args, payloads + mutants)
+    print("%d captured frames (found by the heuristic), %d mutants" % (len(payloads), len(mutants)))
+    return check(args, payloads + mutants, heuristic=len(payloads))
 
 
 if __name__ == "__main__":
