@@ -63,7 +63,10 @@ run() {
     local expected=$1 status=0
     shift
     "$cli" "$@" >"$work/out" 2>"$work/err" || status=$?
-    [[ $status -eq $expected ]] || { cat "$work/out" "$work/err" >&2; fail "cardwise-cli $* exited $status, expected $expected"; }
+    if [[ $status -ne $expected ]]; then
+        cat "$work/out" "$work/err" >&2
+        fail "cardwise-cli $* exited $status, expected $expected"
+    fi
 }
 
 # Given the capture on lo and a fleet of five cards
@@ -85,7 +88,7 @@ CARDWISE_TICK_MS=2 run 0 set "$CARD" "${LOOP[@]}" --password lemon "IP Addr=192.
 
 kill -INT "$dumpcap_pid"
 wait "$dumpcap_pid" || true
-[[ -n $keep ]] && cp "$work/cards.pcapng" "$keep"
+if [[ -n $keep ]]; then cp "$work/cards.pcapng" "$keep"; fi
 
 # Then the Info column reads like the socket's trace
 tshark -n -r "$work/cards.pcapng" -X "lua_script:$lua" -T fields -e _ws.col.Info \
@@ -96,6 +99,6 @@ for line in "Search request" "Device information $CARD 192.168.1.11" \
     grep -qxF -- "$line" "$work/info" || { cat "$work/info" >&2; fail "no frame reads '$line'"; }
 done
 
-# And every frame, and mutants of each, reads as the codec reads it
+# And every frame, and mutants of them, read as the codec reads them
 python3 "$here/check_dissector.py" --cli "$cli" --lua "$lua" capture "$work/cards.pcapng" \
     --params "$work/params.json" --mutants 400
