@@ -14,7 +14,7 @@ if [[ $# -lt 3 || $# -gt 4 ]]; then
     exit 1
 fi
 readonly cli=$1 sim=$2 lua=$3 keep=${4:-}
-readonly here=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
+here=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
 
 for tool in tshark dumpcap python3; do
     if ! command -v "$tool" >/dev/null 2>&1; then
@@ -32,7 +32,7 @@ if [[ -n $host_ns && $(stat -L -c %i /proc/self/ns/net) == "$host_ns" ]]; then
 fi
 others=$(ip -o link show | awk -F': ' '{ sub(/@.*/, "", $2); print $2 }' | grep -vx lo || true)
 if [[ -n $others ]]; then
-    echo "refusing to run: interfaces other than lo exist: $(echo $others)" >&2
+    echo "refusing to run: interfaces other than lo exist:" "${others//$'\n'/ }" >&2
     exit 1
 fi
 
