@@ -101,4 +101,4 @@ done
 
 # And every frame, and mutants of them, read as the codec reads them
 python3 "$here/check_dissector.py" --cli "$cli" --lua "$lua" capture "$work/cards.pcapng" \
-    --params "$work/params.json" --mutants 400
+    --params "$work/params.json" --mutants 300
