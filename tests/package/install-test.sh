@@ -31,7 +31,8 @@ mmdebstrap --variant=apt --include="$tools" \
                       [ -e "$f" ] && ln -f "$f" "$1'"$archives"'/" 2>/dev/null; done; true' \
     --customize-hook="copy-in ${packages[*]} $here/in-root.sh $here/consumer /tmp" \
     --customize-hook='chroot "$1" apt-get install -y -q --no-install-recommends '"$(printf '/tmp/%s ' "${packages[@]##*/}")" \
-    --customize-hook='for f in "$1'"$archives"'"/*.deb; do ln -f "$f" '"$cache"'/ 2>/dev/null || cp "$f" '"$cache"'/; done' \
+    --customize-hook='for f in "$1'"$archives"'"/*.deb; do [ -e '"$archives"'/"${f##*/}" ] ||
+                          ln -f "$f" '"$cache"'/ 2>/dev/null || cp "$f" '"$cache"'/; done' \
     --customize-hook='chroot "$1" bash /tmp/in-root.sh /tmp/consumer' \
     bookworm /dev/null "$sources"
 echo "install-test: fresh root, install and checks took $((SECONDS - start)) s"
