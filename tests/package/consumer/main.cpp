@@ -1,4 +1,4 @@
-// SPDX-License-Identifier: LGPL-2.1-or-later
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Uses both installed libraries: LmSystem reads the version block of a program, LmVarData
 // keeps it in a group; prints the product version.
 #include <LmSystem/FileVersion.h>
