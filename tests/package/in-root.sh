@@ -16,7 +16,8 @@ quiet() { # COMMAND...: fails on any output, as the validators report hints with
 }
 
 step "cardwise-cli --help"
-cardwise-cli --help | head -n 2
+help=$(cardwise-cli --help)
+head -n 2 <<<"$help"
 
 step "man -w"
 man -w cardwise cardwise-cli cardwise-sim
