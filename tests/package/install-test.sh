@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # SPDX-License-Identifier: GPL-3.0-or-later
 # Installs the built packages into a fresh Debian 12 root with apt, as a user would
-# (apt install ./….deb), runs in-root.sh there, and throws the root away. The root comes
+# (apt install ./….deb), runs in-root.sh there in a clean environment (none of this shell's
+# variables), and throws the root away. The root comes
 # from the archive this machine's apt uses; packages already in this machine's apt cache
 # or in CACHE_DIR (what earlier runs downloaded) are not downloaded again.
 #
@@ -33,6 +34,7 @@ mmdebstrap --variant=apt --include="$tools" \
     --customize-hook='chroot "$1" apt-get install -y -q --no-install-recommends '"$(printf '/tmp/%s ' "${packages[@]##*/}")" \
     --customize-hook='for f in "$1'"$archives"'"/*.deb; do [ -e '"$archives"'/"${f##*/}" ] ||
                           ln -f "$f" '"$cache"'/ 2>/dev/null || cp "$f" '"$cache"'/; done' \
-    --customize-hook='chroot "$1" bash /tmp/in-root.sh /tmp/consumer' \
+    --customize-hook='chroot "$1" env -i PATH=/usr/sbin:/usr/bin:/sbin:/bin HOME=/root \
+                          LANG=C.UTF-8 bash /tmp/in-root.sh /tmp/consumer' \
     bookworm /dev/null "$sources"
 echo "install-test: fresh root, install and checks took $((SECONDS - start)) s"
