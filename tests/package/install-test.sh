@@ -2,9 +2,9 @@
 # SPDX-License-Identifier: GPL-3.0-or-later
 # Installs the built packages into a fresh Debian 12 root with apt, as a user would
 # (apt install ./….deb), runs in-root.sh there in a clean environment (none of this shell's
-# variables), and throws the root away. The root comes
-# from the archive this machine's apt uses; packages already in this machine's apt cache
-# or in CACHE_DIR (what earlier runs downloaded) are not downloaded again.
+# variables), and throws the root away. The root comes from the archive this machine's apt
+# uses; packages already in this machine's apt cache or in CACHE_DIR (what earlier runs
+# downloaded) are not downloaded again.
 #
 #   install-test.sh DEB_DIR CACHE_DIR
 set -euo pipefail
