@@ -4,7 +4,7 @@
 #   tools/netns-run cli-sim-test.sh SCENARIO CARDWISE_CLI CARDWISE_SIM
 #
 # Scenarios: search search-error-reply params set-acknowledged set-wrong-password
-# set-checks-fail set-no-answer wait-restart usage decode. Exit status 0 when the scenario passed, 1 otherwise.
+# set-checks-fail set-no-answer wait-restart usage decode completion-params. Exit status 0 when the scenario passed, 1 otherwise.
 set -euo pipefail
 
 if [[ $# -ne 3 ]]; then
@@ -215,6 +215,18 @@ decode)
     has out "数据库同步头不正确!"
     echo "D7 09 XX" | run 1 decode --hex
     has err "not a pair of hexadecimal digits"
+    ;;
+completion-params)
+    # The bash completion offers for set exactly the parameters a card lets set change.
+    source "$(dirname "$0")/../../res/completion/cardwise-cli"
+    start_sim
+    run 0 params "$CARD" "${LOOP[@]}" --json
+    writable=$(grep -o '"name":"[^"]*","value":"[^"]*","memo":"[^"]*","id":[1-9]' "$work/out" |
+        sed 's/^"name":"\([^"]*\)".*/\1/' | sort)
+    [[ -n $writable ]] || fail "params listed no writable parameter"
+    offered=$(printf '%s\n' "${_cardwise_cli_params[@]}" | sort)
+    [[ $offered == "$writable" ]] ||
+        fail "completion offers: $(echo $offered); the card's writable parameters: $(echo $writable)"
     ;;
 *)
     echo "unknown scenario $scenario" >&2
