@@ -147,7 +147,7 @@ void CCardwiseDlg::OnInitDialog()
     }
 
     InitDeviceList();
-    UpdateButtons();
+    UpdateButtons(REFRESH_ALL);
     TranslateWindow(this);
     m_core.OnSearch();
 }
@@ -225,9 +225,9 @@ void CCardwiseDlg::InitDeviceList()
 
     // List notifications: an item's state changed (selected, deselected, or gone with the
     // rows a search removes), a click, the focus. New texts in a row change no state.
-    connect(pList->selectionModel(), &QItemSelectionModel::selectionChanged, this,
-            &CCardwiseDlg::UpdateButtons);
-    connect(pList->model(), &QAbstractItemModel::modelReset, this, &CCardwiseDlg::UpdateButtons);
+    const auto refresh = [this] { UpdateButtons(REFRESH_ALL); };
+    connect(pList->selectionModel(), &QItemSelectionModel::selectionChanged, this, refresh);
+    connect(pList->model(), &QAbstractItemModel::modelReset, this, refresh);
     pList->installEventFilter(this);
     pList->viewport()->installEventFilter(this);
 }
@@ -289,61 +289,21 @@ void CCardwiseDlg::SetAddressCtrl(EAddressCtrl nCtrl, std::uint32_t dwValue)
     (nCtrl == IDC_ADDRESS ? m_ui.IDC_ADDRESS : m_ui.IDC_MASK)->SetAddress(dwValue);
 }
 
-void CCardwiseDlg::EnableAddressCtrls(bool bEnable)
-{
-    EnableControl(IDC_ADDRESS, bEnable);
-    EnableControl(IDC_MASK, bEnable);
-}
-
-void CCardwiseDlg::EnableSearch(bool bEnable)
-{
-    EnableControl(IDC_SEARCH, bEnable);
-}
-
 void CCardwiseDlg::SetStatusText(const QString& strText)
 {
     m_ui.IDC_STATUS->setText(strText);
 }
 
-void CCardwiseDlg::UpdateButtons()
+void CCardwiseDlg::UpdateButtons(EButtonRefresh nRefresh)
 {
-    const bool bEnable = m_core.GetTimerId() == CAssistantCore::TIMER_NONE && GetSelectedRow() >= 0;
-    for (const int nId : {IDOK, IDC_WEB, IDC_TELNET, IDC_PING}) {
-        EnableControl(nId, bEnable);
-    }
-}
-
-void CCardwiseDlg::EnableControl(int nId, bool bEnable)
-{
-    QWidget* pControl = nullptr;
-    switch (nId) {
-    case IDOK:
-        pControl = m_ui.IDOK;
-        break;
-    case IDC_WEB:
-        pControl = m_ui.IDC_WEB;
-        break;
-    case IDC_TELNET:
-        pControl = m_ui.IDC_TELNET;
-        break;
-    case IDC_PING:
-        pControl = m_ui.IDC_PING;
-        break;
-    case IDC_SEARCH:
-        pControl = m_ui.IDC_SEARCH;
-        break;
-    case IDC_ADDRESS:
-        pControl = m_ui.IDC_ADDRESS;
-        break;
-    case IDC_MASK:
-        pControl = m_ui.IDC_MASK;
-        break;
-    default:
-        break;
-    }
-    if (pControl != nullptr) {
-        pControl->setEnabled(bEnable);
-    }
+    const CButtonStates states = m_core.GetButtonStates(GetSelectedRow() >= 0);
+    m_ui.IDC_SEARCH->setEnabled(states.bSearch);
+    m_ui.IDC_ADDRESS->setEnabled(states.bAddressCtrls);
+    m_ui.IDC_MASK->setEnabled(states.bAddressCtrls);
+    if (nRefresh != REFRESH_ALL)
+        return;
+    for (QPushButton* pButton : {m_ui.IDOK, m_ui.IDC_WEB, m_ui.IDC_TELNET, m_ui.IDC_PING})
+        pButton->setEnabled(states.bDeviceTools);
 }
 
 int CCardwiseDlg::GetSelectedRow() const
@@ -374,17 +334,13 @@ void CCardwiseDlg::accept()
 void CCardwiseDlg::OnOK()
 {
     const int nRow = GetSelectedRow();
-    if (nRow >= 0) {
+    if (nRow >= 0)
         m_core.SetupDevice(nRow);
-    }
 }
 
 void CCardwiseDlg::OnListDblClk()
 {
-    const int nRow = GetSelectedRow();
-    if (nRow >= 0) {
-        m_core.SetupDevice(nRow);
-    }
+    OnOK();
 }
 
 QString CCardwiseDlg::SelectedActualAddress()
@@ -456,7 +412,7 @@ void CCardwiseDlg::changeEvent(QEvent* event)
 {
     QDialog::changeEvent(event);
     if (event->type() == QEvent::ActivationChange && !isActiveWindow()) {
-        UpdateButtons();
+        UpdateButtons(REFRESH_ALL);
     }
 }
 
@@ -472,7 +428,7 @@ bool CCardwiseDlg::eventFilter(QObject* watched, QEvent* event)
     if ((watched == pList && event->type() == QEvent::FocusIn) ||
         (watched == pList->viewport() && event->type() == QEvent::MouseButtonRelease)) {
         // A press has already moved the selection by the time the button is released.
-        UpdateButtons();
+        UpdateButtons(REFRESH_ALL);
     }
     return QDialog::eventFilter(watched, event);
 }

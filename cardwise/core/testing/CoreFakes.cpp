@@ -48,6 +48,17 @@ void CRecordingView::UpdateData(bool bSaveAndValidate)
     m_strStatusLine = m_pCore->GetStatus();
 }
 
+void CRecordingView::UpdateButtons(EButtonRefresh nRefresh)
+{
+    if (m_pCore == nullptr)
+        return;
+    const CButtonStates states = m_pCore->GetButtonStates(false);
+    m_bSearchEnabled = states.bSearch;
+    m_bAddressEnabled = states.bAddressCtrls;
+    if (nRefresh == REFRESH_ALL)
+        ++m_nUpdateButtons;
+}
+
 std::uint32_t CRecordingView::GetAddressCtrl(EAddressCtrl nCtrl) const
 {
     const auto it = m_mapAddress.find(nCtrl);

@@ -38,10 +38,9 @@ public:
     void UpdateData(bool bSaveAndValidate) override;
     std::uint32_t GetAddressCtrl(EAddressCtrl nCtrl) const override;
     void SetAddressCtrl(EAddressCtrl nCtrl, std::uint32_t dwValue) override;
-    void EnableAddressCtrls(bool bEnable) override { m_bAddressEnabled = bEnable; }
-    void EnableSearch(bool bEnable) override { m_bSearchEnabled = bEnable; }
     void SetStatusText(const QString& strText) override { m_strStatusLine = strText; }
-    void UpdateButtons() override { ++m_nUpdateButtons; }
+    // Records what the buttons would show; counts the refreshes of every button.
+    void UpdateButtons(EButtonRefresh nRefresh) override;
 
     CAssistantCore* m_pCore = nullptr; // set once the core exists
     int m_nScopeRadio = 0;             // the radio the operator has chosen
@@ -51,7 +50,7 @@ public:
     QString m_strStatusLine; // what the status control shows
     QString m_strAddrLabel;
     QString m_strMaskLabel;
-    int m_nUpdateButtons = 0;
+    int m_nUpdateButtons = 0; // refreshes of every button (REFRESH_ALL)
     int m_nUpdateDataOut = 0;
 };
 

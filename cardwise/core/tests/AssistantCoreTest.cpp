@@ -35,6 +35,7 @@ protected:
         };
         services.fnRunParamDialog = [this](COptionTable& option) {
             ++m_nDialogRuns;
+            m_bSearchDuringDialog = m_view.m_bSearchEnabled;
             return m_fnDialog && m_fnDialog(option);
         };
         return services;
@@ -90,6 +91,7 @@ protected:
     std::vector<CRecordedMessage> m_messages;
     std::function<bool(COptionTable&)> m_fnDialog;
     int m_nDialogRuns = 0;
+    bool m_bSearchDuringDialog = true;
     CFakeCard m_card;
     Core m_core;
 };
@@ -320,6 +322,7 @@ TEST_F(CAssistantCoreTest, CancelledSetupSendsNothing)
     SearchAndListCard();
     EXPECT_EQ(m_core.SetupDevice(0), Core::SETUP_CANCELLED);
     EXPECT_EQ(m_nDialogRuns, 1);
+    EXPECT_FALSE(m_bSearchDuringDialog);
     EXPECT_TRUE(m_network.m_sent.empty());
     EXPECT_TRUE(m_view.m_bSearchEnabled);
     EXPECT_EQ(m_view.m_nUpdateButtons, 1);
