@@ -7,8 +7,6 @@
 
 #include <QCommandLineParser>
 
-#include <netinet/in.h>
-
 #include <algorithm>
 #include <vector>
 
@@ -35,34 +33,6 @@ bool ParseNumber(const QString& strText, int nMin, int nMax, int& nValue)
     return bOk && nValue >= nMin && nValue <= nMax;
 }
 
-// "ADDRESS/MASK", the mask dotted or as a prefix length.
-bool ParseSubnet(const QString& strText, SCliOptions& options, QString& strError)
-{
-    const QStringList arrParts = strText.split(QLatin1Char('/'));
-    std::uint32_t dwAddress = 0;
-    std::uint32_t dwMask = 0;
-    int nPrefix = 0;
-    const bool bPrefix = arrParts.size() == 2 && !arrParts[1].contains(QLatin1Char('.')) &&
-                         ParseNumber(arrParts[1], 0, 32, nPrefix);
-    if (arrParts.size() != 2 || !ParseAddressStrict(arrParts[0], dwAddress) ||
-        (!bPrefix && !ParseAddressStrict(arrParts[1], dwMask))) {
-        strError = QStringLiteral("--subnet expects ADDRESS/MASK such as "
-                                  "192.168.1.0/255.255.255.0, not '%1'")
-                       .arg(strText);
-        return false;
-    }
-    if (bPrefix)
-        dwMask = htonl(nPrefix == 0 ? 0u : ~0u << (32 - nPrefix));
-    if (dwAddress == 0 || dwMask == 0) {
-        strError = QStringLiteral("--subnet needs an address and a mask other than 0.0.0.0");
-        return false;
-    }
-    options.bSubnet = true;
-    options.dwSubnetAddress = ntohl(dwAddress);
-    options.dwSubnetMask = ntohl(dwMask);
-    return true;
-}
-
 bool ParseMacArgument(const QString& strText, SCliOptions& options, QString& strError)
 {
     unsigned char mac[CardProtocol::MAC_SIZE];
@@ -79,21 +49,21 @@ bool ParseMacArgument(const QString& strText, SCliOptions& options, QString& str
     return true;
 }
 
-// Checks the value as the card will read it; the parameter dialog itself accepts any text.
+// Checks the value as the card will read it, before anything is searched or sent; the
+// parameter dialog's checks (COptionTable::OnOK) follow once the card's values are known.
 bool CheckEditValue(const SParamEdit& edit, QString& strError)
 {
     using namespace CardProtocol;
     switch (edit.nSetId) {
     case SET_IP:
     case SET_MASK:
-    case SET_GATEWAY: {
-        std::uint32_t dwValue = 0;
-        if (ParseAddressStrict(edit.strValue, dwValue))
+    case SET_GATEWAY:
+        if (ParseTypedAddress(edit.strValue))
             return true;
-        strError = QStringLiteral("'%1' is not an address (parameter %2)")
+        strError = QStringLiteral("'%1' is not an address (parameter %2): type four numbers from "
+                                  "0 to 255 without leading zeros, such as 192.168.1.10")
                        .arg(edit.strValue, edit.strName);
         return false;
-    }
     case SET_HTTP_PORT:
     case SET_TELNET_PORT: {
         int nPort = 0;
@@ -208,12 +178,14 @@ bool ParseCliArguments(const QStringList& arrArgs, SCliOptions& options, QString
         }
     }
     if (parser.isSet(s_optTrace) &&
-        !ParseNumber(parser.value(s_optTrace), 0, 1000, options.nTraceLevel)) {
-        strError = QStringLiteral("--trace expects a level such as 0, 20 or 40");
+        !ParseTraceOption(parser.value(s_optTrace), options.nTraceLevel, strError))
         return false;
+    if (parser.isSet(s_optSubnet)) {
+        SSubnet subnet;
+        if (!ParseSubnetOption(parser.value(s_optSubnet), subnet, strError))
+            return false;
+        options.subnet = subnet;
     }
-    if (parser.isSet(s_optSubnet) && !ParseSubnet(parser.value(s_optSubnet), options, strError))
-        return false;
     if (parser.isSet(s_optJson) && parser.isSet(s_optCsv)) {
         strError = QStringLiteral("--json and --csv exclude each other");
         return false;
@@ -295,14 +267,16 @@ QString CliUsage()
         "Without --subnet the search broadcasts on every network of this PC (Local scope);\n"
         "with it, to the directed broadcast of that network (the mask may be a prefix length).\n"
         "\n"
-        "  --subnet ADDRESS/MASK  search one network, e.g. 192.168.1.0/255.255.255.0\n"
+        "  --subnet ADDRESS/MASK  search one network, e.g. 192.168.1.0/255.255.255.0 or\n"
+        "                         192.168.1.0/24\n"
         "  --wait MS              after the one-second sweep, listen MS milliseconds longer\n"
         "  --json, --csv          machine-readable output\n"
         "  --password PW          the card's password for set\n"
         "  --no-restart           set without restarting the card\n"
         "  --wait-restart         after set, wait for the card's restart (20 s) and search again\n"
         "  NAME=VALUE             a parameter as params lists it (\"HTTP Port=8080\") or by its\n"
-        "                         identifier (17=8080); every writable parameter is sent\n"
+        "                         identifier (17=8080); every writable parameter is sent;\n"
+        "                         addresses are four numbers from 0 to 255 (192.168.1.10)\n"
         "  --hex                  decode reads hexadecimal text instead of raw bytes\n"
         "  --trace LEVEL          show protocol traces at LEVEL and above (0, 20, 40)\n"
         "  --help                 this text\n"

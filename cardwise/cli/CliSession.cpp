@@ -66,8 +66,10 @@ private:
 
 CCliSession::CCliSession(const SCliOptions& options) : m_options(options)
 {
-    m_dwAddressCtrl = options.dwSubnetAddress;
-    m_dwMaskCtrl = options.dwSubnetMask;
+    if (options.subnet) {
+        m_dwAddressCtrl = options.subnet->dwAddress;
+        m_dwMaskCtrl = options.subnet->dwMask;
+    }
     m_timers.SetPeriodOverride(TickOverrideFromEnvironment());
 
     CAssistantServices services;
@@ -142,7 +144,7 @@ void CCliSession::Wait(EWaitFor nWaitFor, int nMs)
 
 bool CCliSession::Search()
 {
-    m_pCore->SetScope(m_options.bSubnet ? CAssistantCore::SCOPE_SUBNET
+    m_pCore->SetScope(m_options.subnet ? CAssistantCore::SCOPE_SUBNET
                                         : CAssistantCore::SCOPE_LOCAL);
     m_pCore->OnSearch();
     if (m_pCore->GetTimerId() == CAssistantCore::TIMER_NONE)

@@ -37,17 +37,6 @@ std::uint32_t ParseAddress(const QString& text)
     return ParseAddress(text.toLatin1().constData());
 }
 
-bool ParseAddressStrict(const QString& text, std::uint32_t& networkOrder)
-{
-    // A non-Latin-1 character can never be part of an address; toLatin1 would turn it into
-    // '?', which the parser rejects as well.
-    in_addr address{};
-    if (::inet_aton(text.toLatin1().constData(), &address) == 0)
-        return false;
-    networkOrder = address.s_addr;
-    return true;
-}
-
 QString AddressText(std::uint32_t networkOrder)
 {
     char text[CardProtocol::ADDRESS_TEXT_SIZE];

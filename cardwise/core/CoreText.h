@@ -14,11 +14,10 @@ QString Tr(const char* text);
 QString CardText(const char* bytes, int size);
 
 // The standard dotted-quad parser: "a.b.c.d" and the short, hexadecimal and octal forms
-// ("10.1", "0x7f.1"); an unparsable text gives 0xFFFFFFFF. Network byte order.
+// ("10.1", "0x7f.1"); an unparsable text gives 0xFFFFFFFF. Network byte order. What a person
+// types is read with ParseTypedAddress (ProgramOptions.h) instead.
 std::uint32_t ParseAddress(const char* text);
 std::uint32_t ParseAddress(const QString& text);
-// Like ParseAddress, but tells an unparsable text from "255.255.255.255".
-bool ParseAddressStrict(const QString& text, std::uint32_t& networkOrder);
 
 // Dotted text of an address in network byte order.
 QString AddressText(std::uint32_t networkOrder);

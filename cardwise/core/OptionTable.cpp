@@ -3,6 +3,7 @@
 
 #include "CardProtocol.h"
 #include "CoreText.h"
+#include "ProgramOptions.h"
 
 #include <optional>
 
@@ -196,6 +197,7 @@ COptionTable::ECheck COptionTable::OnOK(const MessageBoxSink& fnMessageBox)
     std::uint32_t dwAddress = 0;
     std::uint32_t dwMask = 0;
     std::uint32_t dwGateway = 0;
+    const SParamRow* pNotAnAddress = nullptr;
     bool bTextTooLong = false;
 
     for (const SParamRow& row : m_arrRows) {
@@ -205,8 +207,12 @@ COptionTable::ECheck COptionTable::OnOK(const MessageBoxSink& fnMessageBox)
         case SET_IP:
         case SET_MASK:
         case SET_GATEWAY: {
+            // The designed checks read the text as the standard parser does; what a person
+            // types must be a plain dotted quad besides, or "010" would reach the card as 8.
             const std::uint32_t dwValue = ParseAddress(row.strValue);
             value.Set_DWORD(dwValue);
+            if (pNotAnAddress == nullptr && !ParseTypedAddress(row.strValue))
+                pNotAnAddress = &row;
             if (row.nSetId == SET_IP)
                 dwAddress = dwValue;
             else if (row.nSetId == SET_MASK)
@@ -242,22 +248,39 @@ COptionTable::ECheck COptionTable::OnOK(const MessageBoxSink& fnMessageBox)
         nCheck = CHECK_BAD_ADDRESS;
     else if ((dwGateway & dwMask) != (dwAddress & dwMask))
         nCheck = CHECK_BAD_GATEWAY;
+    else if (pNotAnAddress != nullptr)
+        nCheck = CHECK_NOT_AN_ADDRESS;
     else if (bTextTooLong)
         nCheck = CHECK_TEXT_TOO_LONG; // the request could not be built, so nothing would go
 
     if (nCheck != CHECK_OK) {
-        if (fnMessageBox) {
-            const char* pszMessage = nCheck == CHECK_BAD_ADDRESS ? "The IpAddr or Mask is invalid"
-                                     : nCheck == CHECK_BAD_GATEWAY
-                                         ? "The Gateway is invalid"
-                                         : "The Gridmon Password is too long";
-            fnMessageBox(Tr(pszMessage), QStringLiteral("ERROR"), MSG_ICON_NONE);
-        }
+        if (fnMessageBox)
+            fnMessageBox(CheckMessage(nCheck, pNotAnAddress), QStringLiteral("ERROR"),
+                         MSG_ICON_NONE);
         return nCheck;
     }
     if (m_bAutoRestart)
         m_grpSend.Add(static_cast<char>(1), static_cast<unsigned int>(SET_RESTART));
     return CHECK_OK;
+}
+
+QString COptionTable::CheckMessage(ECheck nCheck, const SParamRow* pRow)
+{
+    switch (nCheck) {
+    case CHECK_BAD_ADDRESS:
+        return Tr("The IpAddr or Mask is invalid");
+    case CHECK_BAD_GATEWAY:
+        return Tr("The Gateway is invalid");
+    case CHECK_NOT_AN_ADDRESS:
+        return Tr("%1: '%2' is not an address; type four numbers from 0 to 255 without "
+                  "leading zeros, such as 192.168.1.10")
+            .arg(Tr(pRow->pszName), pRow->strValue);
+    case CHECK_TEXT_TOO_LONG:
+        return Tr("The Gridmon Password is too long");
+    case CHECK_OK:
+        break;
+    }
+    return QString();
 }
 
 int COptionTable::rowCount(const QModelIndex& parent) const

@@ -2,8 +2,9 @@
 // errors, so a typo does not silently give a card its defaults.
 #include "SimConfig.h"
 
+#include "ProgramOptions.h"
+
 #include <QFile>
-#include <QHostAddress>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
@@ -13,13 +14,14 @@
 
 namespace {
 
+// An address as a person types it; out in network byte order.
 bool ReadAddress(const QJsonValue& value, std::uint32_t& out)
 {
-    QHostAddress address;
-    if (!value.isString() || !address.setAddress(value.toString()) ||
-        address.protocol() != QAbstractSocket::IPv4Protocol)
+    const std::optional<std::uint32_t> address =
+        value.isString() ? CardwiseCore::ParseTypedAddress(value.toString()) : std::nullopt;
+    if (!address)
         return false;
-    out = qToBigEndian(address.toIPv4Address());
+    out = qToBigEndian(*address);
     return true;
 }
 
@@ -63,7 +65,8 @@ bool ReadCard(const QJsonObject& object, CSimCard& card, QString& error)
     } addresses[] = {{"ip", &card.ip}, {"mask", &card.mask}, {"gateway", &card.gateway}};
     for (const auto& a : addresses) {
         if (object.contains(a.key) && !ReadAddress(object.value(a.key), *a.target)) {
-            error = QStringLiteral("\"%1\" must be a dotted IPv4 address").arg(a.key);
+            error = QStringLiteral("\"%1\" must be an address of four numbers from 0 to 255")
+                        .arg(a.key);
             return false;
         }
     }
@@ -157,14 +160,12 @@ bool ParseSimConfig(const QByteArray& json, CSimConfig& config, QString& error)
     }
     CSimConfig parsed;
     if (root.contains("bind")) {
-        QHostAddress address;
-        const QJsonValue bind = root.value("bind");
-        if (!bind.isString() || !address.setAddress(bind.toString()) ||
-            address.protocol() != QAbstractSocket::IPv4Protocol) {
-            error = QStringLiteral("\"bind\" must be a dotted IPv4 address");
+        std::uint32_t address = 0;
+        if (!ReadAddress(root.value("bind"), address)) {
+            error = QStringLiteral("\"bind\" must be an address of four numbers from 0 to 255");
             return false;
         }
-        parsed.strBind = bind.toString();
+        parsed.strBind = root.value("bind").toString();
     }
     if (root.contains("port") && !ReadInt(root.value("port"), 1, 65535, parsed.nPort)) {
         error = QStringLiteral("\"port\" must be a whole number from 1 to 65535");

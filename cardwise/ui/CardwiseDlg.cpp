@@ -142,8 +142,8 @@ void CCardwiseDlg::OnInitDialog()
     }
     m_core.OnScopeChanged();
     if (m_services.initialSubnet) {
-        SetAddressCtrl(IDC_ADDRESS, m_services.initialSubnet->first);
-        SetAddressCtrl(IDC_MASK, m_services.initialSubnet->second);
+        SetAddressCtrl(IDC_ADDRESS, m_services.initialSubnet->dwAddress);
+        SetAddressCtrl(IDC_MASK, m_services.initialSubnet->dwMask);
     }
 
     InitDeviceList();

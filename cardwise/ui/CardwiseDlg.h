@@ -4,6 +4,7 @@
 
 #include "AssistantCore.h"
 #include "DeviceTools.h"
+#include "ProgramOptions.h"
 #include "TimerHost.h"
 
 #include <QDialog>
@@ -36,9 +37,8 @@ struct CCardwiseDlgServices
     // The PC's own addresses in lookup order (empty: QHostInfo of the host name).
     std::function<QStringList()> fnGetHostAddresses;
     CDeviceTools tools;
-    // Start in Subnet scope with these control values (first field in the most significant
-    // byte) instead of a search of the PC's own networks.
-    std::optional<std::pair<std::uint32_t, std::uint32_t>> initialSubnet;
+    // Start in Subnet scope with this subnet instead of a search of the PC's own networks.
+    std::optional<CardwiseCore::SSubnet> initialSubnet;
 };
 
 class CCardwiseDlg : public QDialog, public CAssistantView

@@ -114,7 +114,7 @@ void tst_SetupE2e::init()
     // fnRunParamDialog stays empty: the window makes the real OPTION dialog runner over
     // itself, reporting into this recorder.
     services.fnGetHostAddresses = [] { return QStringList{QStringLiteral("127.0.0.1")}; };
-    services.initialSubnet = std::make_pair(0x7F000001u, 0xFFFFFFFFu);
+    services.initialSubnet = CardwiseCore::SSubnet{0x7F000001u, 0xFFFFFFFFu};
     m_pDlg = std::make_unique<CCardwiseDlg>(services);
     m_pDlg->show();
     QVERIFY(QTest::qWaitForWindowExposed(m_pDlg.get()));

@@ -53,6 +53,7 @@ TEST(SimConfigTest, RejectsBadConfigurations)
         {R"({"cards": [{"ip": "10.0.0.1"}]})", "card 1: \"mac\""},
         {R"({"cards": [{"mac": "00-00-00-00-00"}]})", "card 1: \"mac\""},
         {R"({"cards": [{"mac": "00-00-00-00-00-01", "ip": "10.0.0.256"}]})", "\"ip\""},
+        {R"({"cards": [{"mac": "00-00-00-00-00-01", "gateway": "10.1"}]})", "\"gateway\""},
         {R"({"cards": [{"mac": "00-00-00-00-00-01", "http_port": 70000}]})", "\"http_port\""},
         {R"({"cards": [{"mac": "00-00-00-00-00-01", "dhcp": 2}]})", "\"dhcp\""},
         {R"({"cards": [{"mac": "00-00-00-00-00-01", "fw": 1.5}]})", "\"fw\""},
@@ -65,6 +66,7 @@ TEST(SimConfigTest, RejectsBadConfigurations)
         {R"({"cards": [{"mac": "00-00-00-00-00-01"}, {"mac": "00:00:00:00:00:01"}]})",
          "card 2: its MAC is already used"},
         {R"({"bind": "localhost", "cards": [{"mac": "00-00-00-00-00-01"}]})", "\"bind\""},
+        {R"({"bind": "127.000.0.1", "cards": [{"mac": "00-00-00-00-00-01"}]})", "\"bind\""},
         {R"({"port": 0, "cards": [{"mac": "00-00-00-00-00-01"}]})", "\"port\""},
     };
     for (const auto& c : cases) {

@@ -212,9 +212,9 @@ TEST_F(CDeviceSocketSimTest, SimulatorReportsUnusableEndpointAndBadArguments)
     } cases[] = {
         {{"--cards", "1"}, 2, "port in use"},
         {{"--bind", "10.255.0.1", "--port", "16800"}, 2, "cannot listen on 10.255.0.1:16800"},
+        // Usage errors (the unit tests hold the rest): one of the arguments, one of the file.
         {{"--cards", "0"}, 1, "--cards"},
         {{"--config", "/nonexistent/cards.json"}, 1, "/nonexistent/cards.json"},
-        {{"--bind", "somewhere"}, 1, "--bind"},
     };
     for (const auto& c : cases) {
         CSim sim(c.arguments);
