@@ -1,15 +1,13 @@
-// cardwise-cli decode: one frame from a file or standard input, traced as the socket traces it.
+// cardwise-cli decode: one frame from a file or standard input, described line by line.
 #include "CliDecode.h"
 
 #include "CardFrame.h"
 #include "CliSession.h"
-#include "DeviceSocket.h"
-#include "LmDebug.h"
 
 #include <QFile>
 
-#include <algorithm>
 #include <cstdio>
+#include <string>
 #include <vector>
 
 namespace {
@@ -28,33 +26,6 @@ int HexDigit(char ch)
     if (ch >= 'A' && ch <= 'F')
         return ch - 'A' + 10;
     return -1;
-}
-
-// The socket traces a datagram as it decodes it; those lines, made by the socket itself,
-// are the header part of the output.
-class CDecodeSocket : public CDeviceSocket
-{
-public:
-    CDecodeSocket() : CDeviceSocket(nullptr) {}
-    using CDeviceSocket::onReceive;
-};
-
-void TraceAsReceived(const unsigned char* pBytes, int nSize)
-{
-    CLmDebug& debug = CLmDebug::Instance();
-    const int nThreshold = debug.GetThreshold();
-    debug.SetThreshold(std::min(nThreshold, static_cast<int>(LMTRACE_FRAME)));
-    debug.SetSink([](int, const char* pszText) {
-        for (; *pszText != '\0'; ++pszText) {
-            if (*pszText != '\r')
-                std::putchar(*pszText);
-        }
-    });
-    CDecodeSocket socket;
-    socket.onReceive(pBytes, nSize, "0.0.0.0", 0);
-    debug.SetSink(nullptr);
-    debug.SetThreshold(nThreshold);
-    std::fflush(stdout);
 }
 
 bool IsSeparator(char ch)
@@ -121,22 +92,25 @@ int RunDecode(const SCliOptions& options)
     }
 
     const auto* pBytes = reinterpret_cast<const unsigned char*>(input.constData());
-    TraceAsReceived(pBytes, static_cast<int>(input.size()));
-
     CCardFrameHeader header;
     CVarDataGroup values;
     const CardFrame::ParseResult nResult =
         CardFrame::Parse(pBytes, static_cast<std::size_t>(input.size()), header, values);
-    if (nResult == CardFrame::PARSE_BAD_SYNC || nResult == CardFrame::PARSE_TRUNCATED_HEADER)
-        return EXIT_NOT_A_FRAME;
+    const bool bHeaderRead =
+        nResult != CardFrame::PARSE_BAD_SYNC && nResult != CardFrame::PARSE_TRUNCATED_HEADER;
 
-    // Room for the head line and 30 element lines of at most one scratch area each.
-    std::vector<char> text(31 * (65535 + 2) + 64);
-    const int nLength = values.Format(text.data());
+    std::printf("Frame of %lld bytes", static_cast<long long>(input.size()));
+    if (bHeaderRead)
+        std::printf(": %s, CommandId 0x%04X", CardFrame::CommandText(header.CommandId),
+                    header.CommandId);
     std::putchar('\n');
-    for (int i = 0; i < nLength; ++i) {
-        if (text[i] != '\r')
-            std::putchar(text[i]);
+    if (bHeaderRead) {
+        std::vector<std::string> arrLines = CardFrame::DescribeHeader(header);
+        arrLines.emplace_back();
+        const std::vector<std::string> arrItems = CardFrame::DescribeItems(values);
+        arrLines.insert(arrLines.end(), arrItems.begin(), arrItems.end());
+        for (const std::string& strLine : arrLines)
+            std::printf("%s\n", strLine.c_str());
     }
     std::fflush(stdout);
 

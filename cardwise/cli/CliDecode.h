@@ -1,4 +1,4 @@
-// cardwise-cli decode: one frame from a file or standard input, traced as the socket traces it.
+// cardwise-cli decode: one frame from a file or standard input, described line by line.
 #pragma once
 
 #include "CliArguments.h"
@@ -10,6 +10,8 @@
 // or colons. False with a message for anything else.
 bool ParseHexText(const QByteArray& strText, QByteArray& bytes, QString& strError);
 
-// The header lines and the decoded group of one frame; exit code 0 for a whole frame, 2 for
-// one that is not (wrong sync header, cut off), with what could be read printed.
+// Prints "Frame of 58 bytes: set request (broadcast form), CommandId 0x1002", the header lines,
+// an empty line and the item lines (CardFrame::DescribeHeader and DescribeItems). Exit code 0
+// for a whole frame, 2 for one that is not (wrong sync header, cut off), with what could be
+// read printed and the reason on standard error.
 int RunDecode(const SCliOptions& options);

@@ -9,7 +9,6 @@
 
 #include <arpa/inet.h>
 
-#include <cstdio>
 #include <string>
 
 using namespace CardProtocol;
@@ -114,17 +113,8 @@ void CDeviceSocket::TraceHeader(const CCardFrameHeader& header, const char* addr
                                 unsigned int port)
 {
     LmTrace20("\r\nRCV IP:%s port:%d\r\n", address ? address : "", static_cast<int>(port));
-    LmTrace20("Pdu HeadLen------>%d DataLen------>%d Order------>%d\r\n", header.HeadLen,
-              header.DataLen, header.Order);
-    LmTrace20("Pdu Version------>%d Control------>%d CommandId------>%d\r\n", header.Version,
-              header.Control, header.CommandId);
-    char password[PASSWORD_SIZE * 3 + 1];
-    for (int i = 0; i < PASSWORD_SIZE; ++i)
-        std::snprintf(password + 3 * i, 4, "%02X ", header.Password[i]);
-    LmTrace20("SrcAddr------>%d DestAddr------>%d Password:%s\r\n", header.SrcAddr, header.DestAddr,
-              password);
-    LmTrace20("Mac ADDR:%02X-%02X-%02X-%02X-%02X-%02X\r\n", header.MAC[0], header.MAC[1],
-              header.MAC[2], header.MAC[3], header.MAC[4], header.MAC[5]);
+    for (const std::string& line : CardFrame::DescribeHeader(header))
+        LmTrace20("%s\r\n", line.c_str());
     LmTrace20("\r\n\r\n");
     LmTrace20("*****************************监控数据*********************");
 }

@@ -3,6 +3,8 @@
 
 #include <LmVarData/VarData.h>
 
+#include <cstdarg>
+#include <cstdio>
 #include <cstring>
 
 using namespace CardProtocol;
@@ -12,6 +14,19 @@ namespace {
 
 constexpr char IDENTIFICATION[] = "KOVAL-WERK";          // ten characters, sent without terminator
 constexpr std::size_t END_MARK_OFFSET_FROM_DATALEN = 39; // end mark at 39 + DataLen
+
+std::string Printf(const char* format, ...) __attribute__((format(printf, 1, 2)));
+
+// The lines described here are short: a header line stays far below 256 characters.
+std::string Printf(const char* format, ...)
+{
+    char text[256];
+    va_list args;
+    va_start(args, format);
+    std::vsnprintf(text, sizeof text, format, args);
+    va_end(args);
+    return text;
+}
 
 void PutU16(unsigned char* p, std::uint16_t value)
 {
@@ -366,6 +381,65 @@ const char* ParseResultText(ParseResult result)
         return "item cut off by the end of the datagram";
     }
     return "unknown";
+}
+
+const char* CommandText(std::uint16_t command)
+{
+    switch (command) {
+    case CMD_SEARCH_BROADCAST:
+        return "search request (broadcast form)";
+    case CMD_SEARCH:
+        return "search request";
+    case CMD_SET_PARAMS_BROADCAST:
+        return "set request (broadcast form)";
+    case CMD_SET_PARAMS:
+        return "set request";
+    case CMD_DEVICE_INFO_BROADCAST:
+        return "device information (broadcast form)";
+    case CMD_DEVICE_INFO:
+        return "device information";
+    case CMD_SET_ACK_BROADCAST:
+        return "set acknowledgement (broadcast form)";
+    case CMD_SET_ACK:
+        return "set acknowledgement";
+    case CMD_ERROR:
+        return "error reply";
+    }
+    return "unknown command";
+}
+
+std::vector<std::string> DescribeHeader(const CCardFrameHeader& header)
+{
+    char password[PASSWORD_SIZE * 3 + 1];
+    for (int i = 0; i < PASSWORD_SIZE; ++i)
+        std::snprintf(password + 3 * i, 4, "%02X ", header.Password[i]);
+    const unsigned char* mac = header.MAC;
+    return {
+        Printf("Pdu HeadLen------>%d DataLen------>%d Order------>%d", header.HeadLen,
+               header.DataLen, header.Order),
+        Printf("Pdu Version------>%d Control------>%d CommandId------>%d", header.Version,
+               header.Control, header.CommandId),
+        Printf("SrcAddr------>%d DestAddr------>%d Password:%s", header.SrcAddr, header.DestAddr,
+               password),
+        Printf("Mac ADDR:%02X-%02X-%02X-%02X-%02X-%02X", mac[0], mac[1], mac[2], mac[3], mac[4],
+               mac[5]),
+    };
+}
+
+std::vector<std::string> DescribeItems(const CVarDataGroup& values)
+{
+    std::vector<std::string> lines;
+    lines.push_back(Printf("nSize=[%d]", values.GetSize()));
+    std::vector<char> line;
+    for (int i = 0; i < values.GetSize(); ++i) {
+        const CVarData& value = values.GetAt(i);
+        // Room for the whole line: a text of the value's length, or a number of at most
+        // 309 digits (a double), and the names around it.
+        line.resize(static_cast<std::size_t>(value.GetLength()) + 512);
+        const int length = value.Format(line.data());
+        lines.emplace_back(line.data(), length > 0 ? static_cast<std::size_t>(length) : 0);
+    }
+    return lines;
 }
 
 } // namespace CardFrame

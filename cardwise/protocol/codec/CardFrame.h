@@ -8,6 +8,8 @@
 #include <cstddef>
 #include <cstdint>
 #include <ctime>
+#include <string>
+#include <vector>
 
 // The header fields of a frame, named as on the wire. Offsets 0 to 40 of every frame.
 struct CCardFrameHeader
@@ -73,5 +75,16 @@ ParseResult Parse(const unsigned char* data, std::size_t size, CCardFrameHeader&
 
 // A short English name of a parse result, for trace lines.
 const char* ParseResultText(ParseResult result);
+
+// What a command code means ("set request (broadcast form)"); "unknown command" otherwise.
+const char* CommandText(std::uint16_t command);
+
+// The description of a decoded frame, as lines without line ends. The header: its fields in
+// the four lines the device socket traces ("Pdu HeadLen------>37 DataLen------>15 ...",
+// "Pdu Version...", "SrcAddr...", "Mac ADDR:..."), the password as hexadecimal bytes.
+std::vector<std::string> DescribeHeader(const CCardFrameHeader& header);
+// The items: "nSize=[n]", then one line per value as LmVarData renders it
+// ("ID=[268566529],type=[VD_DWORD],value=[1677830336],length=[4]"), every value of the group.
+std::vector<std::string> DescribeItems(const CVarDataGroup& values);
 
 } // namespace CardFrame

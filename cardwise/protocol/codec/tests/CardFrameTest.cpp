@@ -440,3 +440,26 @@ TEST_F(CardFrameTest, HostileFramesStayWithinTheDatagram)
     ASSERT_EQ(Parse(textWithoutZero), CardFrame::PARSE_TRUNCATED_ITEMS);
     EXPECT_STREQ(m_group.GetAt(0).Get_string(), "abc");
 }
+
+TEST_F(CardFrameTest, DescribesEveryItemOfAFrame)
+{
+    // 31 flags, more than a group's own text shows, and a double at its largest.
+    Bytes items;
+    for (unsigned char item = 1; item <= 31; ++item)
+        items.insert(items.end(), {item, 0x00, VD_char, 1, 1});
+    items.insert(items.end(), {0x20, 0x00, VD_double, 8});
+    const double largest = 1.7e308;
+    unsigned char bytes[8];
+    std::memcpy(bytes, &largest, sizeof bytes);
+    items.insert(items.end(), bytes, bytes + 8);
+    ASSERT_EQ(Parse(Frame(0x1005, items)), CardFrame::PARSE_OK);
+
+    const std::vector<std::string> lines = CardFrame::DescribeItems(m_group);
+    ASSERT_EQ(lines.size(), 33u);
+    EXPECT_EQ(lines[0], "nSize=[32]");
+    EXPECT_EQ(lines[31], "ID=[268763167],type=[VD_DWORD],value=[1],length=[4]");
+    // 309 digits before the point.
+    EXPECT_EQ(lines[32].rfind("ID=[268763168],type=[VD_double],value=[", 0), 0u) << lines[32];
+    EXPECT_EQ(lines[32].size(), 40 + 309 + 5 + 11u) << lines[32];
+    EXPECT_EQ(CardFrame::DescribeHeader(m_header)[3], "Mac ADDR:00-1A-2B-3C-4D-5E");
+}
