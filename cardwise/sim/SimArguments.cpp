@@ -36,38 +36,24 @@ const char DESCRIPTION[] =
     "Prints one line \"cardwise-sim: N cards on ADDRESS:PORT\" on standard output when ready.\n"
     "Exit status: 1 for bad arguments or configuration, 2 when the endpoint cannot be bound.";
 
-const QCommandLineOption OPT_BIND(QStringLiteral("bind"),
-                                  QStringLiteral("Local IPv4 address to bind (default 127.0.0.1)."),
-                                  QStringLiteral("address"));
-const QCommandLineOption OPT_PORT(QStringLiteral("port"),
-                                  QStringLiteral("UDP port to listen on (default 16788)."),
-                                  QStringLiteral("port"));
-const QCommandLineOption OPT_CARDS(QStringLiteral("cards"),
-                                   QStringLiteral("Number of generated cards (1 to 65535)."),
-                                   QStringLiteral("n"));
-const QCommandLineOption OPT_CONFIG(QStringLiteral("config"),
-                                    QStringLiteral("JSON file describing the cards."),
-                                    QStringLiteral("file"));
-const QCommandLineOption OPT_RESTART(
-    QStringLiteral("restart-ms"),
-    QStringLiteral("How long a restarting card stays silent (default 3000)."),
-    QStringLiteral("ms"));
-const QCommandLineOption OPT_JITTER(
-    QStringLiteral("reply-jitter-ms"),
-    QStringLiteral("Delay each reply by a random 0..ms milliseconds (default 0)."),
-    QStringLiteral("ms"));
-const QCommandLineOption OPT_SEED(QStringLiteral("seed"),
-                                  QStringLiteral("Seed of the reply jitter (default 1)."),
-                                  QStringLiteral("n"));
-const QCommandLineOption OPT_TRACE(QStringLiteral("trace"),
-                                   QStringLiteral("Trace threshold: 0 shows every trace, 40 "
-                                                  "warnings only (default: CARDWISE_TRACE, "
-                                                  "else 40)."),
-                                   QStringLiteral("level"));
-const QCommandLineOption OPT_HELP(QStringList{QStringLiteral("h"), QStringLiteral("help")},
-                                  QStringLiteral("Displays help on commandline options."));
-const QCommandLineOption OPT_VERSION(QStringList{QStringLiteral("v"), QStringLiteral("version")},
-                                     QStringLiteral("Displays version information."));
+const QCommandLineOption OPT_BIND("bind", "Local IPv4 address to bind (default 127.0.0.1).",
+                                  "address");
+const QCommandLineOption OPT_PORT("port", "UDP port to listen on (default 16788).", "port");
+const QCommandLineOption OPT_CARDS("cards", "Number of generated cards (1 to 65535).", "n");
+const QCommandLineOption OPT_CONFIG("config", "JSON file describing the cards.", "file");
+const QCommandLineOption
+    OPT_RESTART("restart-ms", "How long a restarting card stays silent (default 3000).", "ms");
+const QCommandLineOption OPT_JITTER("reply-jitter-ms",
+                                    "Delay each reply by a random 0..ms milliseconds (default 0).",
+                                    "ms");
+const QCommandLineOption OPT_SEED("seed", "Seed of the reply jitter (default 1).", "n");
+const QCommandLineOption OPT_TRACE("trace",
+                                   "Trace threshold: 0 shows every trace, 40 warnings only "
+                                   "(default: CARDWISE_TRACE, else 40).",
+                                   "level");
+const QCommandLineOption OPT_HELP(QStringList{"h", "help"},
+                                  "Displays help on commandline options.");
+const QCommandLineOption OPT_VERSION(QStringList{"v", "version"}, "Displays version information.");
 
 void AddOptions(QCommandLineParser& parser)
 {

@@ -1,47 +1,12 @@
 // The command line of cardwise-cli: what is accepted, and the message for what is not.
 #include "CliArguments.h"
 
+#include "ArgumentCases.h"
 #include "QtPrinters.h"
 
 #include <gtest/gtest.h>
 
-#include <cctype>
-#include <ostream>
-#include <string>
-
 namespace {
-
-struct CRejectCase
-{
-    const char* pszArgs;    // blank-separated; '_' stands for a blank inside an argument
-    const char* pszMessage; // a part of the message
-};
-
-QStringList Split(const char* pszArgs)
-{
-    QStringList arrArgs = QString::fromUtf8(pszArgs).split(QLatin1Char(' '), Qt::SkipEmptyParts);
-    for (QString& strArg : arrArgs)
-        strArg.replace(QLatin1Char('_'), QLatin1Char(' '));
-    return arrArgs;
-}
-
-void PrintTo(const CRejectCase& c, std::ostream* pStream)
-{
-    *pStream << '"' << c.pszArgs << '"';
-}
-
-// The arguments as a test name: "set --password x" gives "set_password_x".
-std::string CaseName(const ::testing::TestParamInfo<CRejectCase>& info)
-{
-    std::string strName;
-    for (const char* p = info.param.pszArgs; *p; ++p) {
-        if (std::isalnum(static_cast<unsigned char>(*p)))
-            strName += *p;
-        else if (!strName.empty() && strName.back() != '_')
-            strName += '_';
-    }
-    return std::to_string(info.index) + '_' + (strName.empty() ? "nothing" : strName);
-}
 
 class CliArgumentsRejectTest : public ::testing::TestWithParam<CRejectCase>
 {
@@ -49,11 +14,10 @@ class CliArgumentsRejectTest : public ::testing::TestWithParam<CRejectCase>
 
 TEST_P(CliArgumentsRejectTest, NamesTheOffendingArgument)
 {
-    SCliOptions options;
-    QString strError;
-    EXPECT_FALSE(ParseCliArguments(Split(GetParam().pszArgs), options, strError));
-    EXPECT_TRUE(strError.contains(QString::fromUtf8(GetParam().pszMessage)))
-        << strError.toStdString();
+    ExpectRejected(GetParam(), [](const QStringList& arrArgs, QString& strError) {
+        SCliOptions options;
+        return ParseCliArguments(arrArgs, options, strError);
+    });
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -80,7 +44,7 @@ INSTANTIATE_TEST_SUITE_P(
         CRejectCase{"set 00-1A-2B-3C-4D-5E --password x --no-restart --wait-restart",
                     "exclude each other"},
         CRejectCase{"decode a.bin b.bin", "one file"}),
-    CaseName);
+    RejectCaseName);
 
 class CliArgumentsTest : public ::testing::Test
 {
@@ -89,7 +53,8 @@ protected:
     {
         SCliOptions options;
         QString strError;
-        EXPECT_TRUE(ParseCliArguments(Split(pszArgs), options, strError)) << strError.toStdString();
+        EXPECT_TRUE(ParseCliArguments(SplitArgs(pszArgs), options, strError))
+            << strError.toStdString();
         return options;
     }
 };

@@ -29,10 +29,7 @@ protected:
         CAssistantServices services;
         services.fnCreateSocket = m_network.Factory();
         services.fnGetAdapters = [this] { return m_arrAdapters; };
-        services.fnMessageBox = [this](const QString& strText, const QString& strCaption,
-                                       EMsgIcon nIcon) {
-            m_messages.push_back({strText, strCaption, nIcon});
-        };
+        services.fnMessageBox = m_messages.Sink();
         services.fnRunParamDialog = [this](COptionTable& option) {
             ++m_nDialogRuns;
             m_bSearchDuringDialog = m_view.m_bSearchEnabled;
@@ -88,7 +85,7 @@ protected:
     CSteppedTimerHost m_timers;
     CFakeNetwork m_network;
     std::vector<CAdapterAddress> m_arrAdapters{{"192.168.1.10", "255.255.255.0"}};
-    std::vector<CRecordedMessage> m_messages;
+    CMessageRecorder m_messages;
     std::function<bool(COptionTable&)> m_fnDialog;
     int m_nDialogRuns = 0;
     bool m_bSearchDuringDialog = true;
@@ -101,27 +98,32 @@ TEST_F(CAssistantCoreTest, ScopeChangeSetsLabelsDefaultsAndControls)
     EXPECT_EQ(m_core.GetAddrLabel(), "IP Addr");
     EXPECT_EQ(m_core.GetMaskLabel(), "Mask");
 
-    m_view.m_nScopeRadio = Core::SCOPE_RANGE;
-    m_core.OnScopeChanged();
-    EXPECT_EQ(m_view.m_strAddrLabel, "Start Addr");
-    EXPECT_EQ(m_view.m_strMaskLabel, "End  Addr");
-    EXPECT_EQ(m_view.m_mapAddress[View::IDC_ADDRESS], 0xC0A80101u);
-    EXPECT_EQ(m_view.m_mapAddress[View::IDC_MASK], 0xC0A80164u);
-    EXPECT_TRUE(m_view.m_bAddressEnabled);
-
-    m_view.m_nScopeRadio = Core::SCOPE_LOCAL;
-    m_core.OnScopeChanged();
-    EXPECT_FALSE(m_view.m_bAddressEnabled);
-    EXPECT_EQ(m_view.m_strAddrLabel, "Start Addr"); // Local keeps what was there
-
-    m_view.m_mapAddress[View::IDC_ADDRESS] = 0x0A000001;
-    m_view.m_nScopeRadio = Core::SCOPE_SUBNET;
-    m_core.OnScopeChanged();
-    EXPECT_EQ(m_view.m_strAddrLabel, "IP Addr");
-    EXPECT_EQ(m_view.m_strMaskLabel, "Mask");
-    EXPECT_EQ(m_view.m_mapAddress[View::IDC_ADDRESS], 0xC0A80101u);
-    EXPECT_EQ(m_view.m_mapAddress[View::IDC_MASK], 0xFFFFFF00u);
-    EXPECT_TRUE(m_view.m_bAddressEnabled);
+    // In this order, each after an address typed into the control: Subnet and range put their
+    // defaults back, Local keeps the labels and values that were there.
+    const struct
+    {
+        int nScope;
+        const char* pszAddrLabel;
+        const char* pszMaskLabel;
+        std::uint32_t dwAddress;
+        std::uint32_t dwMask;
+        bool bEnabled;
+    } steps[] = {
+        {Core::SCOPE_RANGE, "Start Addr", "End  Addr", 0xC0A80101, 0xC0A80164, true},
+        {Core::SCOPE_LOCAL, "Start Addr", "End  Addr", 0x0A000001, 0xC0A80164, false},
+        {Core::SCOPE_SUBNET, "IP Addr", "Mask", 0xC0A80101, 0xFFFFFF00, true},
+    };
+    for (const auto& step : steps) {
+        SCOPED_TRACE(step.nScope);
+        m_view.m_mapAddress[View::IDC_ADDRESS] = 0x0A000001;
+        m_view.m_nScopeRadio = step.nScope;
+        m_core.OnScopeChanged();
+        EXPECT_EQ(m_view.m_strAddrLabel, step.pszAddrLabel);
+        EXPECT_EQ(m_view.m_strMaskLabel, step.pszMaskLabel);
+        EXPECT_EQ(m_view.m_mapAddress[View::IDC_ADDRESS], step.dwAddress);
+        EXPECT_EQ(m_view.m_mapAddress[View::IDC_MASK], step.dwMask);
+        EXPECT_EQ(m_view.m_bAddressEnabled, step.bEnabled);
+    }
 }
 
 TEST_F(CAssistantCoreTest, LocalDestinationsAreAdapterBroadcastsThenLimitedBroadcast)
@@ -208,13 +210,13 @@ TEST_F(CAssistantCoreTest, SubnetNeedsAddressAndMask)
 
     for (const auto& input :
          {std::pair<std::uint32_t, std::uint32_t>{0, 0xFFFFFF00}, {0xC0A80101, 0}}) {
-        m_messages.clear();
+        m_messages.m_arrMessages.clear();
         SetSubnet(input.first, input.second);
         m_core.OnSearch();
-        ASSERT_EQ(m_messages.size(), 1u);
-        EXPECT_EQ(m_messages[0].strText, "must input the param");
-        EXPECT_EQ(m_messages[0].strCaption, "ERROR");
-        EXPECT_EQ(m_messages[0].nIcon, MSG_ICON_STOP);
+        ASSERT_EQ(m_messages.m_arrMessages.size(), 1u);
+        EXPECT_EQ(m_messages.m_arrMessages[0].strText, "must input the param");
+        EXPECT_EQ(m_messages.m_arrMessages[0].strCaption, "ERROR");
+        EXPECT_EQ(m_messages.m_arrMessages[0].nIcon, MSG_ICON_STOP);
     }
     EXPECT_EQ(m_network.m_nCreated, 1);
     EXPECT_EQ(m_network.Current(), pPrevious);
@@ -226,10 +228,10 @@ TEST_F(CAssistantCoreTest, SocketThatCannotOpenStartsNoPhase)
 {
     m_network.m_nCreateResult = 0;
     m_core.OnSearch();
-    ASSERT_EQ(m_messages.size(), 1u);
-    EXPECT_EQ(m_messages[0].strText, "初始化网络接口失败");
-    EXPECT_EQ(m_messages[0].strCaption, "错误");
-    EXPECT_EQ(m_messages[0].nIcon, MSG_ICON_STOP);
+    ASSERT_EQ(m_messages.m_arrMessages.size(), 1u);
+    EXPECT_EQ(m_messages.m_arrMessages[0].strText, "初始化网络接口失败");
+    EXPECT_EQ(m_messages.m_arrMessages[0].strCaption, "错误");
+    EXPECT_EQ(m_messages.m_arrMessages[0].nIcon, MSG_ICON_STOP);
     EXPECT_EQ(m_core.GetSocket(), nullptr);
     EXPECT_EQ(m_core.GetTimerId(), 0u);
     EXPECT_TRUE(m_view.m_bSearchEnabled);
@@ -336,8 +338,8 @@ TEST_F(CAssistantCoreTest, SetupWithoutStoredParametersReportsDataError)
     m_network.Deliver(AckFrame(m_card), "192.168.1.20");
     AcceptDialog();
     EXPECT_EQ(m_core.SetupDevice(0), Core::SETUP_NO_DATA);
-    ASSERT_EQ(m_messages.size(), 1u);
-    EXPECT_EQ(m_messages[0].strText, "数据错误,请重新搜索尝试");
+    ASSERT_EQ(m_messages.m_arrMessages.size(), 1u);
+    EXPECT_EQ(m_messages.m_arrMessages[0].strText, "数据错误,请重新搜索尝试");
     EXPECT_EQ(m_nDialogRuns, 0);
     EXPECT_TRUE(Sent(CMD_SET_PARAMS_BROADCAST).empty());
     EXPECT_TRUE(m_view.m_bSearchEnabled);

@@ -2,7 +2,7 @@
 #include "OptionTable.h"
 
 #include "CardProtocol.h"
-#include "CoreFakes.h"
+#include "MessageRecorder.h"
 #include "QtPrinters.h"
 
 #include <gtest/gtest.h>
@@ -71,12 +71,7 @@ protected:
     {
         m_option.SetValueText(RowOf(nSetId), QString::fromUtf8(pszValue));
     }
-    MessageBoxSink Sink()
-    {
-        return [this](const QString& strText, const QString& strCaption, EMsgIcon nIcon) {
-            m_messages.push_back({strText, strCaption, nIcon});
-        };
-    }
+    MessageBoxSink Sink() { return m_messages.Sink(); }
     C::ECheck Ok() { return m_option.OnOK(Sink()); }
     std::vector<unsigned int> SentIds() const
     {
@@ -87,7 +82,7 @@ protected:
     }
 
     COptionTable m_option;
-    std::vector<CRecordedMessage> m_messages;
+    CMessageRecorder m_messages;
 };
 
 TEST_F(COptionTableTest, CardParametersFillTheRowsInGroupOrder)
@@ -182,7 +177,7 @@ TEST_F(COptionTableTest, OkSendsEveryWritableRowInRowOrderAndRestartLast)
     AddCard();
     m_option.LoadParams();
     ASSERT_EQ(Ok(), C::CHECK_OK);
-    EXPECT_TRUE(m_messages.empty());
+    EXPECT_TRUE(m_messages.m_arrMessages.empty());
     EXPECT_EQ(SentIds(),
               (std::vector<unsigned int>{1, 2, 3, 11, 12, 13, 15, 17, 20, 21, 22, SET_RESTART}));
     const CVarData& restart = m_option.m_grpSend[SET_RESTART];
@@ -279,14 +274,14 @@ TEST_F(COptionTableTest, BadValuesAreRejectedWithAMessage)
     for (const auto& c : cases) {
         SCOPED_TRACE(c.pszText);
         m_option.m_grpParams.RemoveAll();
-        m_messages.clear();
+        m_messages.m_arrMessages.clear();
         AddCard();
         m_option.LoadParams();
         Edit(c.nSetId, c.pszText);
         EXPECT_EQ(Ok(), c.nResult);
-        ASSERT_EQ(m_messages.size(), 1u);
-        EXPECT_EQ(m_messages[0].strText, c.pszMessage);
-        EXPECT_EQ(m_messages[0].strCaption, "ERROR");
+        ASSERT_EQ(m_messages.m_arrMessages.size(), 1u);
+        EXPECT_EQ(m_messages.m_arrMessages[0].strText, c.pszMessage);
+        EXPECT_EQ(m_messages.m_arrMessages[0].strCaption, "ERROR");
         EXPECT_EQ(m_option.m_grpSend.GetIndex(SET_RESTART), -1);
     }
     // 254 characters and the terminator fill the Length exactly.
@@ -323,12 +318,12 @@ TEST_F(COptionTableTest, ReadOnlyRowsRefuseEditingWithAWarning)
     AddCard();
     m_option.LoadParams();
     EXPECT_TRUE(m_option.CheckEditable(RowOf(SET_HTTP_PORT), Sink()));
-    EXPECT_TRUE(m_messages.empty());
+    EXPECT_TRUE(m_messages.m_arrMessages.empty());
     EXPECT_FALSE(m_option.CheckEditable(3, Sink())); // Hw Ver
-    ASSERT_EQ(m_messages.size(), 1u);
-    EXPECT_EQ(m_messages[0].strText, "Read-only parameter, can not be modified");
-    EXPECT_EQ(m_messages[0].strCaption, "Warnning");
-    EXPECT_EQ(m_messages[0].nIcon, MSG_ICON_INFORMATION);
+    ASSERT_EQ(m_messages.m_arrMessages.size(), 1u);
+    EXPECT_EQ(m_messages.m_arrMessages[0].strText, "Read-only parameter, can not be modified");
+    EXPECT_EQ(m_messages.m_arrMessages[0].strCaption, "Warnning");
+    EXPECT_EQ(m_messages.m_arrMessages[0].nIcon, MSG_ICON_INFORMATION);
 }
 
 TEST_F(COptionTableTest, ParametersAreFoundByNameOrIdentifier)

@@ -2,29 +2,13 @@
 // how the options meet the configuration file.
 #include "SimArguments.h"
 
+#include "ArgumentCases.h"
+
 #include <gtest/gtest.h>
 
 #include <QTemporaryDir>
 
-#include <ostream>
-
 namespace {
-
-QStringList Split(const char* pszArgs)
-{
-    return QString::fromUtf8(pszArgs).split(QLatin1Char(' '), Qt::SkipEmptyParts);
-}
-
-struct CRejectCase
-{
-    const char* pszArgs;
-    const char* pszMessage; // a part of the message
-};
-
-void PrintTo(const CRejectCase& c, std::ostream* pStream)
-{
-    *pStream << '"' << c.pszArgs << '"';
-}
 
 class SimArgumentsRejectTest : public ::testing::TestWithParam<CRejectCase>
 {
@@ -32,11 +16,10 @@ class SimArgumentsRejectTest : public ::testing::TestWithParam<CRejectCase>
 
 TEST_P(SimArgumentsRejectTest, NamesTheOffendingOption)
 {
-    SSimArguments args;
-    QString strError;
-    EXPECT_FALSE(ParseSimArguments(Split(GetParam().pszArgs), args, strError));
-    EXPECT_TRUE(strError.contains(QString::fromUtf8(GetParam().pszMessage)))
-        << strError.toStdString();
+    ExpectRejected(GetParam(), [](const QStringList& arrArgs, QString& strError) {
+        SSimArguments args;
+        return ParseSimArguments(arrArgs, args, strError);
+    });
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -52,13 +35,14 @@ INSTANTIATE_TEST_SUITE_P(
                       CRejectCase{"--bind 127.1", "--bind needs an address"},
                       CRejectCase{"--cards 2 --config cards.json", "either --cards or --config"},
                       CRejectCase{"--colour", "Unknown option 'colour'"},
-                      CRejectCase{"cards.json", "unexpected argument: cards.json"}));
+                      CRejectCase{"cards.json", "unexpected argument: cards.json"}),
+    RejectCaseName);
 
 TEST(SimArgumentsTest, OptionsReachTheSimulator)
 {
     SSimArguments args;
     QString strError;
-    ASSERT_TRUE(ParseSimArguments(Split("--cards 5 --bind 0.0.0.0 --port 17000 --restart-ms 500 "
+    ASSERT_TRUE(ParseSimArguments(SplitArgs("--cards 5 --bind 0.0.0.0 --port 17000 --restart-ms 500 "
                                         "--reply-jitter-ms 100 --seed 7 --trace 0"),
                                   args, strError))
         << strError.toStdString();
@@ -112,9 +96,9 @@ TEST(SimArgumentsTest, HelpAndVersionNeedNothingElse)
 {
     SSimArguments args;
     QString strError;
-    ASSERT_TRUE(ParseSimArguments(Split("--help --cards 0"), args, strError));
+    ASSERT_TRUE(ParseSimArguments(SplitArgs("--help --cards 0"), args, strError));
     EXPECT_TRUE(args.bHelp);
-    ASSERT_TRUE(ParseSimArguments(Split("--version"), args, strError));
+    ASSERT_TRUE(ParseSimArguments(SplitArgs("--version"), args, strError));
     EXPECT_TRUE(args.bVersion);
     EXPECT_TRUE(SimUsage().startsWith(QStringLiteral("Usage: cardwise-sim [options]")));
     EXPECT_TRUE(SimUsage().contains(QStringLiteral("--reply-jitter-ms <ms>")));

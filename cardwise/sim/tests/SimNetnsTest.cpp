@@ -3,12 +3,12 @@
 #include "CardProtocol.h"
 #include "DeviceSocket.h"
 #include "NetworkIsolation.h"
+#include "SimProcess.h"
 
 #include <LmVarData/VarData.h>
 
 #include <QCoreApplication>
 #include <QDeadlineTimer>
-#include <QProcess>
 
 #include <arpa/inet.h>
 #include <gtest/gtest.h>
@@ -61,33 +61,7 @@ void Settle(int ms)
     WaitFor([] { return false; }, ms);
 }
 
-// A cardwise-sim process, stopped when the object goes.
-class CSim
-{
-public:
-    explicit CSim(const QStringList& arguments)
-    {
-        m_process.setProgram(QStringLiteral(CARDWISE_SIM_PATH));
-        m_process.setArguments(arguments);
-        m_process.start();
-    }
-    ~CSim()
-    {
-        m_process.kill();
-        m_process.waitForFinished(5000);
-    }
-    // Waits for the line that says the endpoint is bound.
-    bool Ready()
-    {
-        QDeadlineTimer deadline(10000);
-        while (!m_process.canReadLine() && !deadline.hasExpired() &&
-               m_process.state() != QProcess::NotRunning)
-            m_process.waitForReadyRead(100);
-        return m_process.readLine().startsWith("cardwise-sim:");
-    }
-
-    QProcess m_process;
-};
+const QString SIM = QStringLiteral(CARDWISE_SIM_PATH);
 
 CVarDataGroup NewSettings(const char* ip, bool restart)
 {
@@ -112,8 +86,8 @@ protected:
 
 TEST_F(CDeviceSocketSimTest, SearchFindsEverySimulatedCard)
 {
-    CSim sim({"--cards", "500", "--reply-jitter-ms", "100"});
-    ASSERT_TRUE(sim.Ready());
+    CSimProcess sim(SIM, {"--cards", "500", "--reply-jitter-ms", "100"});
+    ASSERT_FALSE(sim.WaitReady().isEmpty());
     ASSERT_NE(m_socket.OpenSocket(1), 0);
 
     m_socket.SendSearch("127.0.0.1", PORT_CARD);
@@ -129,8 +103,8 @@ TEST_F(CDeviceSocketSimTest, SearchFindsEverySimulatedCard)
 
 TEST_F(CDeviceSocketSimTest, SubnetScopeSearchReachesCardsByBroadcast)
 {
-    CSim sim({"--cards", "5", "--bind", "0.0.0.0"});
-    ASSERT_TRUE(sim.Ready());
+    CSimProcess sim(SIM, {"--cards", "5", "--bind", "0.0.0.0"});
+    ASSERT_FALSE(sim.WaitReady().isEmpty());
     // Subnet scope opens without the broadcast flag; the directed broadcast must still leave.
     ASSERT_NE(m_socket.OpenSocket(0), 0);
 
@@ -144,8 +118,8 @@ TEST_F(CDeviceSocketSimTest, SubnetScopeSearchReachesCardsByBroadcast)
 
 TEST_F(CDeviceSocketSimTest, RightPasswordSetsAndRestartsTheCard)
 {
-    CSim sim({"--cards", "3", "--restart-ms", "1500"});
-    ASSERT_TRUE(sim.Ready());
+    CSimProcess sim(SIM, {"--cards", "3", "--restart-ms", "1500"});
+    ASSERT_FALSE(sim.WaitReady().isEmpty());
     ASSERT_NE(m_socket.OpenSocket(1), 0);
     const unsigned char mac[] = {0x00, 0x1A, 0x2B, 0x00, 0x00, 0x02};
 
@@ -185,8 +159,8 @@ TEST_F(CDeviceSocketSimTest, RightPasswordSetsAndRestartsTheCard)
 
 TEST_F(CDeviceSocketSimTest, WrongPasswordGetsErrorReply)
 {
-    CSim sim({"--cards", "2"});
-    ASSERT_TRUE(sim.Ready());
+    CSimProcess sim(SIM, {"--cards", "2"});
+    ASSERT_FALSE(sim.WaitReady().isEmpty());
     ASSERT_NE(m_socket.OpenSocket(1), 0);
     const unsigned char mac[] = {0x00, 0x1A, 0x2B, 0x00, 0x00, 0x01};
 
@@ -201,8 +175,8 @@ TEST_F(CDeviceSocketSimTest, WrongPasswordGetsErrorReply)
 
 TEST_F(CDeviceSocketSimTest, SimulatorReportsUnusableEndpointAndBadArguments)
 {
-    CSim first({"--cards", "1"});
-    ASSERT_TRUE(first.Ready());
+    CSimProcess first(SIM, {"--cards", "1"});
+    ASSERT_FALSE(first.WaitReady().isEmpty());
 
     const struct
     {
@@ -217,10 +191,10 @@ TEST_F(CDeviceSocketSimTest, SimulatorReportsUnusableEndpointAndBadArguments)
         {{"--config", "/nonexistent/cards.json"}, 1, "/nonexistent/cards.json"},
     };
     for (const auto& c : cases) {
-        CSim sim(c.arguments);
-        ASSERT_TRUE(sim.m_process.waitForFinished(10000));
-        EXPECT_EQ(sim.m_process.exitCode(), c.exitCode) << c.message;
-        EXPECT_TRUE(sim.m_process.readAllStandardError().contains(c.message)) << c.message;
+        CSimProcess sim(SIM, c.arguments);
+        ASSERT_TRUE(sim.Process().waitForFinished(10000));
+        EXPECT_EQ(sim.Process().exitCode(), c.exitCode) << c.message;
+        EXPECT_TRUE(sim.ErrorText().contains(c.message)) << c.message;
     }
 }
 

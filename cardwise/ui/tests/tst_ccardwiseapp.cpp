@@ -1,6 +1,8 @@
 // Start-up of the assistant: command line, socket check, language choice.
 #include "CardwiseApp.h"
 
+#include "MessageRecorder.h"
+
 #include "LmLang.h"
 
 #include <QApplication>
@@ -85,26 +87,19 @@ void tst_CCardwiseApp::parseCommandLine()
 
 void tst_CCardwiseApp::socketStartupFailureEndsWithMessage103()
 {
-    struct CShown
-    {
-        QString strText;
-        QString strCaption;
-    };
-    std::vector<CShown> shown;
+    CMessageRecorder messages;
     CCardwiseApp::CServices services;
     services.fnSocketStartup = [] { return false; };
-    services.fnMessageBox = [&shown](const QString& text, const QString& caption, EMsgIcon) {
-        shown.push_back({text, caption});
-    };
+    services.fnMessageBox = messages.Sink();
     CCardwiseApp app(services);
 
     CCardwiseOptions options;
     options.strLang = QStringLiteral("Lang0804");
 
     QVERIFY(!app.InitInstance(options));
-    QCOMPARE(shown.size(), size_t(1));
-    QCOMPARE(shown[0].strText, QStringLiteral("Windows 通信端口初始化失败。"));
-    QCOMPARE(shown[0].strCaption, QCoreApplication::applicationName());
+    QCOMPARE(messages.m_arrMessages.size(), size_t(1));
+    QCOMPARE(messages.m_arrMessages[0].strText, QStringLiteral("Windows 通信端口初始化失败。"));
+    QCOMPARE(messages.m_arrMessages[0].strCaption, QCoreApplication::applicationName());
     // The program ends there: no language was chosen and no window opened.
     QCOMPARE(QString::fromStdString(GetLocalLang()), QStringLiteral("default"));
 }

@@ -67,7 +67,7 @@ private:
 
     CFakeNetwork m_network;
     CSteppedTimerHost m_timers;
-    std::vector<CRecordedMessage> m_messages;
+    CMessageRecorder m_messages;
     int m_nParamDialogRuns = 0;
     QStringList m_arrLaunched;
     std::unique_ptr<CCardwiseDlg> m_pDlg;
@@ -77,7 +77,7 @@ void tst_CCardwiseDlg::init()
 {
     m_network = CFakeNetwork();
     m_timers = CSteppedTimerHost();
-    m_messages.clear();
+    m_messages.m_arrMessages.clear();
     m_nParamDialogRuns = 0;
     m_arrLaunched.clear();
     SetLocalLang("default", 1);
@@ -99,10 +99,7 @@ void tst_CCardwiseDlg::MakeWindow()
         return std::vector<CAdapterAddress>{{"192.168.1.10", "255.255.255.0"},
                                             {"10.9.8.7", "255.255.255.255"}};
     };
-    services.core.fnMessageBox = [this](const QString& text, const QString& caption,
-                                        EMsgIcon icon) {
-        m_messages.push_back({text, caption, icon});
-    };
+    services.core.fnMessageBox = m_messages.Sink();
     services.core.fnRunParamDialog = [this](COptionTable&) {
         ++m_nParamDialogRuns;
         return false;
@@ -211,7 +208,7 @@ void tst_CCardwiseDlg::socketFailureStartsNoPhase()
     MakeWindow();
 
     // The message itself is the core's; the window must stay usable without a socket
-    QCOMPARE(m_messages.size(), size_t(1));
+    QCOMPARE(m_messages.m_arrMessages.size(), size_t(1));
     QVERIFY(m_network.m_sent.empty());
     QVERIFY(!m_timers.IsActive(CAssistantCore::TIMER_SWEEP));
     QVERIFY(Find<QPushButton>("IDC_SEARCH")->isEnabled());
@@ -330,13 +327,13 @@ void tst_CCardwiseDlg::subnetSearchChecksInput()
     // Then the list is emptied either way
     QCOMPARE(Find<QTableView>("IDC_DEVICE_LIST")->model()->rowCount(), 0);
     if (destination.isEmpty()) {
-        QCOMPARE(m_messages.size(), size_t(1));
-        QCOMPARE(m_messages[0].strText, QStringLiteral("must input the param"));
+        QCOMPARE(m_messages.m_arrMessages.size(), size_t(1));
+        QCOMPARE(m_messages.m_arrMessages[0].strText, QStringLiteral("must input the param"));
         QCOMPARE(m_network.m_nCreated, 1);
         QCOMPARE(m_network.m_sent.size(), nSentBefore);
         QVERIFY(Find<QPushButton>("IDC_SEARCH")->isEnabled());
     } else {
-        QVERIFY(m_messages.empty());
+        QVERIFY(m_messages.m_arrMessages.empty());
         QCOMPARE(m_network.m_nCreated, 2);
         QCOMPARE(m_network.m_sent.back().address, destination.toStdString());
         QVERIFY(m_timers.IsActive(CAssistantCore::TIMER_SWEEP));
@@ -495,9 +492,9 @@ void tst_CCardwiseDlg::deviceToolsUseReplyAddress()
 
     // IpConfig shows the tool's output without its leading line ends
     QTest::mouseClick(Find<QPushButton>("IDC_IPCONFIG"), Qt::LeftButton);
-    QCOMPARE(m_messages.size(), size_t(1));
-    QCOMPARE(m_messages[0].strText, QStringLiteral("lo: up\n"));
-    QCOMPARE(m_messages[0].strCaption, QStringLiteral("IpConfig Output"));
+    QCOMPARE(m_messages.m_arrMessages.size(), size_t(1));
+    QCOMPARE(m_messages.m_arrMessages[0].strText, QStringLiteral("lo: up\n"));
+    QCOMPARE(m_messages.m_arrMessages[0].strCaption, QStringLiteral("IpConfig Output"));
 }
 
 QTEST_MAIN(tst_CCardwiseDlg)

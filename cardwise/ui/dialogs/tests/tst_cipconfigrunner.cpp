@@ -2,7 +2,7 @@
 // standard error included; a tool that can't start reported; one that never ends stopped.
 #include "IpConfigRunner.h"
 
-#include "DialogTestSupport.h"
+#include "MessageRecorder.h"
 
 #include <QElapsedTimer>
 #include <QTest>
@@ -49,7 +49,7 @@ void tst_CIpConfigRunner::outputIsShownWithoutLeadingLineEnds()
 
     runner.OnIpConfig();
 
-    QCOMPARE(messages.m_arrMessages.size(), 1);
+    QCOMPARE(messages.m_arrMessages.size(), size_t(1));
     QCOMPARE(messages.m_arrMessages[0].strText, shown);
     QCOMPARE(messages.m_arrMessages[0].strCaption, QStringLiteral("IpConfig Output"));
 }
@@ -65,7 +65,7 @@ void tst_CIpConfigRunner::toolThatCannotStartIsReported()
 
     runner.OnIpConfig();
 
-    QCOMPARE(messages.m_arrMessages.size(), 1);
+    QCOMPARE(messages.m_arrMessages.size(), size_t(1));
     QCOMPARE(messages.m_arrMessages[0].strText, QStringLiteral("Command Ipcofig exec failed"));
     QCOMPARE(messages.m_arrMessages[0].strCaption, QCoreApplication::applicationName());
 }

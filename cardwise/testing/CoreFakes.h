@@ -4,6 +4,7 @@
 
 #include "AssistantCore.h"
 #include "FakeDeviceSocket.h"
+#include "MessageRecorder.h"
 
 #include <QString>
 
@@ -52,13 +53,6 @@ public:
     QString m_strMaskLabel;
     int m_nUpdateButtons = 0; // refreshes of every button (REFRESH_ALL)
     int m_nUpdateDataOut = 0;
-};
-
-struct CRecordedMessage
-{
-    QString strText;
-    QString strCaption;
-    EMsgIcon nIcon;
 };
 
 // Socket factory over CFakeDeviceSocket; keeps every datagram of every socket it made.
