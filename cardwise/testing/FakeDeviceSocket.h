@@ -1,12 +1,50 @@
 // CFakeDeviceSocket: a CDeviceSocket without network, for tests of the socket and its users.
 // It records what would be sent and lets the test deliver datagrams as if they had arrived.
+// CRecordingOwner: what a device socket reports to its owner.
 #pragma once
 
 #include "DeviceSocket.h"
 
+#include <cstdint>
 #include <ctime>
+#include <map>
 #include <string>
+#include <utility>
 #include <vector>
+
+class CRecordingOwner : public CDeviceOwner
+{
+public:
+    struct CDeviceCall
+    {
+        std::uint32_t dwSource;
+        std::string strMac, strIp, strMask, strGateway;
+        int nHwVer, nFwVer;
+    };
+
+    void AddOrUpdateDevice(std::uint32_t dwSource, const char* pszMac, const char* pszIp,
+                           const char* pszMask, const char* pszGateway, int nHwVer,
+                           int nFwVer) override
+    {
+        m_arrDevices.push_back({dwSource, pszMac, pszIp, pszMask, pszGateway, nHwVer, nFwVer});
+    }
+    void SetProcessStatus(int bKeepRunning, const char* pszText) override
+    {
+        m_arrStatuses.emplace_back(bKeepRunning, pszText);
+    }
+
+    // The last report of each MAC.
+    std::map<std::string, CDeviceCall> LatestByMac() const
+    {
+        std::map<std::string, CDeviceCall> mapLatest;
+        for (const CDeviceCall& call : m_arrDevices)
+            mapLatest.insert_or_assign(call.strMac, call);
+        return mapLatest;
+    }
+
+    std::vector<CDeviceCall> m_arrDevices; // every report, in order
+    std::vector<std::pair<int, std::string>> m_arrStatuses;
+};
 
 class CFakeDeviceSocket : public CDeviceSocket
 {

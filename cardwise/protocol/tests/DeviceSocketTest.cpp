@@ -22,30 +22,7 @@ using Bytes = std::vector<unsigned char>;
 
 namespace {
 
-struct CDeviceCall
-{
-    std::uint32_t source;
-    std::string mac, ip, mask, gateway;
-    int hw, fw;
-};
-
-class CRecordingOwner : public CDeviceOwner
-{
-public:
-    void AddOrUpdateDevice(std::uint32_t sourceAddress, const char* mac, const char* ip,
-                           const char* mask, const char* gateway, int hwVersion,
-                           int fwVersion) override
-    {
-        m_devices.push_back({sourceAddress, mac, ip, mask, gateway, hwVersion, fwVersion});
-    }
-    void SetProcessStatus(int keepRunning, const char* text) override
-    {
-        m_statuses.emplace_back(keepRunning, text);
-    }
-
-    std::vector<CDeviceCall> m_devices;
-    std::vector<std::pair<int, std::string>> m_statuses;
-};
+using CDeviceCall = CRecordingOwner::CDeviceCall;
 
 const unsigned char CARD_MAC[] = {0x00, 0x1A, 0x2B, 0x3C, 0x4D, 0x5E};
 
@@ -205,15 +182,15 @@ TEST_F(CDeviceSocketTest, DeviceInfoIsReportedAndStored)
     m_socket.Deliver(EncodeReply(CMD_DEVICE_INFO_BROADCAST, DeviceInfoItems("10.0.0.5")),
                      "10.0.0.5");
 
-    ASSERT_EQ(m_owner.m_devices.size(), 1u);
-    const CDeviceCall& call = m_owner.m_devices[0];
-    EXPECT_EQ(call.source, Address("10.0.0.5"));
-    EXPECT_EQ(call.mac, "00-1A-2B-3C-4D-5E");
-    EXPECT_EQ(call.ip, "10.0.0.5");
-    EXPECT_EQ(call.mask, "255.255.255.0");
-    EXPECT_EQ(call.gateway, "10.0.0.1");
-    EXPECT_EQ(call.hw, 3);
-    EXPECT_EQ(call.fw, 215);
+    ASSERT_EQ(m_owner.m_arrDevices.size(), 1u);
+    const CDeviceCall& call = m_owner.m_arrDevices[0];
+    EXPECT_EQ(call.dwSource, Address("10.0.0.5"));
+    EXPECT_EQ(call.strMac, "00-1A-2B-3C-4D-5E");
+    EXPECT_EQ(call.strIp, "10.0.0.5");
+    EXPECT_EQ(call.strMask, "255.255.255.0");
+    EXPECT_EQ(call.strGateway, "10.0.0.1");
+    EXPECT_EQ(call.nHwVer, 3);
+    EXPECT_EQ(call.nFwVer, 215);
     EXPECT_TRUE(Traced(0, " *******DataType: 8****** ")) << "a BYTE arrives as DWORD";
 
     const CVarDataGroup* stored = m_socket.FindDeviceParams("00-1A-2B-3C-4D-5E");
@@ -233,7 +210,7 @@ TEST_F(CDeviceSocketTest, SecondReplyOfACardReplacesItsGroup)
     later.RemoveID(INFO_HTTP_ENABLE);
     m_socket.Deliver(EncodeReply(CMD_DEVICE_INFO, later), "10.0.0.6");
 
-    EXPECT_EQ(m_owner.m_devices.size(), 2u);
+    EXPECT_EQ(m_owner.m_arrDevices.size(), 2u);
     const CVarDataGroup* second = m_socket.FindDeviceParams("00-1A-2B-3C-4D-5E");
     EXPECT_EQ(second, first) << "handed-out pointers stay valid";
     ASSERT_EQ(second->GetSize(), 6);
@@ -258,9 +235,9 @@ TEST_F(CDeviceSocketTest, BothCodesOfEachReplyAreHandledAlike)
         CRecordingOwner owner;
         CFakeDeviceSocket socket(&owner);
         socket.Deliver(EncodeReply(c.command, c.items), "10.0.0.5");
-        ASSERT_EQ(owner.m_devices.size(), 1u) << std::hex << c.command;
-        EXPECT_EQ(owner.m_devices[0].mac, "00-1A-2B-3C-4D-5E");
-        EXPECT_EQ(owner.m_devices[0].hw, c.versions);
+        ASSERT_EQ(owner.m_arrDevices.size(), 1u) << std::hex << c.command;
+        EXPECT_EQ(owner.m_arrDevices[0].strMac, "00-1A-2B-3C-4D-5E");
+        EXPECT_EQ(owner.m_arrDevices[0].nHwVer, c.versions);
         EXPECT_EQ(socket.FindDeviceParams("00-1A-2B-3C-4D-5E") != nullptr, c.versions != -1)
             << "acknowledgements leave the table alone";
     }
@@ -271,13 +248,13 @@ TEST_F(CDeviceSocketTest, AcknowledgementReportsAddressesOfHeaderMac)
     const unsigned char otherMac[] = {0xAA, 0xBB, 0xCC, 0x00, 0x11, 0x22};
     m_socket.Deliver(EncodeReply(CMD_SET_ACK, AckItems("10.0.0.9"), otherMac), "10.0.0.5");
 
-    ASSERT_EQ(m_owner.m_devices.size(), 1u);
-    const CDeviceCall& call = m_owner.m_devices[0];
-    EXPECT_EQ(call.mac, "AA-BB-CC-00-11-22");
-    EXPECT_EQ(call.ip, "10.0.0.9");
-    EXPECT_EQ(call.mask, "255.255.0.0");
-    EXPECT_EQ(call.gateway, "10.0.0.254");
-    EXPECT_EQ(call.fw, -1);
+    ASSERT_EQ(m_owner.m_arrDevices.size(), 1u);
+    const CDeviceCall& call = m_owner.m_arrDevices[0];
+    EXPECT_EQ(call.strMac, "AA-BB-CC-00-11-22");
+    EXPECT_EQ(call.strIp, "10.0.0.9");
+    EXPECT_EQ(call.strMask, "255.255.0.0");
+    EXPECT_EQ(call.strGateway, "10.0.0.254");
+    EXPECT_EQ(call.nFwVer, -1);
 }
 
 TEST_F(CDeviceSocketTest, IncompleteRepliesAreDropped)
@@ -290,7 +267,7 @@ TEST_F(CDeviceSocketTest, IncompleteRepliesAreDropped)
     m_socket.Deliver(EncodeReply(CMD_DEVICE_INFO, noFirmware), "10.0.0.5");
     m_socket.Deliver(EncodeReply(CMD_SET_ACK, noGateway), "10.0.0.5");
 
-    EXPECT_TRUE(m_owner.m_devices.empty());
+    EXPECT_TRUE(m_owner.m_arrDevices.empty());
     EXPECT_EQ(m_socket.FindDeviceParams("00-1A-2B-3C-4D-5E"), nullptr);
 }
 
@@ -300,8 +277,8 @@ TEST_F(CDeviceSocketTest, MacThatIsNoSixByteBufferGivesEmptyKey)
     items.Add(CARD_MAC, 5, INFO_MAC);
     m_socket.Deliver(EncodeReply(CMD_DEVICE_INFO, items), "10.0.0.5");
 
-    ASSERT_EQ(m_owner.m_devices.size(), 1u);
-    EXPECT_EQ(m_owner.m_devices[0].mac, "");
+    ASSERT_EQ(m_owner.m_arrDevices.size(), 1u);
+    EXPECT_EQ(m_owner.m_arrDevices[0].strMac, "");
     EXPECT_NE(m_socket.FindDeviceParams(""), nullptr);
 }
 
@@ -314,8 +291,8 @@ TEST_F(CDeviceSocketTest, RepeatedMaskCountsOnceWithSecondValue)
 
     m_socket.Deliver(frame, "10.0.0.5");
 
-    ASSERT_EQ(m_owner.m_devices.size(), 1u);
-    EXPECT_EQ(m_owner.m_devices[0].mask, "255.255.0.0");
+    ASSERT_EQ(m_owner.m_arrDevices.size(), 1u);
+    EXPECT_EQ(m_owner.m_arrDevices[0].strMask, "255.255.0.0");
 }
 
 TEST_F(CDeviceSocketTest, ErrorReplyReportsTranslatedPasswordError)
@@ -332,7 +309,7 @@ TEST_F(CDeviceSocketTest, ErrorReplyReportsTranslatedPasswordError)
 
     const std::vector<std::pair<int, std::string>> expected = {
         {0, "Password Error"}, {0, ""}, {0, "密码错误"}};
-    EXPECT_EQ(m_owner.m_statuses, expected);
+    EXPECT_EQ(m_owner.m_arrStatuses, expected);
     EXPECT_TRUE(Traced(40, "密码错误..."));
 }
 
@@ -350,8 +327,8 @@ TEST_F(CDeviceSocketTest, BadSyncAndUnknownCommandsAreTracedAndDropped)
     EXPECT_TRUE(Traced(20, "数据库同步头不正确!\n\r"));
     EXPECT_TRUE(Traced(40, "********** 无效命令应答:4660 ***********\n"));
     EXPECT_TRUE(Traced(40, "********** 无效命令应答:4097 ***********\n"));
-    EXPECT_TRUE(m_owner.m_devices.empty());
-    EXPECT_TRUE(m_owner.m_statuses.empty());
+    EXPECT_TRUE(m_owner.m_arrDevices.empty());
+    EXPECT_TRUE(m_owner.m_arrStatuses.empty());
 }
 
 TEST_F(CDeviceSocketTest, TracesHeaderOfEveryFrame)
@@ -382,7 +359,7 @@ TEST_F(CDeviceSocketTest, TracesHeaderOfEveryFrame)
         {20, "*****************************监控数据*********************"},
     };
     EXPECT_EQ(m_traces, expected) << "an empty payload is traced but not dispatched";
-    EXPECT_TRUE(m_owner.m_devices.empty());
+    EXPECT_TRUE(m_owner.m_arrDevices.empty());
 }
 
 TEST_F(CDeviceSocketTest, CutOffFrameKeepsItsCompleteItems)
@@ -395,7 +372,7 @@ TEST_F(CDeviceSocketTest, CutOffFrameKeepsItsCompleteItems)
     m_socket.Deliver(frame, "10.0.0.5");
     m_socket.Deliver(Bytes(frame.begin(), frame.begin() + 30), "10.0.0.5");
 
-    EXPECT_EQ(m_owner.m_devices.size(), 1u);
+    EXPECT_EQ(m_owner.m_arrDevices.size(), 1u);
     EXPECT_TRUE(Traced(20, "Frame cut off after 7 items\r\n"));
     EXPECT_TRUE(Traced(20, "Frame of 30 bytes from 10.0.0.5:16788 is shorter than its header\r\n"));
 }

@@ -2,6 +2,7 @@
 // namespace: searches, the Subnet-scope broadcast, set requests, restarts and sim errors.
 #include "CardProtocol.h"
 #include "DeviceSocket.h"
+#include "FakeDeviceSocket.h"
 #include "NetworkIsolation.h"
 #include "SimProcess.h"
 
@@ -21,31 +22,6 @@
 using namespace CardProtocol;
 
 namespace {
-
-struct CDevice
-{
-    std::string ip;
-    int hw, fw;
-};
-
-class CRecordingOwner : public CDeviceOwner
-{
-public:
-    void AddOrUpdateDevice(std::uint32_t, const char* mac, const char* ip, const char*, const char*,
-                           int hwVersion, int fwVersion) override
-    {
-        m_devices[mac] = {ip, hwVersion, fwVersion};
-        ++m_nReports;
-    }
-    void SetProcessStatus(int keepRunning, const char* text) override
-    {
-        m_statuses.emplace_back(keepRunning, text);
-    }
-
-    std::map<std::string, CDevice> m_devices;
-    int m_nReports = 0;
-    std::vector<std::pair<int, std::string>> m_statuses;
-};
 
 bool WaitFor(const std::function<bool()>& done, int ms = 5000)
 {
@@ -92,9 +68,9 @@ TEST_F(CDeviceSocketSimTest, SearchFindsEverySimulatedCard)
 
     m_socket.SendSearch("127.0.0.1", PORT_CARD);
 
-    ASSERT_TRUE(WaitFor([&] { return m_owner.m_devices.size() == 500; }))
-        << m_owner.m_devices.size() << " of 500 cards found";
-    EXPECT_EQ(m_owner.m_devices.at("00-1A-2B-00-01-F4").fw, 699);
+    ASSERT_TRUE(WaitFor([&] { return m_owner.LatestByMac().size() == 500; }))
+        << m_owner.LatestByMac().size() << " of 500 cards found";
+    EXPECT_EQ(m_owner.LatestByMac().at("00-1A-2B-00-01-F4").nFwVer, 699);
     const CVarDataGroup* params = m_socket.FindDeviceParams("00-1A-2B-00-00-01");
     ASSERT_NE(params, nullptr);
     EXPECT_EQ(CommandOf(params->GetAt(0).GetID()), CMD_DEVICE_INFO);
@@ -110,7 +86,7 @@ TEST_F(CDeviceSocketSimTest, SubnetScopeSearchReachesCardsByBroadcast)
 
     m_socket.SendSearch("127.255.255.255", PORT_CARD);
 
-    ASSERT_TRUE(WaitFor([&] { return m_owner.m_devices.size() == 5; }));
+    ASSERT_TRUE(WaitFor([&] { return m_owner.LatestByMac().size() == 5; }));
     const CVarDataGroup* params = m_socket.FindDeviceParams("00-1A-2B-00-00-05");
     ASSERT_NE(params, nullptr);
     EXPECT_EQ(CommandOf(params->GetAt(0).GetID()), CMD_DEVICE_INFO_BROADCAST);
@@ -127,18 +103,18 @@ TEST_F(CDeviceSocketSimTest, RightPasswordSetsAndRestartsTheCard)
         m_socket.SendSetParams(mac, NewSettings("10.9.9.9", true), "lemon", "127.0.0.1", PORT_CARD),
         0);
 
-    ASSERT_TRUE(WaitFor([&] { return m_owner.m_devices.count("00-1A-2B-00-00-02") == 1; }));
-    const CDevice acknowledged = m_owner.m_devices.at("00-1A-2B-00-00-02");
-    EXPECT_EQ(acknowledged.ip, "10.9.9.9");
-    EXPECT_EQ(acknowledged.hw, -1);
-    EXPECT_TRUE(m_owner.m_statuses.empty());
+    ASSERT_TRUE(WaitFor([&] { return m_owner.LatestByMac().count("00-1A-2B-00-00-02") == 1; }));
+    const CRecordingOwner::CDeviceCall acknowledged = m_owner.LatestByMac().at("00-1A-2B-00-00-02");
+    EXPECT_EQ(acknowledged.strIp, "10.9.9.9");
+    EXPECT_EQ(acknowledged.nHwVer, -1);
+    EXPECT_TRUE(m_owner.m_arrStatuses.empty());
 
     // Given the card restarts, when searched at once, then only the other two answer.
-    m_owner.m_devices.clear();
+    m_owner.m_arrDevices.clear();
     m_socket.SendSearch("", PORT_CARD);
-    ASSERT_TRUE(WaitFor([&] { return m_owner.m_devices.size() == 2; }));
+    ASSERT_TRUE(WaitFor([&] { return m_owner.LatestByMac().size() == 2; }));
     Settle(200);
-    EXPECT_EQ(m_owner.m_devices.count("00-1A-2B-00-00-02"), 0u);
+    EXPECT_EQ(m_owner.LatestByMac().count("00-1A-2B-00-00-02"), 0u);
 
     // When it is back, it answers with its new settings.
     QDeadlineTimer nextSearch(0);
@@ -148,10 +124,10 @@ TEST_F(CDeviceSocketSimTest, RightPasswordSetsAndRestartsTheCard)
                 m_socket.SendSearch("", PORT_CARD);
                 nextSearch.setRemainingTime(100);
             }
-            return m_owner.m_devices.count("00-1A-2B-00-00-02") == 1;
+            return m_owner.LatestByMac().count("00-1A-2B-00-00-02") == 1;
         },
         10000));
-    EXPECT_EQ(m_owner.m_devices.at("00-1A-2B-00-00-02").ip, "10.9.9.9");
+    EXPECT_EQ(m_owner.LatestByMac().at("00-1A-2B-00-00-02").strIp, "10.9.9.9");
     const CVarDataGroup* params = m_socket.FindDeviceParams("00-1A-2B-00-00-02");
     ASSERT_NE(params, nullptr);
     EXPECT_EQ((*params)[MakeValueId(CMD_DEVICE_INFO, INFO_HTTP_PORT)].Get_int(), 8080);
@@ -166,11 +142,11 @@ TEST_F(CDeviceSocketSimTest, WrongPasswordGetsErrorReply)
 
     m_socket.SendSetParams(mac, NewSettings("10.9.9.9", false), "lemons", "127.0.0.1", PORT_CARD);
 
-    ASSERT_TRUE(WaitFor([&] { return !m_owner.m_statuses.empty(); }));
-    EXPECT_EQ(m_owner.m_statuses[0], std::make_pair(0, std::string("Password Error")));
+    ASSERT_TRUE(WaitFor([&] { return !m_owner.m_arrStatuses.empty(); }));
+    EXPECT_EQ(m_owner.m_arrStatuses[0], std::make_pair(0, std::string("Password Error")));
     m_socket.SendSearch("", PORT_CARD);
-    ASSERT_TRUE(WaitFor([&] { return m_owner.m_devices.size() == 2; }));
-    EXPECT_EQ(m_owner.m_devices.at("00-1A-2B-00-00-01").ip, "192.168.1.10");
+    ASSERT_TRUE(WaitFor([&] { return m_owner.LatestByMac().size() == 2; }));
+    EXPECT_EQ(m_owner.LatestByMac().at("00-1A-2B-00-00-01").strIp, "192.168.1.10");
 }
 
 TEST_F(CDeviceSocketSimTest, SimulatorReportsUnusableEndpointAndBadArguments)
