@@ -35,7 +35,7 @@ struct SCliOptions
 {
     ECliCommand nCommand = CLI_HELP;
     ECliFormat nFormat = FORMAT_TEXT;
-    int nTraceLevel = -1; // -1: as the environment says
+    int nTraceLevel = -1;                        // -1: as the environment says
     std::optional<CardwiseCore::SSubnet> subnet; // none: Local scope
     int nWaitMs = 0;
     QString strMac; // normalised: upper case, hyphens

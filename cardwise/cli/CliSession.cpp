@@ -145,7 +145,7 @@ void CCliSession::Wait(EWaitFor nWaitFor, int nMs)
 bool CCliSession::Search()
 {
     m_pCore->SetScope(m_options.subnet ? CAssistantCore::SCOPE_SUBNET
-                                        : CAssistantCore::SCOPE_LOCAL);
+                                       : CAssistantCore::SCOPE_LOCAL);
     m_pCore->OnSearch();
     if (m_pCore->GetTimerId() == CAssistantCore::TIMER_NONE)
         return false; // the socket could not be opened; the message is out

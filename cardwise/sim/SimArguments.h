@@ -13,10 +13,10 @@ struct SSimArguments
 {
     bool bHelp = false;
     bool bVersion = false;
-    int nTraceLevel = -1; // -1: as CARDWISE_TRACE says
-    int nCards = 1;       // generated cards, when there is no --config
-    QString strConfig;    // --config FILE
-    QString strBind;      // empty: the file's, else CCardSimulator's default
+    int nTraceLevel = -1;   // -1: as CARDWISE_TRACE says
+    int nCards = 1;         // generated cards, when there is no --config
+    QString strConfig;      // --config FILE
+    QString strBind;        // empty: the file's, else CCardSimulator's default
     unsigned int nPort = 0; // 0: the file's, else CCardSimulator's default
     // Restart time, jitter and seed; LoadSimSetup adds the endpoint.
     CCardSimulator::COptions simulator;

@@ -50,8 +50,8 @@ int main(int argc, char* argv[])
     CCardSimulator simulator(std::move(arrCards), options);
     if (!simulator.Start(strError))
         return Fail(EXIT_SOCKET, strError);
-    std::printf("cardwise-sim: %zu cards on %s:%u\n", nCount, options.strBind.toLatin1().constData(),
-                options.nPort);
+    std::printf("cardwise-sim: %zu cards on %s:%u\n", nCount,
+                options.strBind.toLatin1().constData(), options.nPort);
     std::fflush(stdout);
     return app.exec();
 }

@@ -73,10 +73,10 @@ void tst_SetupE2e::initTestCase()
     NetworkIsolation::Require("tst_setup_e2e");
     qputenv("CARDWISE_LANG", "default");
 
-    m_pSim = std::make_unique<CSimProcess>(
-        QStringLiteral(CARDWISE_SIM_PATH),
-        QStringList{"--bind", "127.0.0.1", "--cards", QString::number(kCards), "--restart-ms",
-                    "500"});
+    m_pSim =
+        std::make_unique<CSimProcess>(QStringLiteral(CARDWISE_SIM_PATH),
+                                      QStringList{"--bind", "127.0.0.1", "--cards",
+                                                  QString::number(kCards), "--restart-ms", "500"});
     QVERIFY2(m_pSim->WaitReady(kWaitMs).startsWith("cardwise-sim: 3 cards on 127.0.0.1:"),
              m_pSim->ErrorText().constData());
 }

@@ -17,11 +17,11 @@ TEST(CoreTextTest, ParseAddressReadsAsTheStandardParser)
     {
         const char* pszText;
         std::uint32_t dwHostOrder; // what the standard parser gives, in host order
-    } cases[] = {{"192.168.1.10", 0xC0A8010A},   {"10.1", 0x0A000001},
-                 {"10.1.2", 0x0A010002},         {"0x7f.1", 0x7F000001},
-                 {"017.0.0.1", 0x0F000001},      {"3232235786", 0xC0A8010A},
+    } cases[] = {{"192.168.1.10", 0xC0A8010A},    {"10.1", 0x0A000001},
+                 {"10.1.2", 0x0A010002},          {"0x7f.1", 0x7F000001},
+                 {"017.0.0.1", 0x0F000001},       {"3232235786", 0xC0A8010A},
                  {"255.255.255.255", 0xFFFFFFFF}, {"abc", 0xFFFFFFFF},
-                 {"256.1.1.1", 0xFFFFFFFF},      {"", 0xFFFFFFFF}};
+                 {"256.1.1.1", 0xFFFFFFFF},       {"", 0xFFFFFFFF}};
     for (const auto& c : cases)
         EXPECT_EQ(ntohl(ParseAddress(c.pszText)), c.dwHostOrder) << '"' << c.pszText << '"';
 }

@@ -72,43 +72,39 @@ TEST_P(ProgramOptionsTest, ReadsTypedTextOneWay)
     EXPECT_EQ(Read(GetParam().nKind, QString::fromUtf8(GetParam().pszText)), GetParam().pszRead);
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Texts, ProgramOptionsTest,
-    ::testing::Values(
-        // Addresses: four decimal numbers from 0 to 255, nothing else.
-        CTypedCase{ADDRESS, "192.168.1.10", "C0A8010A"},
-        CTypedCase{ADDRESS, "0.0.0.0", "00000000"},
-        CTypedCase{ADDRESS, "255.255.255.255", "FFFFFFFF"},
-        CTypedCase{ADDRESS, "192.168.1.010", ""}, // the standard parser reads 8
-        CTypedCase{ADDRESS, "192.168.1.00", ""}, CTypedCase{ADDRESS, "1", ""},
-        CTypedCase{ADDRESS, "10.1", ""}, CTypedCase{ADDRESS, "10.1.2", ""},
-        CTypedCase{ADDRESS, "0x7f.0.0.1", ""}, CTypedCase{ADDRESS, "3232235786", ""},
-        CTypedCase{ADDRESS, "1.2.3.256", ""}, CTypedCase{ADDRESS, "1.2.3.4.5", ""},
-        CTypedCase{ADDRESS, " 1.2.3.4", ""}, CTypedCase{ADDRESS, "1.2.3.4 ", ""},
-        CTypedCase{ADDRESS, "1.2. 3.4", ""}, CTypedCase{ADDRESS, "1.2.3.+4", ""},
-        CTypedCase{ADDRESS, "1.2..4", ""}, CTypedCase{ADDRESS, "1.2.3.", ""},
-        CTypedCase{ADDRESS, "1.2.3.４", ""}, CTypedCase{ADDRESS, "abc", ""},
-        CTypedCase{ADDRESS, "", ""},
-        // Masks: ones first, or a prefix length.
-        CTypedCase{MASK, "255.255.255.0", "FFFFFF00"}, CTypedCase{MASK, "0.0.0.0", "00000000"},
-        CTypedCase{MASK, "255.255.255.255", "FFFFFFFF"}, CTypedCase{MASK, "24", "FFFFFF00"},
-        CTypedCase{MASK, "0", "00000000"}, CTypedCase{MASK, "32", "FFFFFFFF"},
-        CTypedCase{MASK, "20", "FFFFF000"}, CTypedCase{MASK, "33", ""},
-        CTypedCase{MASK, "08", ""}, CTypedCase{MASK, "-8", ""}, CTypedCase{MASK, "+8", ""},
-        CTypedCase{MASK, "255.0.255.0", ""}, CTypedCase{MASK, "255.255.255.010", ""},
-        // --subnet: ADDRESS/MASK, neither 0.
-        CTypedCase{SUBNET, "192.168.1.7/255.255.255.0", "C0A80107/FFFFFF00"},
-        CTypedCase{SUBNET, "10.1.2.3/20", "0A010203/FFFFF000"},
-        CTypedCase{SUBNET, "127.0.0.1/32", "7F000001/FFFFFFFF"},
-        CTypedCase{SUBNET, "10.0.0.1", ""}, CTypedCase{SUBNET, "10.1/8", ""},
-        CTypedCase{SUBNET, "10.0.0.256/8", ""}, CTypedCase{SUBNET, "10.0.0.1/33", ""},
-        CTypedCase{SUBNET, "10.0.0.1/8/8", ""}, CTypedCase{SUBNET, "0.0.0.0/255.0.0.0", ""},
-        CTypedCase{SUBNET, "10.0.0.1/0", ""}, CTypedCase{SUBNET, "/24", ""},
-        // --trace: a level of 0 or more.
-        CTypedCase{TRACE, "0", "0"}, CTypedCase{TRACE, "20", "20"},
-        CTypedCase{TRACE, "40", "40"}, CTypedCase{TRACE, "high", ""},
-        CTypedCase{TRACE, "-1", ""}, CTypedCase{TRACE, "", ""},
-        CTypedCase{TRACE, "9999999999", ""}));
+// clang-format off
+const CTypedCase CASES[] = {
+    // Addresses: four decimal numbers from 0 to 255, nothing else.
+    {ADDRESS, "192.168.1.10", "C0A8010A"},   {ADDRESS, "0.0.0.0", "00000000"},
+    {ADDRESS, "255.255.255.255", "FFFFFFFF"},
+    {ADDRESS, "192.168.1.010", ""}, // the standard parser reads 192.168.1.8
+    {ADDRESS, "192.168.1.00", ""},   {ADDRESS, "1", ""},          {ADDRESS, "10.1", ""},
+    {ADDRESS, "10.1.2", ""},         {ADDRESS, "0x7f.0.0.1", ""}, {ADDRESS, "3232235786", ""},
+    {ADDRESS, "1.2.3.256", ""},      {ADDRESS, "1.2.3.4.5", ""},  {ADDRESS, " 1.2.3.4", ""},
+    {ADDRESS, "1.2.3.4 ", ""},       {ADDRESS, "1.2. 3.4", ""},   {ADDRESS, "1.2.3.+4", ""},
+    {ADDRESS, "1.2..4", ""},         {ADDRESS, "1.2.3.", ""},     {ADDRESS, "1.2.3.４", ""},
+    {ADDRESS, "abc", ""},            {ADDRESS, "", ""},
+    // Masks: the ones first, or a prefix length.
+    {MASK, "255.255.255.0", "FFFFFF00"},     {MASK, "0.0.0.0", "00000000"},
+    {MASK, "255.255.255.255", "FFFFFFFF"},   {MASK, "24", "FFFFFF00"},
+    {MASK, "0", "00000000"},                 {MASK, "32", "FFFFFFFF"},
+    {MASK, "20", "FFFFF000"},                {MASK, "33", ""},     {MASK, "08", ""},
+    {MASK, "-8", ""},                        {MASK, "+8", ""},     {MASK, "255.0.255.0", ""},
+    {MASK, "255.255.255.010", ""},
+    // --subnet: ADDRESS/MASK, neither 0.
+    {SUBNET, "192.168.1.7/255.255.255.0", "C0A80107/FFFFFF00"},
+    {SUBNET, "10.1.2.3/20", "0A010203/FFFFF000"},
+    {SUBNET, "127.0.0.1/32", "7F000001/FFFFFFFF"},
+    {SUBNET, "10.0.0.1", ""},        {SUBNET, "10.1/8", ""},      {SUBNET, "10.0.0.256/8", ""},
+    {SUBNET, "10.0.0.1/33", ""},     {SUBNET, "10.0.0.1/8/8", ""},
+    {SUBNET, "0.0.0.0/255.0.0.0", ""}, {SUBNET, "10.0.0.1/0", ""}, {SUBNET, "/24", ""},
+    // --trace: a level of 0 or more.
+    {TRACE, "0", "0"},    {TRACE, "20", "20"},  {TRACE, "40", "40"},  {TRACE, "high", ""},
+    {TRACE, "-1", ""},    {TRACE, "", ""},      {TRACE, "9999999999", ""},
+};
+// clang-format on
+
+INSTANTIATE_TEST_SUITE_P(Texts, ProgramOptionsTest, ::testing::ValuesIn(CASES));
 
 TEST(ProgramOptionsMessageTest, MessagesNameTheOptionAndTheText)
 {

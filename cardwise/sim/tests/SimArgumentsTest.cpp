@@ -25,8 +25,7 @@ TEST_P(SimArgumentsRejectTest, NamesTheOffendingOption)
 INSTANTIATE_TEST_SUITE_P(
     BadArguments, SimArgumentsRejectTest,
     ::testing::Values(CRejectCase{"--cards 0", "--cards needs a number from 1 to 65535"},
-                      CRejectCase{"--cards many", "--cards"},
-                      CRejectCase{"--port 70000", "--port"},
+                      CRejectCase{"--cards many", "--cards"}, CRejectCase{"--port 70000", "--port"},
                       CRejectCase{"--restart-ms -1", "--restart-ms"},
                       CRejectCase{"--reply-jitter-ms 60001", "--reply-jitter-ms"},
                       CRejectCase{"--seed -2", "--seed"},
@@ -42,9 +41,10 @@ TEST(SimArgumentsTest, OptionsReachTheSimulator)
 {
     SSimArguments args;
     QString strError;
-    ASSERT_TRUE(ParseSimArguments(SplitArgs("--cards 5 --bind 0.0.0.0 --port 17000 --restart-ms 500 "
-                                        "--reply-jitter-ms 100 --seed 7 --trace 0"),
-                                  args, strError))
+    ASSERT_TRUE(
+        ParseSimArguments(SplitArgs("--cards 5 --bind 0.0.0.0 --port 17000 --restart-ms 500 "
+                                    "--reply-jitter-ms 100 --seed 7 --trace 0"),
+                          args, strError))
         << strError.toStdString();
     std::vector<CSimCard> arrCards;
     CCardSimulator::COptions options;
@@ -77,9 +77,9 @@ TEST(SimArgumentsTest, CommandLineWinsOverTheFilesEndpoint)
     file.close();
 
     for (const bool bOverride : {false, true}) {
-        const QString strArgs = QStringLiteral("--config ") + strPath +
-                                (bOverride ? QStringLiteral(" --bind 127.0.0.2 --port 17002")
-                                           : QString());
+        const QString strArgs =
+            QStringLiteral("--config ") + strPath +
+            (bOverride ? QStringLiteral(" --bind 127.0.0.2 --port 17002") : QString());
         SSimArguments args;
         QString strError;
         ASSERT_TRUE(ParseSimArguments(strArgs.split(QLatin1Char(' ')), args, strError));
