@@ -14,17 +14,17 @@ using namespace CardwiseCore;
 
 namespace {
 
-const QCommandLineOption s_optTrace(QStringLiteral("trace"), QString(), QStringLiteral("LEVEL"));
-const QCommandLineOption s_optHelp(QStringList{QStringLiteral("help"), QStringLiteral("h")});
-const QCommandLineOption s_optSubnet(QStringLiteral("subnet"), QString(),
-                                     QStringLiteral("ADDRESS/MASK"));
-const QCommandLineOption s_optWait(QStringLiteral("wait"), QString(), QStringLiteral("MS"));
-const QCommandLineOption s_optJson(QStringLiteral("json"));
-const QCommandLineOption s_optCsv(QStringLiteral("csv"));
-const QCommandLineOption s_optPassword(QStringLiteral("password"), QString(), QStringLiteral("PW"));
-const QCommandLineOption s_optNoRestart(QStringLiteral("no-restart"));
-const QCommandLineOption s_optWaitRestart(QStringLiteral("wait-restart"));
-const QCommandLineOption s_optHex(QStringLiteral("hex"));
+const QCommandLineOption OPT_TRACE(QStringLiteral("trace"), QString(), QStringLiteral("LEVEL"));
+const QCommandLineOption OPT_HELP(QStringList{QStringLiteral("help"), QStringLiteral("h")});
+const QCommandLineOption OPT_SUBNET(QStringLiteral("subnet"), QString(),
+                                    QStringLiteral("ADDRESS/MASK"));
+const QCommandLineOption OPT_WAIT(QStringLiteral("wait"), QString(), QStringLiteral("MS"));
+const QCommandLineOption OPT_JSON(QStringLiteral("json"));
+const QCommandLineOption OPT_CSV(QStringLiteral("csv"));
+const QCommandLineOption OPT_PASSWORD(QStringLiteral("password"), QString(), QStringLiteral("PW"));
+const QCommandLineOption OPT_NO_RESTART(QStringLiteral("no-restart"));
+const QCommandLineOption OPT_WAIT_RESTART(QStringLiteral("wait-restart"));
+const QCommandLineOption OPT_HEX(QStringLiteral("hex"));
 
 bool ParseNumber(const QString& strText, int nMin, int nMax, int& nValue)
 {
@@ -35,17 +35,17 @@ bool ParseNumber(const QString& strText, int nMin, int nMax, int& nValue)
 
 bool ParseMacArgument(const QString& strText, SCliOptions& options, QString& strError)
 {
-    unsigned char mac[CardProtocol::MAC_SIZE];
+    unsigned char arrMac[CardProtocol::MAC_SIZE];
     const QByteArray strBytes = strText.toLatin1();
     if (strText.size() != CardProtocol::MAC_TEXT_SIZE - 1 ||
-        !CardProtocol::ParseMac(strBytes.constData(), mac)) {
+        !CardProtocol::ParseMac(strBytes.constData(), arrMac)) {
         strError = QStringLiteral("bad MAC address '%1': expected six hexadecimal octets such "
                                   "as 00-1A-2B-3C-4D-5E")
                        .arg(strText);
         return false;
     }
-    char text[CardProtocol::MAC_TEXT_SIZE];
-    options.strMac = QString::fromLatin1(CardProtocol::FormatMac(mac, text));
+    char szText[CardProtocol::MAC_TEXT_SIZE];
+    options.strMac = QString::fromLatin1(CardProtocol::FormatMac(arrMac, szText));
     return true;
 }
 
@@ -134,21 +134,21 @@ bool ParseCliArguments(const QStringList& arrArgs, SCliOptions& options, QString
     // Every option is known to the parser, so that one given to the wrong command gets a
     // message that says so rather than "unknown option".
     const std::vector<const QCommandLineOption*> arrAll = {
-        &s_optSubnet,   &s_optWait,      &s_optJson,        &s_optCsv,
-        &s_optPassword, &s_optNoRestart, &s_optWaitRestart, &s_optHex};
+        &OPT_SUBNET,   &OPT_WAIT,       &OPT_JSON,         &OPT_CSV,
+        &OPT_PASSWORD, &OPT_NO_RESTART, &OPT_WAIT_RESTART, &OPT_HEX};
     std::vector<const QCommandLineOption*> arrAllowed;
     if (strCommand == QLatin1String("search")) {
         options.nCommand = CLI_SEARCH;
-        arrAllowed = {&s_optSubnet, &s_optWait, &s_optJson, &s_optCsv};
+        arrAllowed = {&OPT_SUBNET, &OPT_WAIT, &OPT_JSON, &OPT_CSV};
     } else if (strCommand == QLatin1String("params")) {
         options.nCommand = CLI_PARAMS;
-        arrAllowed = {&s_optSubnet, &s_optJson};
+        arrAllowed = {&OPT_SUBNET, &OPT_JSON};
     } else if (strCommand == QLatin1String("set")) {
         options.nCommand = CLI_SET;
-        arrAllowed = {&s_optSubnet, &s_optPassword, &s_optNoRestart, &s_optWaitRestart, &s_optJson};
+        arrAllowed = {&OPT_SUBNET, &OPT_PASSWORD, &OPT_NO_RESTART, &OPT_WAIT_RESTART, &OPT_JSON};
     } else if (strCommand == QLatin1String("decode")) {
         options.nCommand = CLI_DECODE;
-        arrAllowed = {&s_optHex};
+        arrAllowed = {&OPT_HEX};
     } else {
         strError = QStringLiteral("unknown command '%1'").arg(strCommand);
         return false;
@@ -156,8 +156,8 @@ bool ParseCliArguments(const QStringList& arrArgs, SCliOptions& options, QString
 
     QCommandLineParser parser;
     parser.setSingleDashWordOptionMode(QCommandLineParser::ParseAsLongOptions);
-    parser.addOption(s_optTrace);
-    parser.addOption(s_optHelp);
+    parser.addOption(OPT_TRACE);
+    parser.addOption(OPT_HELP);
     for (const QCommandLineOption* pOption : arrAll)
         parser.addOption(*pOption);
     // QCommandLineParser skips the first argument as the program name.
@@ -165,7 +165,7 @@ bool ParseCliArguments(const QStringList& arrArgs, SCliOptions& options, QString
         strError = parser.errorText();
         return false;
     }
-    if (parser.isSet(s_optHelp)) {
+    if (parser.isSet(OPT_HELP)) {
         options.nCommand = CLI_HELP;
         return true;
     }
@@ -177,26 +177,26 @@ bool ParseCliArguments(const QStringList& arrArgs, SCliOptions& options, QString
             return false;
         }
     }
-    if (parser.isSet(s_optTrace) &&
-        !ParseTraceOption(parser.value(s_optTrace), options.nTraceLevel, strError))
+    if (parser.isSet(OPT_TRACE) &&
+        !ParseTraceOption(parser.value(OPT_TRACE), options.nTraceLevel, strError))
         return false;
-    if (parser.isSet(s_optSubnet)) {
+    if (parser.isSet(OPT_SUBNET)) {
         SSubnet subnet;
-        if (!ParseSubnetOption(parser.value(s_optSubnet), subnet, strError))
+        if (!ParseSubnetOption(parser.value(OPT_SUBNET), subnet, strError))
             return false;
         options.subnet = subnet;
     }
-    if (parser.isSet(s_optJson) && parser.isSet(s_optCsv)) {
+    if (parser.isSet(OPT_JSON) && parser.isSet(OPT_CSV)) {
         strError = QStringLiteral("--json and --csv exclude each other");
         return false;
     }
-    options.nFormat = parser.isSet(s_optJson)  ? FORMAT_JSON
-                      : parser.isSet(s_optCsv) ? FORMAT_CSV
-                                               : FORMAT_TEXT;
-    if (parser.isSet(s_optWait) &&
-        !ParseNumber(parser.value(s_optWait), 0, 3600 * 1000, options.nWaitMs)) {
+    options.nFormat = parser.isSet(OPT_JSON)  ? FORMAT_JSON
+                      : parser.isSet(OPT_CSV) ? FORMAT_CSV
+                                              : FORMAT_TEXT;
+    if (parser.isSet(OPT_WAIT) &&
+        !ParseNumber(parser.value(OPT_WAIT), 0, 3600 * 1000, options.nWaitMs)) {
         strError =
-            QStringLiteral("--wait expects milliseconds, not '%1'").arg(parser.value(s_optWait));
+            QStringLiteral("--wait expects milliseconds, not '%1'").arg(parser.value(OPT_WAIT));
         return false;
     }
 
@@ -223,13 +223,13 @@ bool ParseCliArguments(const QStringList& arrArgs, SCliOptions& options, QString
         }
         if (!ParseMacArgument(arrPositional.first(), options, strError))
             return false;
-        if (!parser.isSet(s_optPassword)) {
+        if (!parser.isSet(OPT_PASSWORD)) {
             strError = QStringLiteral("set needs --password");
             return false;
         }
-        options.strPassword = parser.value(s_optPassword);
-        options.bNoRestart = parser.isSet(s_optNoRestart);
-        options.bWaitRestart = parser.isSet(s_optWaitRestart);
+        options.strPassword = parser.value(OPT_PASSWORD);
+        options.bNoRestart = parser.isSet(OPT_NO_RESTART);
+        options.bWaitRestart = parser.isSet(OPT_WAIT_RESTART);
         if (options.bNoRestart && options.bWaitRestart) {
             strError = QStringLiteral("--wait-restart and --no-restart exclude each other");
             return false;
@@ -244,7 +244,7 @@ bool ParseCliArguments(const QStringList& arrArgs, SCliOptions& options, QString
             strError = QStringLiteral("decode reads one file, not '%1'").arg(arrPositional[1]);
             return false;
         }
-        options.bHex = parser.isSet(s_optHex);
+        options.bHex = parser.isSet(OPT_HEX);
         options.strFile = arrPositional.value(0);
         return true;
     case CLI_HELP:

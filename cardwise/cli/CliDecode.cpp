@@ -35,9 +35,9 @@ bool IsSeparator(char ch)
 
 } // namespace
 
-bool ParseHexText(const QByteArray& strText, QByteArray& bytes, QString& strError)
+bool ParseHexText(const QByteArray& strText, QByteArray& strBytes, QString& strError)
 {
-    bytes.clear();
+    strBytes.clear();
     const qsizetype nSize = strText.size();
     qsizetype i = 0;
     while (i < nSize) {
@@ -53,7 +53,7 @@ bool ParseHexText(const QByteArray& strText, QByteArray& bytes, QString& strErro
             strError = QStringLiteral("not a pair of hexadecimal digits at offset %1").arg(i);
             return false;
         }
-        bytes.append(static_cast<char>(nHigh << 4 | nLow));
+        strBytes.append(static_cast<char>(nHigh << 4 | nLow));
         i += 2;
     }
     return true;
@@ -63,9 +63,9 @@ int RunDecode(const SCliOptions& options)
 {
     QFile file;
     bool bOpen = false;
-    if (options.strFile.isEmpty() || options.strFile == QLatin1String("-")) {
+    if (options.strFile.isEmpty() || options.strFile == QLatin1String("-"))
         bOpen = file.open(stdin, QIODevice::ReadOnly);
-    } else {
+    else {
         file.setFileName(options.strFile);
         bOpen = file.open(QIODevice::ReadOnly);
     }
@@ -75,31 +75,31 @@ int RunDecode(const SCliOptions& options)
                      file.errorString().toLocal8Bit().constData());
         return EXIT_USAGE;
     }
-    QByteArray input = file.read(INPUT_MAX + 1);
-    if (input.size() > INPUT_MAX) {
+    QByteArray strInput = file.read(INPUT_MAX + 1);
+    if (strInput.size() > INPUT_MAX) {
         std::fprintf(stderr, "cardwise-cli: the input is larger than %lld bytes\n",
                      static_cast<long long>(INPUT_MAX));
         return EXIT_USAGE;
     }
     if (options.bHex) {
-        QByteArray bytes;
+        QByteArray strBytes;
         QString strError;
-        if (!ParseHexText(input, bytes, strError)) {
+        if (!ParseHexText(strInput, strBytes, strError)) {
             std::fprintf(stderr, "cardwise-cli: %s\n", strError.toUtf8().constData());
             return EXIT_USAGE;
         }
-        input = bytes;
+        strInput = strBytes;
     }
 
-    const auto* pBytes = reinterpret_cast<const unsigned char*>(input.constData());
+    const auto* pBytes = reinterpret_cast<const unsigned char*>(strInput.constData());
     CCardFrameHeader header;
     CVarDataGroup values;
     const CardFrame::ParseResult nResult =
-        CardFrame::Parse(pBytes, static_cast<std::size_t>(input.size()), header, values);
+        CardFrame::Parse(pBytes, static_cast<std::size_t>(strInput.size()), header, values);
     const bool bHeaderRead =
         nResult != CardFrame::PARSE_BAD_SYNC && nResult != CardFrame::PARSE_TRUNCATED_HEADER;
 
-    std::printf("Frame of %lld bytes", static_cast<long long>(input.size()));
+    std::printf("Frame of %lld bytes", static_cast<long long>(strInput.size()));
     if (bHeaderRead)
         std::printf(": %s, CommandId 0x%04X", CardFrame::CommandText(header.CommandId),
                     header.CommandId);

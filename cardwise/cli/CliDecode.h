@@ -8,7 +8,7 @@
 
 // Reads hexadecimal text: pairs of digits, optionally 0x-prefixed, separated by blanks, commas
 // or colons. False with a message for anything else.
-bool ParseHexText(const QByteArray& strText, QByteArray& bytes, QString& strError);
+bool ParseHexText(const QByteArray& strText, QByteArray& strBytes, QString& strError);
 
 // Prints "Frame of 58 bytes: set request (broadcast form), CommandId 0x1002", the header lines,
 // an empty line and the item lines (CardFrame::DescribeHeader and DescribeItems). Exit code 0

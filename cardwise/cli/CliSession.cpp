@@ -234,9 +234,8 @@ int CCliSession::RunSet()
         // The restart wait ends with a new search; an error reply ends it early.
         if (!m_bErrorReply)
             Wait(WAIT_IDLE, PHASE_GUARD_MS);
-    } else if (!m_bAcknowledged && !m_bErrorReply) {
+    } else if (!m_bAcknowledged && !m_bErrorReply)
         Wait(WAIT_ANSWER, ANSWER_WAIT_MS);
-    }
 
     int nExit = EXIT_OK;
     QString strResult;

@@ -235,8 +235,8 @@ CAssistantCore::ESetup CAssistantCore::SetupDevice(int nRow)
     const CVarDataGroup* pParams =
         m_pSocket ? m_pSocket->FindDeviceParams(strMac.constData()) : nullptr;
     // A key that is no MAC (a reply without a proper MAC item) cannot address the card.
-    unsigned char mac[CardProtocol::MAC_SIZE] = {};
-    if (pParams == nullptr || !CardProtocol::ParseMac(strMac.constData(), mac)) {
+    unsigned char arrMac[CardProtocol::MAC_SIZE] = {};
+    if (pParams == nullptr || !CardProtocol::ParseMac(strMac.constData(), arrMac)) {
         MessageBox(QStringLiteral("数据错误,请重新搜索尝试"), ApplicationTitle(), MSG_ICON_NONE);
         SetSetupRunning(false);
         return SETUP_NO_DATA;
@@ -257,7 +257,7 @@ CAssistantCore::ESetup CAssistantCore::SetupDevice(int nRow)
         // The modal dialog ran an event loop; the socket is looked at again.
         for (const QString& strDest : std::as_const(arrTargets)) {
             if (m_pSocket)
-                m_pSocket->SendSetParams(mac, option.m_grpSend, strPassword.constData(),
+                m_pSocket->SendSetParams(arrMac, option.m_grpSend, strPassword.constData(),
                                          strDest.toLatin1().constData(), CardProtocol::PORT_CARD);
         }
         m_strStatus = Tr("Send setting request to device.........");

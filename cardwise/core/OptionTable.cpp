@@ -33,7 +33,7 @@ struct SParamInfo
     unsigned int nSetId;
 };
 
-const SParamInfo s_params[] = {
+const SParamInfo PARAMS[] = {
     {INFO_IP, "IP Addr", FORM_ADDRESS, "", SET_IP},
     {INFO_MASK, "Mask", FORM_ADDRESS, "", SET_MASK},
     {INFO_GATEWAY, "Gateway", FORM_ADDRESS, "", SET_GATEWAY},
@@ -54,7 +54,7 @@ const SParamInfo s_params[] = {
 
 const SParamInfo* FindParam(std::uint16_t nItem)
 {
-    for (const SParamInfo& info : s_params) {
+    for (const SParamInfo& info : PARAMS) {
         if (info.nItem == nItem)
             return &info;
     }
@@ -65,13 +65,13 @@ const SParamInfo* FindParam(std::uint16_t nItem)
 // longer than nMax.
 std::optional<QString> BufferText(const CVarData& value, int nMax)
 {
-    char buffer[BUFFER_TEXT_MAX + 1];
-    const int nLength = value.Get_Buffer(reinterpret_cast<unsigned char*>(buffer),
+    char szBuffer[BUFFER_TEXT_MAX + 1];
+    const int nLength = value.Get_Buffer(reinterpret_cast<unsigned char*>(szBuffer),
                                          static_cast<unsigned short>(nMax));
     if (nLength < 0)
         return std::nullopt;
-    buffer[nLength] = '\0';
-    return CardText(buffer, static_cast<int>(qstrlen(buffer)));
+    szBuffer[nLength] = '\0';
+    return CardText(szBuffer, static_cast<int>(qstrlen(szBuffer)));
 }
 
 // The value text of a row, or nothing when the value gets no row.
@@ -104,14 +104,14 @@ std::optional<unsigned int> COptionTable::FindParamByName(const QString& strName
     const QString strKey = strName.trimmed();
     bool bNumber = false;
     const unsigned int nNumber = strKey.toUInt(&bNumber, 10);
-    const auto matches = [&](const SParamInfo& info) {
+    const auto fnMatches = [&](const SParamInfo& info) {
         if (bNumber)
             return info.nSetId != 0 && info.nSetId == nNumber;
         return strKey.compare(QLatin1String(info.pszName), Qt::CaseInsensitive) == 0 ||
                strKey.compare(Tr(info.pszName), Qt::CaseInsensitive) == 0;
     };
-    for (const SParamInfo& info : s_params) {
-        if (matches(info))
+    for (const SParamInfo& info : PARAMS) {
+        if (fnMatches(info))
             return info.nSetId;
     }
     return std::nullopt;
@@ -120,7 +120,7 @@ std::optional<unsigned int> COptionTable::FindParamByName(const QString& strName
 QStringList COptionTable::ParamNames()
 {
     QStringList arrNames;
-    for (const SParamInfo& info : s_params)
+    for (const SParamInfo& info : PARAMS)
         arrNames.append(QString::fromLatin1(info.pszName));
     return arrNames;
 }
@@ -302,9 +302,9 @@ QVariant COptionTable::data(const QModelIndex& index, int role) const
 
 QVariant COptionTable::headerData(int section, Qt::Orientation orientation, int role) const
 {
-    static const char* const s_titles[COL_COUNT] = {"No.", "ParamName", "ParamValue", "Memo"};
+    static const char* const TITLES[COL_COUNT] = {"No.", "ParamName", "ParamValue", "Memo"};
     if (orientation != Qt::Horizontal || role != Qt::DisplayRole || section < 0 ||
         section >= COL_COUNT)
         return QAbstractTableModel::headerData(section, orientation, role);
-    return Tr(s_titles[section]);
+    return Tr(TITLES[section]);
 }

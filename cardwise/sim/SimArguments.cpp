@@ -109,7 +109,7 @@ bool ParseSimArguments(const QStringList& arrArgs, SSimArguments& args, QString&
         int nLow, nHigh;
         int& nValue;
         const char* pszMessage;
-    } NUMBERS[] = {
+    } arrNumbers[] = {
         {OPT_CARDS, 1, 65535, args.nCards, "--cards needs a number from 1 to 65535"},
         {OPT_PORT, 1, 65535, nPort, "--port needs a number from 1 to 65535"},
         {OPT_RESTART, 0, 3600000, simulator.nRestartMs,
@@ -118,7 +118,7 @@ bool ParseSimArguments(const QStringList& arrArgs, SSimArguments& args, QString&
          "--reply-jitter-ms needs a number from 0 to 60000"},
         {OPT_SEED, 0, 0x7FFFFFFF, nSeed, "--seed needs a non-negative number"},
     };
-    for (const auto& number : NUMBERS) {
+    for (const auto& number : arrNumbers) {
         if (!ReadNumber(parser, number.option, number.nLow, number.nHigh, number.nValue)) {
             strError = QString::fromLatin1(number.pszMessage);
             return false;
@@ -156,13 +156,13 @@ bool LoadSimSetup(const SSimArguments& args, std::vector<CSimCard>& arrCards,
                   CCardSimulator::COptions& options, QString& strError)
 {
     options = args.simulator;
-    if (args.strConfig.isEmpty()) {
+    if (args.strConfig.isEmpty())
         arrCards = GenerateSimCards(args.nCards);
-    } else {
+    else {
         CSimConfig config;
         if (!LoadSimConfig(args.strConfig, config, strError))
             return false;
-        arrCards = std::move(config.cards);
+        arrCards = std::move(config.arrCards);
         if (!config.strBind.isEmpty())
             options.strBind = config.strBind;
         if (config.nPort != 0)

@@ -61,9 +61,9 @@ class CFakeNetwork
 public:
     struct CSentFrame
     {
-        std::vector<unsigned char> frame;
-        std::string address;
-        unsigned int port;
+        std::vector<unsigned char> arrFrame;
+        std::string strAddress;
+        unsigned int nPort;
         std::uint16_t nCommand; // CommandId of the frame
         std::string strMac;     // MAC of the header, as text
         CVarDataGroup values;   // decoded items
@@ -73,12 +73,12 @@ public:
     // The socket made last, while the core still owns it; else null.
     CFakeDeviceSocket* Current() const { return m_pCurrent; }
     // Delivers a datagram to the current socket from address.
-    void Deliver(const std::vector<unsigned char>& datagram, const char* address);
+    void Deliver(const std::vector<unsigned char>& arrDatagram, const char* pszAddress);
 
     int m_nCreateResult = 1; // what CreateSocket of the next sockets returns
     int m_nCreated = 0;
     int m_nDestroyed = 0;
-    std::vector<CSentFrame> m_sent;
+    std::vector<CSentFrame> m_arrSent;
 
 private:
     class CSocket;

@@ -51,51 +51,52 @@ class CFakeDeviceSocket : public CDeviceSocket
 public:
     struct CSent
     {
-        std::vector<unsigned char> frame;
-        std::string address;
-        unsigned int port;
+        std::vector<unsigned char> arrFrame;
+        std::string strAddress;
+        unsigned int nPort;
     };
     struct CCreate
     {
-        unsigned int port;
-        int type;
-        unsigned int options;
+        unsigned int nPort;
+        int nType;
+        unsigned int nOptions;
     };
 
     explicit CFakeDeviceSocket(CDeviceOwner* pOwner) : CDeviceSocket(pOwner) {}
 
-    int CreateSocket(unsigned int port, int type, unsigned int options) override
+    int CreateSocket(unsigned int nPort, int nType, unsigned int nOptions) override
     {
-        m_creates.push_back({port, type, options});
+        m_arrCreates.push_back({nPort, nType, nOptions});
         m_bOpen = m_nCreateResult != 0;
         return m_nCreateResult;
     }
-    int SendTo(const unsigned char* data, unsigned long size, const char* address,
-               unsigned int port, unsigned long) override
+    int SendTo(const unsigned char* pData, unsigned long dwSize, const char* pszAddress,
+               unsigned int nPort, unsigned long) override
     {
-        m_sent.push_back({std::vector<unsigned char>(data, data + size), address, port});
-        return m_bOpen ? static_cast<int>(size) : 0;
+        m_arrSent.push_back({std::vector<unsigned char>(pData, pData + dwSize), pszAddress, nPort});
+        return m_bOpen ? static_cast<int>(dwSize) : 0;
     }
     int Close() override
     {
-        const int wasOpen = m_bOpen ? 1 : 0;
+        const int nWasOpen = m_bOpen ? 1 : 0;
         m_bOpen = false;
         ++m_nCloses;
-        return wasOpen;
+        return nWasOpen;
     }
 
     // Delivers a datagram as the network would.
-    int Deliver(const std::vector<unsigned char>& datagram, const char* address,
-                unsigned int port = 16788)
+    int Deliver(const std::vector<unsigned char>& arrDatagram, const char* pszAddress,
+                unsigned int nPort = 16788)
     {
-        return onReceive(datagram.data(), static_cast<int>(datagram.size()), address, port);
+        return onReceive(arrDatagram.data(), static_cast<int>(arrDatagram.size()), pszAddress,
+                         nPort);
     }
 
     int m_nCreateResult = 1;
     bool m_bOpen = false;
     int m_nCloses = 0;
-    std::vector<CCreate> m_creates;
-    std::vector<CSent> m_sent;
+    std::vector<CCreate> m_arrCreates;
+    std::vector<CSent> m_arrSent;
     // When set, request headers carry this time instead of the clock's.
     bool m_bFixedTime = false;
     std::tm m_fixedTime{};

@@ -21,9 +21,8 @@ namespace {
 bool SocketStartup()
 {
     const int nSocket = ::socket(AF_INET, SOCK_DGRAM, 0);
-    if (nSocket < 0) {
+    if (nSocket < 0)
         return false;
-    }
     ::close(nSocket);
     return true;
 }
@@ -32,12 +31,10 @@ bool SocketStartup()
 
 CCardwiseApp::CCardwiseApp(CServices services) : m_services(std::move(services))
 {
-    if (!m_services.fnSocketStartup) {
+    if (!m_services.fnSocketStartup)
         m_services.fnSocketStartup = SocketStartup;
-    }
-    if (!m_services.fnMessageBox) {
+    if (!m_services.fnMessageBox)
         m_services.fnMessageBox = WidgetMessageBoxSink(nullptr);
-    }
 }
 
 CCardwiseApp::EParse CCardwiseApp::ParseCommandLine(const QStringList& arrArgs,
@@ -103,20 +100,17 @@ CCardwiseApp::EParse CCardwiseApp::ParseCommandLine(const QStringList& arrArgs,
 
 QString CCardwiseApp::LanguageName(const QString& strChoice)
 {
-    if (strChoice.isEmpty()) {
+    if (strChoice.isEmpty())
         return QString::fromStdString(GetSystemLangName());
-    }
-    if (strChoice == QLatin1String("default") || strChoice.startsWith(QLatin1String("Lang"))) {
+    if (strChoice == QLatin1String("default") || strChoice.startsWith(QLatin1String("Lang")))
         return strChoice;
-    }
     return QString::fromStdString(LangNameForLocale(strChoice.toStdString()));
 }
 
 bool CCardwiseApp::InitInstance(const CCardwiseOptions& options)
 {
-    if (options.nTrace) {
+    if (options.nTrace)
         CLmDebug::Instance().SetThreshold(*options.nTrace);
-    }
     if (!m_services.fnSocketStartup()) {
         const QString strTitle = QCoreApplication::applicationName();
         m_services.fnMessageBox(QString::fromUtf8(LoadResString(IDS_SOCKETS_INIT_FAILED)), strTitle,
@@ -124,18 +118,16 @@ bool CCardwiseApp::InitInstance(const CCardwiseOptions& options)
         return false;
     }
     const QByteArray strLang = LanguageName(options.strLang).toLatin1();
-    if (SetLocalLang(strLang.constData(), 1) == 0) {
+    if (SetLocalLang(strLang.constData(), 1) == 0)
         SetLocalLang("default", 1);
-    }
     return true;
 }
 
 int CCardwiseApp::RunMainWindow(const CCardwiseOptions& options)
 {
     CCardwiseDlgServices services = m_services.dlg;
-    if (options.subnet) {
+    if (options.subnet)
         services.initialSubnet = options.subnet;
-    }
     CCardwiseDlg dlg(std::move(services));
     if (options.bPrintDevices || options.bExitAfterSearch) {
         // Queued, so the window has repainted the finished search by the time a script that
@@ -143,12 +135,10 @@ int CCardwiseApp::RunMainWindow(const CCardwiseOptions& options)
         QObject::connect(
             &dlg, &CCardwiseDlg::searchFinished, &dlg,
             [this, &dlg, options] {
-                if (options.bPrintDevices) {
+                if (options.bPrintDevices)
                     PrintDevices(dlg);
-                }
-                if (options.bExitAfterSearch) {
+                if (options.bExitAfterSearch)
                     dlg.reject();
-                }
             },
             Qt::QueuedConnection);
     }
@@ -170,9 +160,8 @@ int CCardwiseApp::Run(const QStringList& arrArgs)
     case PARSE_RUN:
         break;
     }
-    if (!InitInstance(options)) {
+    if (!InitInstance(options))
         return 1;
-    }
     return RunMainWindow(options);
 }
 

@@ -25,9 +25,9 @@
 
 namespace {
 
-constexpr int kCards = 3;
+constexpr int CARDS = 3;
 // Loopback answers in milliseconds; the margins are for loaded or sanitized runs.
-constexpr int kWaitMs = 15000;
+constexpr int WAIT_MS = 15000;
 
 template <typename T> T* Child(QWidget* pParent, const char* name)
 {
@@ -76,8 +76,8 @@ void tst_SetupE2e::initTestCase()
     m_pSim =
         std::make_unique<CSimProcess>(QStringLiteral(CARDWISE_SIM_PATH),
                                       QStringList{"--bind", "127.0.0.1", "--cards",
-                                                  QString::number(kCards), "--restart-ms", "500"});
-    QVERIFY2(m_pSim->WaitReady(kWaitMs).startsWith("cardwise-sim: 3 cards on 127.0.0.1:"),
+                                                  QString::number(CARDS), "--restart-ms", "500"});
+    QVERIFY2(m_pSim->WaitReady(WAIT_MS).startsWith("cardwise-sim: 3 cards on 127.0.0.1:"),
              m_pSim->ErrorText().constData());
 }
 
@@ -100,8 +100,8 @@ void tst_SetupE2e::init()
     QVERIFY(QTest::qWaitForWindowExposed(m_pDlg.get()));
 
     // Given the list filled with the simulated cards and the search sweep over.
-    QTRY_COMPARE_WITH_TIMEOUT(List()->model()->rowCount(), kCards, kWaitMs);
-    QTRY_COMPARE_WITH_TIMEOUT(m_pDlg->GetCore().GetTimerId(), 0u, kWaitMs);
+    QTRY_COMPARE_WITH_TIMEOUT(List()->model()->rowCount(), CARDS, WAIT_MS);
+    QTRY_COMPARE_WITH_TIMEOUT(m_pDlg->GetCore().GetTimerId(), 0u, WAIT_MS);
 }
 
 void tst_SetupE2e::cleanup()
@@ -198,13 +198,13 @@ void tst_SetupE2e::setupChangesHttpPortOfTheCard()
 
     // Then the card acknowledges, no restart wait runs, and a fresh search reads 8081 back.
     QCOMPARE(m_pDlg->GetCore().GetTimerId(), 0u);
-    QTRY_COMPARE_WITH_TIMEOUT(Status(), QStringLiteral("setting request is accessed"), kWaitMs);
+    QTRY_COMPARE_WITH_TIMEOUT(Status(), QStringLiteral("setting request is accessed"), WAIT_MS);
     QVERIFY2(m_messages.m_arrMessages.empty(), qPrintable(MessageTexts()));
     QSignalSpy finished(m_pDlg.get(), &CCardwiseDlg::searchFinished);
     QTest::mouseClick(Child<QPushButton>(m_pDlg.get(), "IDC_SEARCH"), Qt::LeftButton);
-    QTRY_COMPARE_WITH_TIMEOUT(finished.count(), 1, kWaitMs);
-    QCOMPARE(List()->model()->rowCount(), kCards);
-    for (int nRow = 0; nRow < kCards; ++nRow) {
+    QTRY_COMPARE_WITH_TIMEOUT(finished.count(), 1, WAIT_MS);
+    QCOMPARE(List()->model()->rowCount(), CARDS);
+    for (int nRow = 0; nRow < CARDS; ++nRow) {
         const QString strRowMac = Mac(nRow);
         QCOMPARE(HttpPortOf(strRowMac), std::optional<long>(strRowMac == strMac ? 8081 : 80));
     }
@@ -229,7 +229,7 @@ void tst_SetupE2e::wrongPasswordEndsRestartWait()
     QVERIFY(!pSearch->isEnabled());
     // ...and the card's error reply ends it well before its 20 s run out (a wait that ran out
     // would start a sweep, not go idle, within the timeout).
-    QTRY_COMPARE_WITH_TIMEOUT(m_pDlg->GetCore().GetTimerId(), 0u, kWaitMs);
+    QTRY_COMPARE_WITH_TIMEOUT(m_pDlg->GetCore().GetTimerId(), 0u, WAIT_MS);
     QCOMPARE(Status(), QStringLiteral("Password Error"));
     QVERIFY(pSearch->isEnabled());
     QVERIFY2(m_messages.m_arrMessages.empty(), qPrintable(MessageTexts()));

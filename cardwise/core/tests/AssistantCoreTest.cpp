@@ -42,7 +42,7 @@ protected:
     std::vector<const CFakeNetwork::CSentFrame*> Sent(std::uint16_t nCommand) const
     {
         std::vector<const CFakeNetwork::CSentFrame*> arrFrames;
-        for (const auto& sent : m_network.m_sent) {
+        for (const auto& sent : m_network.m_arrSent) {
             if (sent.nCommand == nCommand)
                 arrFrames.push_back(&sent);
         }
@@ -52,7 +52,7 @@ protected:
     {
         std::vector<std::string> arrAddresses;
         for (const auto* pSent : Sent(nCommand))
-            arrAddresses.push_back(pSent->address);
+            arrAddresses.push_back(pSent->strAddress);
         return arrAddresses;
     }
     void SetSubnet(std::uint32_t dwAddress, std::uint32_t dwMask)
@@ -69,7 +69,7 @@ protected:
         m_core.OnSearch();
         m_network.Deliver(DeviceInfoFrame(m_card), "192.168.1.20");
         FinishSweep();
-        m_network.m_sent.clear();
+        m_network.m_arrSent.clear();
     }
     // Accepts the dialog as it was filled; pfnEdit may change it first.
     void AcceptDialog(std::function<void(COptionTable&)> fnEdit = nullptr)
@@ -108,12 +108,12 @@ TEST_F(CAssistantCoreTest, ScopeChangeSetsLabelsDefaultsAndControls)
         std::uint32_t dwAddress;
         std::uint32_t dwMask;
         bool bEnabled;
-    } steps[] = {
+    } arrSteps[] = {
         {Core::SCOPE_RANGE, "Start Addr", "End  Addr", 0xC0A80101, 0xC0A80164, true},
         {Core::SCOPE_LOCAL, "Start Addr", "End  Addr", 0x0A000001, 0xC0A80164, false},
         {Core::SCOPE_SUBNET, "IP Addr", "Mask", 0xC0A80101, 0xFFFFFF00, true},
     };
-    for (const auto& step : steps) {
+    for (const auto& step : arrSteps) {
         SCOPED_TRACE(step.nScope);
         m_view.m_mapAddress[View::IDC_ADDRESS] = 0x0A000001;
         m_view.m_nScopeRadio = step.nScope;
@@ -146,8 +146,8 @@ TEST_F(CAssistantCoreTest, LocalSearchSendsToEachDestinationAndRepeatsToTheLast)
 {
     m_core.OnSearch();
     ASSERT_NE(m_network.Current(), nullptr);
-    ASSERT_EQ(m_network.Current()->m_creates.size(), 1u);
-    EXPECT_EQ(m_network.Current()->m_creates[0].port, PORT_HOST);
+    ASSERT_EQ(m_network.Current()->m_arrCreates.size(), 1u);
+    EXPECT_EQ(m_network.Current()->m_arrCreates[0].nPort, PORT_HOST);
     EXPECT_EQ(Addresses(CMD_SEARCH_BROADCAST),
               (std::vector<std::string>{"192.168.1.255", "255.255.255.255"}));
 
@@ -155,8 +155,8 @@ TEST_F(CAssistantCoreTest, LocalSearchSendsToEachDestinationAndRepeatsToTheLast)
     EXPECT_EQ(Addresses(CMD_SEARCH_BROADCAST),
               (std::vector<std::string>{"192.168.1.255", "255.255.255.255", "255.255.255.255",
                                         "255.255.255.255", "255.255.255.255", "255.255.255.255"}));
-    for (const auto& sent : m_network.m_sent)
-        EXPECT_EQ(sent.port, PORT_CARD);
+    for (const auto& sent : m_network.m_arrSent)
+        EXPECT_EQ(sent.nPort, PORT_CARD);
 }
 
 TEST_F(CAssistantCoreTest, SweepRunsFiftyTicksWithProgressAndStatus)
@@ -194,7 +194,7 @@ TEST_F(CAssistantCoreTest, SubnetSearchSendsToTheDirectedBroadcastOrTheOneHost)
     FinishSweep();
     EXPECT_EQ(Addresses(CMD_SEARCH_BROADCAST), std::vector<std::string>(5, "192.168.1.255"));
 
-    m_network.m_sent.clear();
+    m_network.m_arrSent.clear();
     SetSubnet(0x0A000007, 0xFFFFFFFF);
     m_core.OnSearch();
     EXPECT_EQ(Addresses(CMD_SEARCH), std::vector<std::string>{"10.0.0.7"});
@@ -235,7 +235,7 @@ TEST_F(CAssistantCoreTest, SocketThatCannotOpenStartsNoPhase)
     EXPECT_EQ(m_core.GetSocket(), nullptr);
     EXPECT_EQ(m_core.GetTimerId(), 0u);
     EXPECT_TRUE(m_view.m_bSearchEnabled);
-    EXPECT_TRUE(m_network.m_sent.empty());
+    EXPECT_TRUE(m_network.m_arrSent.empty());
 }
 
 TEST_F(CAssistantCoreTest, RangeScopeOnlyRecordsTheAddresses)
@@ -291,10 +291,11 @@ TEST_F(CAssistantCoreTest, SetupSendsToEveryLocalDestinationAndWaitsForRestart)
 
     const auto arrSets = Sent(CMD_SET_PARAMS_BROADCAST);
     ASSERT_EQ(arrSets.size(), 2u);
-    EXPECT_EQ(arrSets[0]->address, "192.168.1.255");
-    EXPECT_EQ(arrSets[1]->address, "255.255.255.255");
+    EXPECT_EQ(arrSets[0]->strAddress, "192.168.1.255");
+    EXPECT_EQ(arrSets[1]->strAddress, "255.255.255.255");
     EXPECT_EQ(arrSets[0]->strMac, "00-1A-2B-3C-4D-5E");
-    EXPECT_EQ(std::string(reinterpret_cast<const char*>(arrSets[0]->frame.data() + 19)), "secret");
+    EXPECT_EQ(std::string(reinterpret_cast<const char*>(arrSets[0]->arrFrame.data() + 19)),
+              "secret");
     const CVarDataGroup& values = arrSets[0]->values;
     ASSERT_EQ(values.GetSize(), 12);
     EXPECT_EQ(ItemOf(values.GetID(0)), SET_IP);
@@ -325,7 +326,7 @@ TEST_F(CAssistantCoreTest, CancelledSetupSendsNothing)
     EXPECT_EQ(m_core.SetupDevice(0), Core::SETUP_CANCELLED);
     EXPECT_EQ(m_nDialogRuns, 1);
     EXPECT_FALSE(m_bSearchDuringDialog);
-    EXPECT_TRUE(m_network.m_sent.empty());
+    EXPECT_TRUE(m_network.m_arrSent.empty());
     EXPECT_TRUE(m_view.m_bSearchEnabled);
     EXPECT_EQ(m_view.m_nUpdateButtons, 1);
 }
@@ -422,10 +423,10 @@ TEST_F(CAssistantCoreTest, TicksOfAnotherPhaseAreIgnored)
     m_core.OnTimer(Core::TIMER_RESTART_WAIT);
     EXPECT_EQ(m_core.GetTick(), 0);
     FinishSweep();
-    const auto nSent = m_network.m_sent.size();
+    const auto nSent = m_network.m_arrSent.size();
     m_core.OnTimer(Core::TIMER_SWEEP);
     EXPECT_EQ(m_core.GetTick(), Core::SWEEP_TICKS);
-    EXPECT_EQ(m_network.m_sent.size(), nSent);
+    EXPECT_EQ(m_network.m_arrSent.size(), nSent);
 }
 
 TEST_F(CAssistantCoreTest, DestroyClosesTheSocketAndStopsThePhase)

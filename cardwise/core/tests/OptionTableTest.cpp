@@ -95,7 +95,7 @@ TEST_F(COptionTableTest, CardParametersFillTheRowsInGroupOrder)
         const char* pszValue;
         const char* pszMemo;
         unsigned int nSetId;
-    } const expected[] = {
+    } const arrExpected[] = {
         {"IP Addr", "192.168.1.20", "", 1},
         {"Mask", "255.255.255.0", "", 2},
         {"Gateway", "192.168.1.1", "", 3},
@@ -112,14 +112,14 @@ TEST_F(COptionTableTest, CardParametersFillTheRowsInGroupOrder)
         {"Telnet Port", "23", "default:23", 22},
         {"DeviceID", "0123456789abcdef0123456789abcdef0123", "", 0},
     };
-    ASSERT_EQ(m_option.GetItemCount(), static_cast<int>(std::size(expected)));
+    ASSERT_EQ(m_option.GetItemCount(), static_cast<int>(std::size(arrExpected)));
     for (int nRow = 0; nRow < m_option.GetItemCount(); ++nRow) {
-        SCOPED_TRACE(expected[nRow].pszName);
+        SCOPED_TRACE(arrExpected[nRow].pszName);
         EXPECT_EQ(m_option.GetItemText(nRow, C::COL_NO), QString::number(nRow + 1));
-        EXPECT_EQ(m_option.GetItemText(nRow, C::COL_NAME), expected[nRow].pszName);
-        EXPECT_EQ(m_option.GetItemText(nRow, C::COL_VALUE), expected[nRow].pszValue);
-        EXPECT_EQ(m_option.GetItemText(nRow, C::COL_MEMO), expected[nRow].pszMemo);
-        EXPECT_EQ(m_option.GetItemData(nRow), expected[nRow].nSetId);
+        EXPECT_EQ(m_option.GetItemText(nRow, C::COL_NAME), arrExpected[nRow].pszName);
+        EXPECT_EQ(m_option.GetItemText(nRow, C::COL_VALUE), arrExpected[nRow].pszValue);
+        EXPECT_EQ(m_option.GetItemText(nRow, C::COL_MEMO), arrExpected[nRow].pszMemo);
+        EXPECT_EQ(m_option.GetItemData(nRow), arrExpected[nRow].nSetId);
     }
 }
 
@@ -199,7 +199,7 @@ TEST_F(COptionTableTest, NoRestartValueWithoutAutoRestart)
 
 struct CValueCase
 {
-    const char* name;
+    const char* pszName;
     unsigned int nSetId;
     const char* pszText;
     unsigned char nType;
@@ -208,7 +208,7 @@ struct CValueCase
 
 void PrintTo(const CValueCase& c, std::ostream* os)
 {
-    *os << c.name << " '" << c.pszText << "'";
+    *os << c.pszName << " '" << c.pszText << "'";
 }
 
 class COptionTableValueTest : public COptionTableTest,
@@ -239,19 +239,21 @@ INSTANTIATE_TEST_SUITE_P(
                       CValueCase{"PortOverflow", SET_TELNET_PORT, "99999999999", VD_DWORD,
                                  0x7FFFFFFF},
                       CValueCase{"Address", SET_GATEWAY, "192.168.1.254", VD_DWORD, 0xFE01A8C0}),
-    [](const ::testing::TestParamInfo<CValueCase>& info) { return std::string(info.param.name); });
+    [](const ::testing::TestParamInfo<CValueCase>& info) {
+        return std::string(info.param.pszName);
+    });
 
 TEST_F(COptionTableTest, BadValuesAreRejectedWithAMessage)
 {
     const std::string strLong(255, 'x');
-    const char* const kLongText = strLong.c_str();
+    const char* const pszLongText = strLong.c_str();
     const struct
     {
         unsigned int nSetId;
         const char* pszText;
         C::ECheck nResult;
         const char* pszMessage;
-    } cases[] = {
+    } arrCases[] = {
         {SET_IP, "0.0.0.0", C::CHECK_BAD_ADDRESS, "The IpAddr or Mask is invalid"},
         {SET_MASK, "0.0.0.0", C::CHECK_BAD_ADDRESS, "The IpAddr or Mask is invalid"},
         {SET_GATEWAY, "192.168.2.1", C::CHECK_BAD_GATEWAY, "The Gateway is invalid"},
@@ -268,10 +270,10 @@ TEST_F(COptionTableTest, BadValuesAreRejectedWithAMessage)
          "Mask: '0xFF.255.255.0' is not an address; type four numbers from 0 to 255 without "
          "leading zeros, such as 192.168.1.10"},
         // 255 characters and the terminator do not fit the item's one-byte Length.
-        {SET_GRIDMON_PASSWORD, kLongText, C::CHECK_TEXT_TOO_LONG,
+        {SET_GRIDMON_PASSWORD, pszLongText, C::CHECK_TEXT_TOO_LONG,
          "The Gridmon Password is too long"},
     };
-    for (const auto& c : cases) {
+    for (const auto& c : arrCases) {
         SCOPED_TRACE(c.pszText);
         m_option.m_grpParams.RemoveAll();
         m_messages.m_arrMessages.clear();

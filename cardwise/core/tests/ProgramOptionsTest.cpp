@@ -32,9 +32,9 @@ void PrintTo(const CTypedCase& c, std::ostream* pStream)
 
 std::string Hex(std::uint32_t dwValue)
 {
-    char text[9];
-    std::snprintf(text, sizeof text, "%08X", dwValue);
-    return text;
+    char szText[9];
+    std::snprintf(szText, sizeof szText, "%08X", dwValue);
+    return szText;
 }
 
 // The value as the case writes it, or "" when the text is refused (with a message).

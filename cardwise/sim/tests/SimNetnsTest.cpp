@@ -23,30 +23,30 @@ using namespace CardProtocol;
 
 namespace {
 
-bool WaitFor(const std::function<bool()>& done, int ms = 5000)
+bool WaitFor(const std::function<bool()>& fnDone, int nMs = 5000)
 {
-    QDeadlineTimer deadline(ms);
-    while (!done() && !deadline.hasExpired())
+    QDeadlineTimer deadline(nMs);
+    while (!fnDone() && !deadline.hasExpired())
         QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
-    return done();
+    return fnDone();
 }
 
 // Lets everything in flight arrive; used only to show that something does NOT arrive.
-void Settle(int ms)
+void Settle(int nMs)
 {
-    WaitFor([] { return false; }, ms);
+    WaitFor([] { return false; }, nMs);
 }
 
 const QString SIM = QStringLiteral(CARDWISE_SIM_PATH);
 
-CVarDataGroup NewSettings(const char* ip, bool restart)
+CVarDataGroup NewSettings(const char* pszIp, bool bRestart)
 {
     CVarDataGroup values;
-    values.Add(static_cast<unsigned long>(::inet_addr(ip)), SET_IP);
+    values.Add(static_cast<unsigned long>(::inet_addr(pszIp)), SET_IP);
     values.Add(static_cast<unsigned long>(::inet_addr("255.255.255.0")), SET_MASK);
     values.Add(static_cast<unsigned long>(::inet_addr("10.9.9.1")), SET_GATEWAY);
     values.Add(static_cast<unsigned long>(8080), SET_HTTP_PORT);
-    if (restart)
+    if (bRestart)
         values.Add(static_cast<char>(1), SET_RESTART);
     return values;
 }
@@ -71,10 +71,10 @@ TEST_F(CDeviceSocketSimTest, SearchFindsEverySimulatedCard)
     ASSERT_TRUE(WaitFor([&] { return m_owner.LatestByMac().size() == 500; }))
         << m_owner.LatestByMac().size() << " of 500 cards found";
     EXPECT_EQ(m_owner.LatestByMac().at("00-1A-2B-00-01-F4").nFwVer, 699);
-    const CVarDataGroup* params = m_socket.FindDeviceParams("00-1A-2B-00-00-01");
-    ASSERT_NE(params, nullptr);
-    EXPECT_EQ(CommandOf(params->GetAt(0).GetID()), CMD_DEVICE_INFO);
-    EXPECT_EQ(params->GetSize(), 16);
+    const CVarDataGroup* pParams = m_socket.FindDeviceParams("00-1A-2B-00-00-01");
+    ASSERT_NE(pParams, nullptr);
+    EXPECT_EQ(CommandOf(pParams->GetAt(0).GetID()), CMD_DEVICE_INFO);
+    EXPECT_EQ(pParams->GetSize(), 16);
 }
 
 TEST_F(CDeviceSocketSimTest, SubnetScopeSearchReachesCardsByBroadcast)
@@ -87,9 +87,9 @@ TEST_F(CDeviceSocketSimTest, SubnetScopeSearchReachesCardsByBroadcast)
     m_socket.SendSearch("127.255.255.255", PORT_CARD);
 
     ASSERT_TRUE(WaitFor([&] { return m_owner.LatestByMac().size() == 5; }));
-    const CVarDataGroup* params = m_socket.FindDeviceParams("00-1A-2B-00-00-05");
-    ASSERT_NE(params, nullptr);
-    EXPECT_EQ(CommandOf(params->GetAt(0).GetID()), CMD_DEVICE_INFO_BROADCAST);
+    const CVarDataGroup* pParams = m_socket.FindDeviceParams("00-1A-2B-00-00-05");
+    ASSERT_NE(pParams, nullptr);
+    EXPECT_EQ(CommandOf(pParams->GetAt(0).GetID()), CMD_DEVICE_INFO_BROADCAST);
 }
 
 TEST_F(CDeviceSocketSimTest, RightPasswordSetsAndRestartsTheCard)
@@ -97,11 +97,11 @@ TEST_F(CDeviceSocketSimTest, RightPasswordSetsAndRestartsTheCard)
     CSimProcess sim(SIM, {"--cards", "3", "--restart-ms", "1500"});
     ASSERT_FALSE(sim.WaitReady().isEmpty());
     ASSERT_NE(m_socket.OpenSocket(1), 0);
-    const unsigned char mac[] = {0x00, 0x1A, 0x2B, 0x00, 0x00, 0x02};
+    const unsigned char arrMac[] = {0x00, 0x1A, 0x2B, 0x00, 0x00, 0x02};
 
-    EXPECT_GT(
-        m_socket.SendSetParams(mac, NewSettings("10.9.9.9", true), "lemon", "127.0.0.1", PORT_CARD),
-        0);
+    EXPECT_GT(m_socket.SendSetParams(arrMac, NewSettings("10.9.9.9", true), "lemon", "127.0.0.1",
+                                     PORT_CARD),
+              0);
 
     ASSERT_TRUE(WaitFor([&] { return m_owner.LatestByMac().count("00-1A-2B-00-00-02") == 1; }));
     const CRecordingOwner::CDeviceCall acknowledged = m_owner.LatestByMac().at("00-1A-2B-00-00-02");
@@ -128,9 +128,9 @@ TEST_F(CDeviceSocketSimTest, RightPasswordSetsAndRestartsTheCard)
         },
         10000));
     EXPECT_EQ(m_owner.LatestByMac().at("00-1A-2B-00-00-02").strIp, "10.9.9.9");
-    const CVarDataGroup* params = m_socket.FindDeviceParams("00-1A-2B-00-00-02");
-    ASSERT_NE(params, nullptr);
-    EXPECT_EQ((*params)[MakeValueId(CMD_DEVICE_INFO, INFO_HTTP_PORT)].Get_int(), 8080);
+    const CVarDataGroup* pParams = m_socket.FindDeviceParams("00-1A-2B-00-00-02");
+    ASSERT_NE(pParams, nullptr);
+    EXPECT_EQ((*pParams)[MakeValueId(CMD_DEVICE_INFO, INFO_HTTP_PORT)].Get_int(), 8080);
 }
 
 TEST_F(CDeviceSocketSimTest, WrongPasswordGetsErrorReply)
@@ -138,9 +138,10 @@ TEST_F(CDeviceSocketSimTest, WrongPasswordGetsErrorReply)
     CSimProcess sim(SIM, {"--cards", "2"});
     ASSERT_FALSE(sim.WaitReady().isEmpty());
     ASSERT_NE(m_socket.OpenSocket(1), 0);
-    const unsigned char mac[] = {0x00, 0x1A, 0x2B, 0x00, 0x00, 0x01};
+    const unsigned char arrMac[] = {0x00, 0x1A, 0x2B, 0x00, 0x00, 0x01};
 
-    m_socket.SendSetParams(mac, NewSettings("10.9.9.9", false), "lemons", "127.0.0.1", PORT_CARD);
+    m_socket.SendSetParams(arrMac, NewSettings("10.9.9.9", false), "lemons", "127.0.0.1",
+                           PORT_CARD);
 
     ASSERT_TRUE(WaitFor([&] { return !m_owner.m_arrStatuses.empty(); }));
     EXPECT_EQ(m_owner.m_arrStatuses[0], std::make_pair(0, std::string("Password Error")));
@@ -156,21 +157,21 @@ TEST_F(CDeviceSocketSimTest, SimulatorReportsUnusableEndpointAndBadArguments)
 
     const struct
     {
-        QStringList arguments;
-        int exitCode;
-        const char* message;
-    } cases[] = {
+        QStringList arrArguments;
+        int nExitCode;
+        const char* pszMessage;
+    } arrCases[] = {
         {{"--cards", "1"}, 2, "port in use"},
         {{"--bind", "10.255.0.1", "--port", "16800"}, 2, "cannot listen on 10.255.0.1:16800"},
         // Usage errors (the unit tests hold the rest): one of the arguments, one of the file.
         {{"--cards", "0"}, 1, "--cards"},
         {{"--config", "/nonexistent/cards.json"}, 1, "/nonexistent/cards.json"},
     };
-    for (const auto& c : cases) {
-        CSimProcess sim(SIM, c.arguments);
+    for (const auto& c : arrCases) {
+        CSimProcess sim(SIM, c.arrArguments);
         ASSERT_TRUE(sim.Process().waitForFinished(10000));
-        EXPECT_EQ(sim.Process().exitCode(), c.exitCode) << c.message;
-        EXPECT_TRUE(sim.ErrorText().contains(c.message)) << c.message;
+        EXPECT_EQ(sim.Process().exitCode(), c.nExitCode) << c.pszMessage;
+        EXPECT_TRUE(sim.ErrorText().contains(c.pszMessage)) << c.pszMessage;
     }
 }
 

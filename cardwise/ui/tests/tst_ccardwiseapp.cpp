@@ -69,13 +69,12 @@ void tst_CCardwiseApp::parseCommandLine()
     QFETCH(QString, lang);
 
     CCardwiseOptions options;
-    QString message;
-    QCOMPARE(CCardwiseApp::ParseCommandLine(QStringList{"cardwise"} + args, options, message),
+    QString strMessage;
+    QCOMPARE(CCardwiseApp::ParseCommandLine(QStringList{"cardwise"} + args, options, strMessage),
              result);
-    QCOMPARE(message.isEmpty(), result == CCardwiseApp::PARSE_RUN);
-    if (result != CCardwiseApp::PARSE_RUN) {
+    QCOMPARE(strMessage.isEmpty(), result == CCardwiseApp::PARSE_RUN);
+    if (result != CCardwiseApp::PARSE_RUN)
         return;
-    }
     QCOMPARE(options.subnet.has_value(), hasSubnet);
     if (hasSubnet) {
         QCOMPARE(options.subnet->dwAddress, address);

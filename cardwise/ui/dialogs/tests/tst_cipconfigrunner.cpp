@@ -41,9 +41,9 @@ void tst_CIpConfigRunner::outputIsShownWithoutLeadingLineEnds()
     QFETCH(QString, shown);
     CMessageRecorder messages;
     const CIpConfigRunner runner(
-        [&script](QByteArray& output) {
+        [&script](QByteArray& strOutput) {
             return RunToolWithTimeout(QStringLiteral("sh"), {QStringLiteral("-c"), script},
-                                      CIpConfigRunner::TOOL_TIMEOUT_MS, output);
+                                      CIpConfigRunner::TOOL_TIMEOUT_MS, strOutput);
         },
         messages.Sink());
 
@@ -58,8 +58,8 @@ void tst_CIpConfigRunner::toolThatCannotStartIsReported()
 {
     CMessageRecorder messages;
     const CIpConfigRunner runner(
-        [](QByteArray& output) {
-            return RunToolWithTimeout(QStringLiteral("/nonexistent/ip"), {}, 1000, output);
+        [](QByteArray& strOutput) {
+            return RunToolWithTimeout(QStringLiteral("/nonexistent/ip"), {}, 1000, strOutput);
         },
         messages.Sink());
 
@@ -72,16 +72,16 @@ void tst_CIpConfigRunner::toolThatCannotStartIsReported()
 
 void tst_CIpConfigRunner::toolThatNeverEndsIsStopped()
 {
-    QByteArray output;
+    QByteArray strOutput;
     QElapsedTimer elapsed;
     elapsed.start();
 
     QVERIFY(RunToolWithTimeout(
         QStringLiteral("sh"),
-        {QStringLiteral("-c"), QStringLiteral("printf partial; exec sleep 60")}, 300, output));
+        {QStringLiteral("-c"), QStringLiteral("printf partial; exec sleep 60")}, 300, strOutput));
 
     QVERIFY2(elapsed.elapsed() < 30000, "the tool was not stopped");
-    QCOMPARE(output, QByteArray("partial"));
+    QCOMPARE(strOutput, QByteArray("partial"));
 }
 
 QTEST_GUILESS_MAIN(tst_CIpConfigRunner)

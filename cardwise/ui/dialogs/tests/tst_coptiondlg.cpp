@@ -33,7 +33,7 @@ struct SValue
 {
     std::uint16_t nItem;
     char cKind;
-    QByteArray text;
+    QByteArray strText;
 };
 
 CVarDataGroup Group(const QList<SValue>& arrValues)
@@ -42,14 +42,14 @@ CVarDataGroup Group(const QList<SValue>& arrValues)
     for (const SValue& value : arrValues) {
         const unsigned int nId = MakeValueId(CMD_DEVICE_INFO_BROADCAST, value.nItem);
         if (value.cKind == 'a')
-            grp.Add(static_cast<unsigned long>(inet_addr(value.text.constData())), nId);
+            grp.Add(static_cast<unsigned long>(inet_addr(value.strText.constData())), nId);
         else if (value.cKind == 'd')
-            grp.Add(value.text.toULong(), nId);
+            grp.Add(value.strText.toULong(), nId);
         else if (value.cKind == 'c')
-            grp.Add(static_cast<char>(value.text.toInt()), nId);
+            grp.Add(static_cast<char>(value.strText.toInt()), nId);
         else
-            grp.Add(reinterpret_cast<const unsigned char*>(value.text.constData()),
-                    static_cast<unsigned short>(value.text.size()), nId);
+            grp.Add(reinterpret_cast<const unsigned char*>(value.strText.constData()),
+                    static_cast<unsigned short>(value.strText.size()), nId);
     }
     return grp;
 }
