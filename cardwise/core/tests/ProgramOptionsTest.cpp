@@ -106,18 +106,4 @@ const CTypedCase CASES[] = {
 
 INSTANTIATE_TEST_SUITE_P(Texts, ProgramOptionsTest, ::testing::ValuesIn(CASES));
 
-TEST(ProgramOptionsMessageTest, MessagesNameTheOptionAndTheText)
-{
-    SSubnet subnet;
-    QString strError;
-    ASSERT_FALSE(ParseSubnetOption(QStringLiteral("10.1/8"), subnet, strError));
-    EXPECT_TRUE(strError.startsWith(QStringLiteral("--subnet expects ADDRESS/MASK")));
-    EXPECT_TRUE(strError.contains(QStringLiteral("'10.1/8'")));
-    ASSERT_FALSE(ParseSubnetOption(QStringLiteral("0.0.0.0/8"), subnet, strError));
-    EXPECT_TRUE(strError.contains(QStringLiteral("other than 0.0.0.0")));
-    int nLevel = 0;
-    ASSERT_FALSE(ParseTraceOption(QStringLiteral("high"), nLevel, strError));
-    EXPECT_EQ(strError, QStringLiteral("--trace expects a level such as 0, 20 or 40, not 'high'"));
-}
-
 } // namespace
