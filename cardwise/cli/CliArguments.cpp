@@ -7,8 +7,6 @@
 
 #include <QCommandLineParser>
 
-#include <netinet/in.h>
-
 #include <algorithm>
 #include <vector>
 
@@ -16,17 +14,17 @@ using namespace CardwiseCore;
 
 namespace {
 
-const QCommandLineOption s_optTrace(QStringLiteral("trace"), QString(), QStringLiteral("LEVEL"));
-const QCommandLineOption s_optHelp(QStringList{QStringLiteral("help"), QStringLiteral("h")});
-const QCommandLineOption s_optSubnet(QStringLiteral("subnet"), QString(),
-                                     QStringLiteral("ADDRESS/MASK"));
-const QCommandLineOption s_optWait(QStringLiteral("wait"), QString(), QStringLiteral("MS"));
-const QCommandLineOption s_optJson(QStringLiteral("json"));
-const QCommandLineOption s_optCsv(QStringLiteral("csv"));
-const QCommandLineOption s_optPassword(QStringLiteral("password"), QString(), QStringLiteral("PW"));
-const QCommandLineOption s_optNoRestart(QStringLiteral("no-restart"));
-const QCommandLineOption s_optWaitRestart(QStringLiteral("wait-restart"));
-const QCommandLineOption s_optHex(QStringLiteral("hex"));
+const QCommandLineOption OPT_TRACE(QStringLiteral("trace"), QString(), QStringLiteral("LEVEL"));
+const QCommandLineOption OPT_HELP(QStringList{QStringLiteral("help"), QStringLiteral("h")});
+const QCommandLineOption OPT_SUBNET(QStringLiteral("subnet"), QString(),
+                                    QStringLiteral("ADDRESS/MASK"));
+const QCommandLineOption OPT_WAIT(QStringLiteral("wait"), QString(), QStringLiteral("MS"));
+const QCommandLineOption OPT_JSON(QStringLiteral("json"));
+const QCommandLineOption OPT_CSV(QStringLiteral("csv"));
+const QCommandLineOption OPT_PASSWORD(QStringLiteral("password"), QString(), QStringLiteral("PW"));
+const QCommandLineOption OPT_NO_RESTART(QStringLiteral("no-restart"));
+const QCommandLineOption OPT_WAIT_RESTART(QStringLiteral("wait-restart"));
+const QCommandLineOption OPT_HEX(QStringLiteral("hex"));
 
 bool ParseNumber(const QString& strText, int nMin, int nMax, int& nValue)
 {
@@ -35,65 +33,37 @@ bool ParseNumber(const QString& strText, int nMin, int nMax, int& nValue)
     return bOk && nValue >= nMin && nValue <= nMax;
 }
 
-// "ADDRESS/MASK", the mask dotted or as a prefix length.
-bool ParseSubnet(const QString& strText, SCliOptions& options, QString& strError)
-{
-    const QStringList arrParts = strText.split(QLatin1Char('/'));
-    std::uint32_t dwAddress = 0;
-    std::uint32_t dwMask = 0;
-    int nPrefix = 0;
-    const bool bPrefix = arrParts.size() == 2 && !arrParts[1].contains(QLatin1Char('.')) &&
-                         ParseNumber(arrParts[1], 0, 32, nPrefix);
-    if (arrParts.size() != 2 || !ParseAddressStrict(arrParts[0], dwAddress) ||
-        (!bPrefix && !ParseAddressStrict(arrParts[1], dwMask))) {
-        strError = QStringLiteral("--subnet expects ADDRESS/MASK such as "
-                                  "192.168.1.0/255.255.255.0, not '%1'")
-                       .arg(strText);
-        return false;
-    }
-    if (bPrefix)
-        dwMask = htonl(nPrefix == 0 ? 0u : ~0u << (32 - nPrefix));
-    if (dwAddress == 0 || dwMask == 0) {
-        strError = QStringLiteral("--subnet needs an address and a mask other than 0.0.0.0");
-        return false;
-    }
-    options.bSubnet = true;
-    options.dwSubnetAddress = ntohl(dwAddress);
-    options.dwSubnetMask = ntohl(dwMask);
-    return true;
-}
-
 bool ParseMacArgument(const QString& strText, SCliOptions& options, QString& strError)
 {
-    unsigned char mac[CardProtocol::MAC_SIZE];
+    unsigned char arrMac[CardProtocol::MAC_SIZE];
     const QByteArray strBytes = strText.toLatin1();
     if (strText.size() != CardProtocol::MAC_TEXT_SIZE - 1 ||
-        !CardProtocol::ParseMac(strBytes.constData(), mac)) {
+        !CardProtocol::ParseMac(strBytes.constData(), arrMac)) {
         strError = QStringLiteral("bad MAC address '%1': expected six hexadecimal octets such "
                                   "as 00-1A-2B-3C-4D-5E")
                        .arg(strText);
         return false;
     }
-    char text[CardProtocol::MAC_TEXT_SIZE];
-    options.strMac = QString::fromLatin1(CardProtocol::FormatMac(mac, text));
+    char szText[CardProtocol::MAC_TEXT_SIZE];
+    options.strMac = QString::fromLatin1(CardProtocol::FormatMac(arrMac, szText));
     return true;
 }
 
-// Checks the value as the card will read it; the parameter dialog itself accepts any text.
+// Checks the value as the card will read it, before anything is searched or sent; the
+// parameter dialog's checks (COptionTable::OnOK) follow once the card's values are known.
 bool CheckEditValue(const SParamEdit& edit, QString& strError)
 {
     using namespace CardProtocol;
     switch (edit.nSetId) {
     case SET_IP:
     case SET_MASK:
-    case SET_GATEWAY: {
-        std::uint32_t dwValue = 0;
-        if (ParseAddressStrict(edit.strValue, dwValue))
+    case SET_GATEWAY:
+        if (ParseTypedAddress(edit.strValue))
             return true;
-        strError = QStringLiteral("'%1' is not an address (parameter %2)")
+        strError = QStringLiteral("'%1' is not an address (parameter %2): type four numbers from "
+                                  "0 to 255 without leading zeros, such as 192.168.1.10")
                        .arg(edit.strValue, edit.strName);
         return false;
-    }
     case SET_HTTP_PORT:
     case SET_TELNET_PORT: {
         int nPort = 0;
@@ -164,21 +134,21 @@ bool ParseCliArguments(const QStringList& arrArgs, SCliOptions& options, QString
     // Every option is known to the parser, so that one given to the wrong command gets a
     // message that says so rather than "unknown option".
     const std::vector<const QCommandLineOption*> arrAll = {
-        &s_optSubnet,   &s_optWait,      &s_optJson,        &s_optCsv,
-        &s_optPassword, &s_optNoRestart, &s_optWaitRestart, &s_optHex};
+        &OPT_SUBNET,   &OPT_WAIT,       &OPT_JSON,         &OPT_CSV,
+        &OPT_PASSWORD, &OPT_NO_RESTART, &OPT_WAIT_RESTART, &OPT_HEX};
     std::vector<const QCommandLineOption*> arrAllowed;
     if (strCommand == QLatin1String("search")) {
         options.nCommand = CLI_SEARCH;
-        arrAllowed = {&s_optSubnet, &s_optWait, &s_optJson, &s_optCsv};
+        arrAllowed = {&OPT_SUBNET, &OPT_WAIT, &OPT_JSON, &OPT_CSV};
     } else if (strCommand == QLatin1String("params")) {
         options.nCommand = CLI_PARAMS;
-        arrAllowed = {&s_optSubnet, &s_optJson};
+        arrAllowed = {&OPT_SUBNET, &OPT_JSON};
     } else if (strCommand == QLatin1String("set")) {
         options.nCommand = CLI_SET;
-        arrAllowed = {&s_optSubnet, &s_optPassword, &s_optNoRestart, &s_optWaitRestart, &s_optJson};
+        arrAllowed = {&OPT_SUBNET, &OPT_PASSWORD, &OPT_NO_RESTART, &OPT_WAIT_RESTART, &OPT_JSON};
     } else if (strCommand == QLatin1String("decode")) {
         options.nCommand = CLI_DECODE;
-        arrAllowed = {&s_optHex};
+        arrAllowed = {&OPT_HEX};
     } else {
         strError = QStringLiteral("unknown command '%1'").arg(strCommand);
         return false;
@@ -186,8 +156,8 @@ bool ParseCliArguments(const QStringList& arrArgs, SCliOptions& options, QString
 
     QCommandLineParser parser;
     parser.setSingleDashWordOptionMode(QCommandLineParser::ParseAsLongOptions);
-    parser.addOption(s_optTrace);
-    parser.addOption(s_optHelp);
+    parser.addOption(OPT_TRACE);
+    parser.addOption(OPT_HELP);
     for (const QCommandLineOption* pOption : arrAll)
         parser.addOption(*pOption);
     // QCommandLineParser skips the first argument as the program name.
@@ -195,7 +165,7 @@ bool ParseCliArguments(const QStringList& arrArgs, SCliOptions& options, QString
         strError = parser.errorText();
         return false;
     }
-    if (parser.isSet(s_optHelp)) {
+    if (parser.isSet(OPT_HELP)) {
         options.nCommand = CLI_HELP;
         return true;
     }
@@ -207,24 +177,26 @@ bool ParseCliArguments(const QStringList& arrArgs, SCliOptions& options, QString
             return false;
         }
     }
-    if (parser.isSet(s_optTrace) &&
-        !ParseNumber(parser.value(s_optTrace), 0, 1000, options.nTraceLevel)) {
-        strError = QStringLiteral("--trace expects a level such as 0, 20 or 40");
+    if (parser.isSet(OPT_TRACE) &&
+        !ParseTraceOption(parser.value(OPT_TRACE), options.nTraceLevel, strError))
         return false;
+    if (parser.isSet(OPT_SUBNET)) {
+        SSubnet subnet;
+        if (!ParseSubnetOption(parser.value(OPT_SUBNET), subnet, strError))
+            return false;
+        options.subnet = subnet;
     }
-    if (parser.isSet(s_optSubnet) && !ParseSubnet(parser.value(s_optSubnet), options, strError))
-        return false;
-    if (parser.isSet(s_optJson) && parser.isSet(s_optCsv)) {
+    if (parser.isSet(OPT_JSON) && parser.isSet(OPT_CSV)) {
         strError = QStringLiteral("--json and --csv exclude each other");
         return false;
     }
-    options.nFormat = parser.isSet(s_optJson)  ? FORMAT_JSON
-                      : parser.isSet(s_optCsv) ? FORMAT_CSV
-                                               : FORMAT_TEXT;
-    if (parser.isSet(s_optWait) &&
-        !ParseNumber(parser.value(s_optWait), 0, 3600 * 1000, options.nWaitMs)) {
+    options.nFormat = parser.isSet(OPT_JSON)  ? FORMAT_JSON
+                      : parser.isSet(OPT_CSV) ? FORMAT_CSV
+                                              : FORMAT_TEXT;
+    if (parser.isSet(OPT_WAIT) &&
+        !ParseNumber(parser.value(OPT_WAIT), 0, 3600 * 1000, options.nWaitMs)) {
         strError =
-            QStringLiteral("--wait expects milliseconds, not '%1'").arg(parser.value(s_optWait));
+            QStringLiteral("--wait expects milliseconds, not '%1'").arg(parser.value(OPT_WAIT));
         return false;
     }
 
@@ -251,13 +223,13 @@ bool ParseCliArguments(const QStringList& arrArgs, SCliOptions& options, QString
         }
         if (!ParseMacArgument(arrPositional.first(), options, strError))
             return false;
-        if (!parser.isSet(s_optPassword)) {
+        if (!parser.isSet(OPT_PASSWORD)) {
             strError = QStringLiteral("set needs --password");
             return false;
         }
-        options.strPassword = parser.value(s_optPassword);
-        options.bNoRestart = parser.isSet(s_optNoRestart);
-        options.bWaitRestart = parser.isSet(s_optWaitRestart);
+        options.strPassword = parser.value(OPT_PASSWORD);
+        options.bNoRestart = parser.isSet(OPT_NO_RESTART);
+        options.bWaitRestart = parser.isSet(OPT_WAIT_RESTART);
         if (options.bNoRestart && options.bWaitRestart) {
             strError = QStringLiteral("--wait-restart and --no-restart exclude each other");
             return false;
@@ -272,7 +244,7 @@ bool ParseCliArguments(const QStringList& arrArgs, SCliOptions& options, QString
             strError = QStringLiteral("decode reads one file, not '%1'").arg(arrPositional[1]);
             return false;
         }
-        options.bHex = parser.isSet(s_optHex);
+        options.bHex = parser.isSet(OPT_HEX);
         options.strFile = arrPositional.value(0);
         return true;
     case CLI_HELP:
@@ -295,14 +267,16 @@ QString CliUsage()
         "Without --subnet the search broadcasts on every network of this PC (Local scope);\n"
         "with it, to the directed broadcast of that network (the mask may be a prefix length).\n"
         "\n"
-        "  --subnet ADDRESS/MASK  search one network, e.g. 192.168.1.0/255.255.255.0\n"
+        "  --subnet ADDRESS/MASK  search one network, e.g. 192.168.1.0/255.255.255.0 or\n"
+        "                         192.168.1.0/24\n"
         "  --wait MS              after the one-second sweep, listen MS milliseconds longer\n"
         "  --json, --csv          machine-readable output\n"
         "  --password PW          the card's password for set\n"
         "  --no-restart           set without restarting the card\n"
         "  --wait-restart         after set, wait for the card's restart (20 s) and search again\n"
         "  NAME=VALUE             a parameter as params lists it (\"HTTP Port=8080\") or by its\n"
-        "                         identifier (17=8080); every writable parameter is sent\n"
+        "                         identifier (17=8080); every writable parameter is sent;\n"
+        "                         addresses are four numbers from 0 to 255 (192.168.1.10)\n"
         "  --hex                  decode reads hexadecimal text instead of raw bytes\n"
         "  --trace LEVEL          show protocol traces at LEVEL and above (0, 20, 40)\n"
         "  --help                 this text\n"

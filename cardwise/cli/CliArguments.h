@@ -1,10 +1,12 @@
 // The command line of cardwise-cli: subcommands, options, NAME=VALUE edits.
 #pragma once
 
+#include "ProgramOptions.h"
+
 #include <QString>
 #include <QStringList>
 
-#include <cstdint>
+#include <optional>
 #include <vector>
 
 enum ECliCommand
@@ -33,10 +35,8 @@ struct SCliOptions
 {
     ECliCommand nCommand = CLI_HELP;
     ECliFormat nFormat = FORMAT_TEXT;
-    int nTraceLevel = -1; // -1: as the environment says
-    bool bSubnet = false;
-    std::uint32_t dwSubnetAddress = 0; // control values: first field in the top byte
-    std::uint32_t dwSubnetMask = 0;
+    int nTraceLevel = -1;                        // -1: as the environment says
+    std::optional<CardwiseCore::SSubnet> subnet; // none: Local scope
     int nWaitMs = 0;
     QString strMac; // normalised: upper case, hyphens
     QString strPassword;

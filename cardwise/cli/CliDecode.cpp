@@ -1,15 +1,13 @@
-// cardwise-cli decode: one frame from a file or standard input, traced as the socket traces it.
+// cardwise-cli decode: one frame from a file or standard input, described line by line.
 #include "CliDecode.h"
 
 #include "CardFrame.h"
 #include "CliSession.h"
-#include "DeviceSocket.h"
-#include "LmDebug.h"
 
 #include <QFile>
 
-#include <algorithm>
 #include <cstdio>
+#include <string>
 #include <vector>
 
 namespace {
@@ -30,33 +28,6 @@ int HexDigit(char ch)
     return -1;
 }
 
-// The socket traces a datagram as it decodes it; those lines, made by the socket itself,
-// are the header part of the output.
-class CDecodeSocket : public CDeviceSocket
-{
-public:
-    CDecodeSocket() : CDeviceSocket(nullptr) {}
-    using CDeviceSocket::onReceive;
-};
-
-void TraceAsReceived(const unsigned char* pBytes, int nSize)
-{
-    CLmDebug& debug = CLmDebug::Instance();
-    const int nThreshold = debug.GetThreshold();
-    debug.SetThreshold(std::min(nThreshold, static_cast<int>(LMTRACE_FRAME)));
-    debug.SetSink([](int, const char* pszText) {
-        for (; *pszText != '\0'; ++pszText) {
-            if (*pszText != '\r')
-                std::putchar(*pszText);
-        }
-    });
-    CDecodeSocket socket;
-    socket.onReceive(pBytes, nSize, "0.0.0.0", 0);
-    debug.SetSink(nullptr);
-    debug.SetThreshold(nThreshold);
-    std::fflush(stdout);
-}
-
 bool IsSeparator(char ch)
 {
     return ch == ' ' || ch == '\t' || ch == '\r' || ch == '\n' || ch == ',' || ch == ':';
@@ -64,9 +35,9 @@ bool IsSeparator(char ch)
 
 } // namespace
 
-bool ParseHexText(const QByteArray& strText, QByteArray& bytes, QString& strError)
+bool ParseHexText(const QByteArray& strText, QByteArray& strBytes, QString& strError)
 {
-    bytes.clear();
+    strBytes.clear();
     const qsizetype nSize = strText.size();
     qsizetype i = 0;
     while (i < nSize) {
@@ -82,7 +53,7 @@ bool ParseHexText(const QByteArray& strText, QByteArray& bytes, QString& strErro
             strError = QStringLiteral("not a pair of hexadecimal digits at offset %1").arg(i);
             return false;
         }
-        bytes.append(static_cast<char>(nHigh << 4 | nLow));
+        strBytes.append(static_cast<char>(nHigh << 4 | nLow));
         i += 2;
     }
     return true;
@@ -92,9 +63,9 @@ int RunDecode(const SCliOptions& options)
 {
     QFile file;
     bool bOpen = false;
-    if (options.strFile.isEmpty() || options.strFile == QLatin1String("-")) {
+    if (options.strFile.isEmpty() || options.strFile == QLatin1String("-"))
         bOpen = file.open(stdin, QIODevice::ReadOnly);
-    } else {
+    else {
         file.setFileName(options.strFile);
         bOpen = file.open(QIODevice::ReadOnly);
     }
@@ -104,39 +75,42 @@ int RunDecode(const SCliOptions& options)
                      file.errorString().toLocal8Bit().constData());
         return EXIT_USAGE;
     }
-    QByteArray input = file.read(INPUT_MAX + 1);
-    if (input.size() > INPUT_MAX) {
+    QByteArray strInput = file.read(INPUT_MAX + 1);
+    if (strInput.size() > INPUT_MAX) {
         std::fprintf(stderr, "cardwise-cli: the input is larger than %lld bytes\n",
                      static_cast<long long>(INPUT_MAX));
         return EXIT_USAGE;
     }
     if (options.bHex) {
-        QByteArray bytes;
+        QByteArray strBytes;
         QString strError;
-        if (!ParseHexText(input, bytes, strError)) {
+        if (!ParseHexText(strInput, strBytes, strError)) {
             std::fprintf(stderr, "cardwise-cli: %s\n", strError.toUtf8().constData());
             return EXIT_USAGE;
         }
-        input = bytes;
+        strInput = strBytes;
     }
 
-    const auto* pBytes = reinterpret_cast<const unsigned char*>(input.constData());
-    TraceAsReceived(pBytes, static_cast<int>(input.size()));
-
+    const auto* pBytes = reinterpret_cast<const unsigned char*>(strInput.constData());
     CCardFrameHeader header;
     CVarDataGroup values;
     const CardFrame::ParseResult nResult =
-        CardFrame::Parse(pBytes, static_cast<std::size_t>(input.size()), header, values);
-    if (nResult == CardFrame::PARSE_BAD_SYNC || nResult == CardFrame::PARSE_TRUNCATED_HEADER)
-        return EXIT_NOT_A_FRAME;
+        CardFrame::Parse(pBytes, static_cast<std::size_t>(strInput.size()), header, values);
+    const bool bHeaderRead =
+        nResult != CardFrame::PARSE_BAD_SYNC && nResult != CardFrame::PARSE_TRUNCATED_HEADER;
 
-    // Room for the head line and 30 element lines of at most one scratch area each.
-    std::vector<char> text(31 * (65535 + 2) + 64);
-    const int nLength = values.Format(text.data());
+    std::printf("Frame of %lld bytes", static_cast<long long>(strInput.size()));
+    if (bHeaderRead)
+        std::printf(": %s, CommandId 0x%04X", CardFrame::CommandText(header.CommandId),
+                    header.CommandId);
     std::putchar('\n');
-    for (int i = 0; i < nLength; ++i) {
-        if (text[i] != '\r')
-            std::putchar(text[i]);
+    if (bHeaderRead) {
+        std::vector<std::string> arrLines = CardFrame::DescribeHeader(header);
+        arrLines.emplace_back();
+        const std::vector<std::string> arrItems = CardFrame::DescribeItems(values);
+        arrLines.insert(arrLines.end(), arrItems.begin(), arrItems.end());
+        for (const std::string& strLine : arrLines)
+            std::printf("%s\n", strLine.c_str());
     }
     std::fflush(stdout);
 

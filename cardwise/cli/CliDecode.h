@@ -1,4 +1,4 @@
-// cardwise-cli decode: one frame from a file or standard input, traced as the socket traces it.
+// cardwise-cli decode: one frame from a file or standard input, described line by line.
 #pragma once
 
 #include "CliArguments.h"
@@ -8,8 +8,10 @@
 
 // Reads hexadecimal text: pairs of digits, optionally 0x-prefixed, separated by blanks, commas
 // or colons. False with a message for anything else.
-bool ParseHexText(const QByteArray& strText, QByteArray& bytes, QString& strError);
+bool ParseHexText(const QByteArray& strText, QByteArray& strBytes, QString& strError);
 
-// The header lines and the decoded group of one frame; exit code 0 for a whole frame, 2 for
-// one that is not (wrong sync header, cut off), with what could be read printed.
+// Prints "Frame of 58 bytes: set request (broadcast form), CommandId 0x1002", the header lines,
+// an empty line and the item lines (CardFrame::DescribeHeader and DescribeItems). Exit code 0
+// for a whole frame, 2 for one that is not (wrong sync header, cut off), with what could be
+// read printed and the reason on standard error.
 int RunDecode(const SCliOptions& options);

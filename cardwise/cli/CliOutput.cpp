@@ -29,16 +29,16 @@ int DisplayWidth(const QString& strText)
 QString RenderTable(const QStringList& arrHeader, const std::vector<QStringList>& arrRows)
 {
     std::vector<int> arrWidths(arrHeader.size(), 0);
-    auto widen = [&arrWidths](const QStringList& arrCells) {
+    auto fnWiden = [&arrWidths](const QStringList& arrCells) {
         for (int i = 0; i < arrCells.size(); ++i)
             arrWidths[i] = std::max(arrWidths[i], DisplayWidth(arrCells[i]));
     };
-    widen(arrHeader);
+    fnWiden(arrHeader);
     for (const QStringList& arrCells : arrRows)
-        widen(arrCells);
+        fnWiden(arrCells);
 
     QString strText;
-    auto append = [&](const QStringList& arrCells) {
+    auto fnAppend = [&](const QStringList& arrCells) {
         QString strLine;
         for (int i = 0; i < arrCells.size(); ++i) {
             strLine += arrCells[i];
@@ -47,9 +47,9 @@ QString RenderTable(const QStringList& arrHeader, const std::vector<QStringList>
         }
         strText += strLine.trimmed() + QLatin1Char('\n');
     };
-    append(arrHeader);
+    fnAppend(arrHeader);
     for (const QStringList& arrCells : arrRows)
-        append(arrCells);
+        fnAppend(arrCells);
     return strText;
 }
 
@@ -104,7 +104,7 @@ QString DevicesJsonArray(const CDeviceListModel& list)
 {
     using C = CDeviceListModel;
     QStringList arrItems;
-    for (int nRow = 0; nRow < list.GetItemCount(); ++nRow) {
+    for (int nRow = 0; nRow < list.GetItemCount(); ++nRow)
         arrItems.append(QStringLiteral("{\"mac\":%1,\"actual_ip\":%2,\"ip\":%3,\"mask\":%4,"
                                        "\"gateway\":%5,\"hw\":%6,\"fw\":%7}")
                             .arg(JsonString(list.GetItemText(nRow, C::COL_MAC)),
@@ -114,7 +114,6 @@ QString DevicesJsonArray(const CDeviceListModel& list)
                                  JsonString(list.GetItemText(nRow, C::COL_GATEWAY)),
                                  JsonNumberOrNull(list.GetItemText(nRow, C::COL_HW_VER)),
                                  JsonNumberOrNull(list.GetItemText(nRow, C::COL_FW_VER))));
-    }
     return QLatin1Char('[') + arrItems.join(QLatin1Char(',')) + QLatin1Char(']');
 }
 
@@ -125,13 +124,13 @@ QString RenderDevices(const CDeviceListModel& list, ECliFormat nFormat)
     if (nFormat == FORMAT_JSON)
         return QStringLiteral("{\"devices\":%1}\n").arg(DevicesJsonArray(list));
 
-    static const int s_columns[] = {C::COL_MAC,     C::COL_ACTUAL_IP, C::COL_IP,    C::COL_MASK,
-                                    C::COL_GATEWAY, C::COL_HW_VER,    C::COL_FW_VER};
+    static const int COLUMNS[] = {C::COL_MAC,     C::COL_ACTUAL_IP, C::COL_IP,    C::COL_MASK,
+                                  C::COL_GATEWAY, C::COL_HW_VER,    C::COL_FW_VER};
     if (nFormat == FORMAT_CSV) {
         QString strText = QStringLiteral("mac,actual_ip,ip,mask,gateway,hw,fw\n");
         for (int nRow = 0; nRow < nRows; ++nRow) {
             QStringList arrCells;
-            for (const int nColumn : s_columns)
+            for (const int nColumn : COLUMNS)
                 arrCells.append(CsvField(list.GetItemText(nRow, nColumn)));
             strText += arrCells.join(QLatin1Char(',')) + QLatin1Char('\n');
         }
@@ -158,7 +157,7 @@ QString RenderParams(const QString& strMac, const COptionTable& option, ECliForm
     const int nRows = option.GetItemCount();
     if (nFormat == FORMAT_JSON) {
         QStringList arrItems;
-        for (int nRow = 0; nRow < nRows; ++nRow) {
+        for (int nRow = 0; nRow < nRows; ++nRow)
             arrItems.append(QStringLiteral("{\"no\":%1,\"name\":%2,\"value\":%3,\"memo\":%4,"
                                            "\"id\":%5}")
                                 .arg(QString::number(nRow + 1),
@@ -166,7 +165,6 @@ QString RenderParams(const QString& strMac, const COptionTable& option, ECliForm
                                      JsonString(option.GetItemText(nRow, C::COL_VALUE)),
                                      JsonString(option.GetItemText(nRow, C::COL_MEMO)),
                                      QString::number(option.GetItemData(nRow))));
-        }
         return QStringLiteral("{\"mac\":%1,\"params\":[%2]}\n")
             .arg(JsonString(strMac), arrItems.join(QLatin1Char(',')));
     }

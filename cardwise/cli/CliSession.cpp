@@ -66,8 +66,10 @@ private:
 
 CCliSession::CCliSession(const SCliOptions& options) : m_options(options)
 {
-    m_dwAddressCtrl = options.dwSubnetAddress;
-    m_dwMaskCtrl = options.dwSubnetMask;
+    if (options.subnet) {
+        m_dwAddressCtrl = options.subnet->dwAddress;
+        m_dwMaskCtrl = options.subnet->dwMask;
+    }
     m_timers.SetPeriodOverride(TickOverrideFromEnvironment());
 
     CAssistantServices services;
@@ -142,8 +144,8 @@ void CCliSession::Wait(EWaitFor nWaitFor, int nMs)
 
 bool CCliSession::Search()
 {
-    m_pCore->SetScope(m_options.bSubnet ? CAssistantCore::SCOPE_SUBNET
-                                        : CAssistantCore::SCOPE_LOCAL);
+    m_pCore->SetScope(m_options.subnet ? CAssistantCore::SCOPE_SUBNET
+                                       : CAssistantCore::SCOPE_LOCAL);
     m_pCore->OnSearch();
     if (m_pCore->GetTimerId() == CAssistantCore::TIMER_NONE)
         return false; // the socket could not be opened; the message is out
@@ -232,9 +234,8 @@ int CCliSession::RunSet()
         // The restart wait ends with a new search; an error reply ends it early.
         if (!m_bErrorReply)
             Wait(WAIT_IDLE, PHASE_GUARD_MS);
-    } else if (!m_bAcknowledged && !m_bErrorReply) {
+    } else if (!m_bAcknowledged && !m_bErrorReply)
         Wait(WAIT_ANSWER, ANSWER_WAIT_MS);
-    }
 
     int nExit = EXIT_OK;
     QString strResult;

@@ -35,10 +35,8 @@ public:
     void UpdateData(bool bSaveAndValidate) override;
     std::uint32_t GetAddressCtrl(EAddressCtrl nCtrl) const override;
     void SetAddressCtrl(EAddressCtrl nCtrl, std::uint32_t dwValue) override;
-    void EnableAddressCtrls(bool) override {}
-    void EnableSearch(bool) override {}
     void SetStatusText(const QString&) override {}
-    void UpdateButtons() override {}
+    void UpdateButtons(EButtonRefresh) override {}
 
 private:
     class CCore;

@@ -6,14 +6,14 @@
 std::vector<CAdapterAddress> SystemAdapterAddresses()
 {
     std::vector<CAdapterAddress> arrAddresses;
-    const auto interfaces = QNetworkInterface::allInterfaces();
-    for (const QNetworkInterface& iface : interfaces) {
+    const auto arrInterfaces = QNetworkInterface::allInterfaces();
+    for (const QNetworkInterface& iface : arrInterfaces) {
         const auto flags = iface.flags();
         if (!flags.testFlag(QNetworkInterface::IsUp) ||
             flags.testFlag(QNetworkInterface::IsLoopBack))
             continue;
-        const auto entries = iface.addressEntries();
-        for (const QNetworkAddressEntry& entry : entries) {
+        const auto arrEntries = iface.addressEntries();
+        for (const QNetworkAddressEntry& entry : arrEntries) {
             if (entry.ip().protocol() != QAbstractSocket::IPv4Protocol)
                 continue;
             arrAddresses.push_back({entry.ip().toString(), entry.netmask().toString()});

@@ -58,7 +58,7 @@ void CAssistantCore::OnScopeChanged()
         m_view.SetAddressCtrl(CAssistantView::IDC_ADDRESS, DEFAULT_ADDRESS);
         m_view.SetAddressCtrl(CAssistantView::IDC_MASK, DEFAULT_RANGE_END);
     }
-    m_view.EnableAddressCtrls(m_nScope != SCOPE_LOCAL);
+    m_view.UpdateButtons(CAssistantView::REFRESH_STATE);
     m_view.UpdateData(false);
 }
 
@@ -130,7 +130,6 @@ void CAssistantCore::OnSearch()
     m_progress.SetStep(1);
     m_progress.StepIt();
     m_strStatus = Tr("Scanning Device....");
-    m_view.EnableSearch(false);
     m_view.UpdateData(false);
 }
 
@@ -156,7 +155,6 @@ void CAssistantCore::SweepStep()
             m_pSocket->SendSearch("", CardProtocol::PORT_CARD);
         return;
     }
-    m_view.EnableSearch(true);
     StopPhase();
     m_strStatus = Tr("Scanning Device  Finished");
 }
@@ -180,9 +178,8 @@ void CAssistantCore::RestartWaitStep()
         m_progress.StepIt();
         return;
     }
-    StartPhase(TIMER_SWEEP);
-    m_nTick = 0;
-    m_view.EnableSearch(true);
+    // The search starts its own sweep; one that cannot start leaves the window idle.
+    StopPhase();
     OnSearch();
 }
 
@@ -194,6 +191,7 @@ void CAssistantCore::StartPhase(ETimer nTimer)
         m_timers.KillTimer(m_nTimerId);
     m_timers.SetTimer(nTimer, TICK_MS);
     m_nTimerId = nTimer;
+    m_view.UpdateButtons(CAssistantView::REFRESH_STATE);
 }
 
 void CAssistantCore::StopPhase()
@@ -202,6 +200,23 @@ void CAssistantCore::StopPhase()
         return;
     m_timers.KillTimer(m_nTimerId);
     m_nTimerId = TIMER_NONE;
+    m_view.UpdateButtons(CAssistantView::REFRESH_STATE);
+}
+
+CButtonStates CAssistantCore::GetButtonStates(bool bRowSelected) const
+{
+    CButtonStates states;
+    const bool bIdle = m_nTimerId == TIMER_NONE;
+    states.bSearch = bIdle && !m_bSetupRunning;
+    states.bDeviceTools = bIdle && bRowSelected;
+    states.bAddressCtrls = m_nScope != SCOPE_LOCAL;
+    return states;
+}
+
+void CAssistantCore::SetSetupRunning(bool bRunning)
+{
+    m_bSetupRunning = bRunning;
+    m_view.UpdateButtons(CAssistantView::REFRESH_STATE);
 }
 
 CAssistantCore::ESetup CAssistantCore::SetupDevice(int nRow)
@@ -214,16 +229,16 @@ CAssistantCore::ESetup CAssistantCore::SetupDevice(int nRow)
         return SETUP_CANCELLED;
 
     COptionTable option;
-    m_view.EnableSearch(false);
+    SetSetupRunning(true);
 
     const QByteArray strMac = m_listDevices.GetItemText(nRow, CDeviceListModel::COL_KEY).toLatin1();
     const CVarDataGroup* pParams =
         m_pSocket ? m_pSocket->FindDeviceParams(strMac.constData()) : nullptr;
     // A key that is no MAC (a reply without a proper MAC item) cannot address the card.
-    unsigned char mac[CardProtocol::MAC_SIZE] = {};
-    if (pParams == nullptr || !CardProtocol::ParseMac(strMac.constData(), mac)) {
+    unsigned char arrMac[CardProtocol::MAC_SIZE] = {};
+    if (pParams == nullptr || !CardProtocol::ParseMac(strMac.constData(), arrMac)) {
         MessageBox(QStringLiteral("数据错误,请重新搜索尝试"), ApplicationTitle(), MSG_ICON_NONE);
-        m_view.EnableSearch(true);
+        SetSetupRunning(false);
         return SETUP_NO_DATA;
     }
 
@@ -242,26 +257,26 @@ CAssistantCore::ESetup CAssistantCore::SetupDevice(int nRow)
         // The modal dialog ran an event loop; the socket is looked at again.
         for (const QString& strDest : std::as_const(arrTargets)) {
             if (m_pSocket)
-                m_pSocket->SendSetParams(mac, option.m_grpSend, strPassword.constData(),
+                m_pSocket->SendSetParams(arrMac, option.m_grpSend, strPassword.constData(),
                                          strDest.toLatin1().constData(), CardProtocol::PORT_CARD);
         }
         m_strStatus = Tr("Send setting request to device.........");
         if (option.m_bAutoRestart)
             StartRestartWait();
-        else
-            m_view.EnableSearch(true);
         nResult = SETUP_SENT;
-    } else {
-        m_view.EnableSearch(true);
     }
-    m_view.UpdateButtons();
+    m_bSetupRunning = false;
+    m_view.UpdateButtons(CAssistantView::REFRESH_ALL);
     m_view.UpdateData(false);
     return nResult;
 }
 
 void CAssistantCore::OnDestroy()
 {
-    StopPhase();
+    // The window is closing: the phase ends without a word to its buttons.
+    if (m_nTimerId != TIMER_NONE)
+        m_timers.KillTimer(m_nTimerId);
+    m_nTimerId = TIMER_NONE;
     if (m_pSocket) {
         m_pSocket->Close();
         m_pSocket.reset();
@@ -281,10 +296,8 @@ void CAssistantCore::AddOrUpdateDevice(std::uint32_t dwSource, const char* pszMa
 void CAssistantCore::SetProcessStatus(int bKeepRunning, const char* pszText)
 {
     ShowStatus(QString::fromUtf8(pszText != nullptr ? pszText : ""));
-    if (!bKeepRunning && m_nTimerId != TIMER_NONE) {
+    if (!bKeepRunning)
         StopPhase();
-        m_view.EnableSearch(true);
-    }
 }
 
 void CAssistantCore::ShowStatus(const QString& strText)

@@ -25,6 +25,14 @@ using SocketFactory = std::function<std::unique_ptr<CDeviceSocket>(CDeviceOwner*
 // Runs the parameter dialog over a filled table; true when it ends with OK, m_grpSend built.
 using ParamDialogRunner = std::function<bool(COptionTable& option)>;
 
+// The enabled state of the window's buttons, derived from the core's state alone.
+struct CButtonStates
+{
+    bool bSearch = false;       // no phase runs and no Setup flow is open
+    bool bDeviceTools = false;  // Setup, Web, Telnet, Ping: no phase runs, one row selected
+    bool bAddressCtrls = false; // the address controls: any scope but Local
+};
+
 struct CAssistantServices
 {
     SocketFactory fnCreateSocket;       // empty: a real CDeviceSocket
@@ -92,6 +100,9 @@ public:
                            int nFwVer) override;
     void SetProcessStatus(int bKeepRunning, const char* pszText) override;
 
+    // What the buttons show in the current state, given whether one list row is selected.
+    CButtonStates GetButtonStates(bool bRowSelected) const;
+
     int GetScope() const { return m_nScope; }
     void SetScope(int nScope) { m_nScope = nScope; }
     const QString& GetAddrLabel() const { return m_strAddrLabel; }
@@ -109,8 +120,10 @@ public:
 
 private:
     bool OpenNewSocket(bool bBroadcast);
+    // Every change of phase goes through these two, which refresh the buttons.
     void StartPhase(ETimer nTimer);
     void StopPhase();
+    void SetSetupRunning(bool bRunning);
     void SweepStep();
     void RestartWaitStep();
     void StartRestartWait();
@@ -130,6 +143,8 @@ private:
     std::unique_ptr<CDeviceSocket> m_pSocket;
     unsigned int m_nTimerId = TIMER_NONE;
     int m_nTick = 0;
+    // The Setup flow runs (its dialog is open): Search stays off until it ends.
+    bool m_bSetupRunning = false;
     std::uint32_t m_dwRangeStart = 0;
     std::uint32_t m_dwRangeEnd = 0;
     QStringList m_arrDest;

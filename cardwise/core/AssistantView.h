@@ -25,12 +25,20 @@ public:
     // An address control's value, first field in the most significant byte; blank reads 0.
     virtual std::uint32_t GetAddressCtrl(EAddressCtrl nCtrl) const = 0;
     virtual void SetAddressCtrl(EAddressCtrl nCtrl, std::uint32_t dwValue) = 0;
-    // Both address controls together.
-    virtual void EnableAddressCtrls(bool bEnable) = 0;
 
-    virtual void EnableSearch(bool bEnable) = 0;
     // Writes the status line at once, without waiting for the next data exchange.
     virtual void SetStatusText(const QString& strText) = 0;
-    // Refreshes Setup, Web, Telnet and Ping from the running phase and the list selection.
-    virtual void UpdateButtons() = 0;
+
+    // Which buttons a refresh reaches. Search and the address controls follow the core's
+    // state at once (a phase, the Setup flow or the scope changed); Setup, Web, Telnet and
+    // Ping are refreshed only on the list's notifications, when the window loses focus and at
+    // the ends of start-up and of the Setup flow, so they follow a phase at the next of those.
+    enum EButtonRefresh
+    {
+        REFRESH_STATE,
+        REFRESH_ALL
+    };
+    // Applies CAssistantCore::GetButtonStates to the buttons that nRefresh names. The one
+    // place that switches controls on and off.
+    virtual void UpdateButtons(EButtonRefresh nRefresh) = 0;
 };

@@ -13,56 +13,45 @@
 
 namespace CardwiseCore {
 
-QString Tr(const char* text)
+QString Tr(const char* pszText)
 {
-    return QString::fromUtf8(GetTranslateText(text));
+    return QString::fromUtf8(GetTranslateText(pszText));
 }
 
-QString CardText(const char* bytes, int size)
+QString CardText(const char* pszBytes, int nSize)
 {
     QStringDecoder decoder(QStringDecoder::Utf8, QStringConverter::Flag::Stateless);
-    QString text = decoder.decode(QByteArrayView(bytes, size));
+    QString strText = decoder.decode(QByteArrayView(pszBytes, nSize));
     if (decoder.hasError())
-        return QString::fromLatin1(bytes, size);
-    return text;
+        return QString::fromLatin1(pszBytes, nSize);
+    return strText;
 }
 
-std::uint32_t ParseAddress(const char* text)
+std::uint32_t ParseAddress(const char* pszText)
 {
-    return ::inet_addr(text);
+    return ::inet_addr(pszText);
 }
 
-std::uint32_t ParseAddress(const QString& text)
+std::uint32_t ParseAddress(const QString& strText)
 {
-    return ParseAddress(text.toLatin1().constData());
+    return ParseAddress(strText.toLatin1().constData());
 }
 
-bool ParseAddressStrict(const QString& text, std::uint32_t& networkOrder)
+QString AddressText(std::uint32_t dwNetworkOrder)
 {
-    // A non-Latin-1 character can never be part of an address; toLatin1 would turn it into
-    // '?', which the parser rejects as well.
-    in_addr address{};
-    if (::inet_aton(text.toLatin1().constData(), &address) == 0)
-        return false;
-    networkOrder = address.s_addr;
-    return true;
+    char szText[CardProtocol::ADDRESS_TEXT_SIZE];
+    return QString::fromLatin1(CardProtocol::FormatAddress(dwNetworkOrder, szText));
 }
 
-QString AddressText(std::uint32_t networkOrder)
+std::uint32_t ControlToNetwork(std::uint32_t dwControlValue)
 {
-    char text[CardProtocol::ADDRESS_TEXT_SIZE];
-    return QString::fromLatin1(CardProtocol::FormatAddress(networkOrder, text));
+    return htonl(dwControlValue);
 }
 
-std::uint32_t ControlToNetwork(std::uint32_t controlValue)
+std::int32_t AtoL32(const QString& strText)
 {
-    return htonl(controlValue);
-}
-
-std::int32_t AtoL32(const QString& text)
-{
-    const QByteArray bytes = text.toLatin1();
-    const char* p = bytes.constData();
+    const QByteArray strBytes = strText.toLatin1();
+    const char* p = strBytes.constData();
     while (*p == ' ' || (*p >= '\t' && *p <= '\r'))
         ++p;
     bool bNegative = false;

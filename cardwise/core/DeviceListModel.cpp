@@ -107,11 +107,11 @@ QVariant CDeviceListModel::data(const QModelIndex& index, int role) const
 
 QVariant CDeviceListModel::headerData(int section, Qt::Orientation orientation, int role) const
 {
-    static const char* const s_titles[COL_COUNT] = {
-        "", "IP Addr(Act)", "IP Addr(Set)", "MAC", "Mask", "Gateway", "HwVer", "FwVer"};
+    static const char* const TITLES[COL_COUNT] = {"",     "IP Addr(Act)", "IP Addr(Set)", "MAC",
+                                                  "Mask", "Gateway",      "HwVer",        "FwVer"};
     if (orientation != Qt::Horizontal || role != Qt::DisplayRole || section < 0 ||
         section >= COL_COUNT)
         return QAbstractTableModel::headerData(section, orientation, role);
     // The key column's empty title is not looked up.
-    return section == COL_KEY ? QString() : Tr(s_titles[section]);
+    return section == COL_KEY ? QString() : Tr(TITLES[section]);
 }

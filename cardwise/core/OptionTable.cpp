@@ -3,6 +3,7 @@
 
 #include "CardProtocol.h"
 #include "CoreText.h"
+#include "ProgramOptions.h"
 
 #include <optional>
 
@@ -32,7 +33,7 @@ struct SParamInfo
     unsigned int nSetId;
 };
 
-const SParamInfo s_params[] = {
+const SParamInfo PARAMS[] = {
     {INFO_IP, "IP Addr", FORM_ADDRESS, "", SET_IP},
     {INFO_MASK, "Mask", FORM_ADDRESS, "", SET_MASK},
     {INFO_GATEWAY, "Gateway", FORM_ADDRESS, "", SET_GATEWAY},
@@ -53,7 +54,7 @@ const SParamInfo s_params[] = {
 
 const SParamInfo* FindParam(std::uint16_t nItem)
 {
-    for (const SParamInfo& info : s_params) {
+    for (const SParamInfo& info : PARAMS) {
         if (info.nItem == nItem)
             return &info;
     }
@@ -64,13 +65,13 @@ const SParamInfo* FindParam(std::uint16_t nItem)
 // longer than nMax.
 std::optional<QString> BufferText(const CVarData& value, int nMax)
 {
-    char buffer[BUFFER_TEXT_MAX + 1];
-    const int nLength = value.Get_Buffer(reinterpret_cast<unsigned char*>(buffer),
+    char szBuffer[BUFFER_TEXT_MAX + 1];
+    const int nLength = value.Get_Buffer(reinterpret_cast<unsigned char*>(szBuffer),
                                          static_cast<unsigned short>(nMax));
     if (nLength < 0)
         return std::nullopt;
-    buffer[nLength] = '\0';
-    return CardText(buffer, static_cast<int>(qstrlen(buffer)));
+    szBuffer[nLength] = '\0';
+    return CardText(szBuffer, static_cast<int>(qstrlen(szBuffer)));
 }
 
 // The value text of a row, or nothing when the value gets no row.
@@ -103,14 +104,14 @@ std::optional<unsigned int> COptionTable::FindParamByName(const QString& strName
     const QString strKey = strName.trimmed();
     bool bNumber = false;
     const unsigned int nNumber = strKey.toUInt(&bNumber, 10);
-    const auto matches = [&](const SParamInfo& info) {
+    const auto fnMatches = [&](const SParamInfo& info) {
         if (bNumber)
             return info.nSetId != 0 && info.nSetId == nNumber;
         return strKey.compare(QLatin1String(info.pszName), Qt::CaseInsensitive) == 0 ||
                strKey.compare(Tr(info.pszName), Qt::CaseInsensitive) == 0;
     };
-    for (const SParamInfo& info : s_params) {
-        if (matches(info))
+    for (const SParamInfo& info : PARAMS) {
+        if (fnMatches(info))
             return info.nSetId;
     }
     return std::nullopt;
@@ -119,7 +120,7 @@ std::optional<unsigned int> COptionTable::FindParamByName(const QString& strName
 QStringList COptionTable::ParamNames()
 {
     QStringList arrNames;
-    for (const SParamInfo& info : s_params)
+    for (const SParamInfo& info : PARAMS)
         arrNames.append(QString::fromLatin1(info.pszName));
     return arrNames;
 }
@@ -196,6 +197,7 @@ COptionTable::ECheck COptionTable::OnOK(const MessageBoxSink& fnMessageBox)
     std::uint32_t dwAddress = 0;
     std::uint32_t dwMask = 0;
     std::uint32_t dwGateway = 0;
+    const SParamRow* pNotAnAddress = nullptr;
     bool bTextTooLong = false;
 
     for (const SParamRow& row : m_arrRows) {
@@ -205,8 +207,12 @@ COptionTable::ECheck COptionTable::OnOK(const MessageBoxSink& fnMessageBox)
         case SET_IP:
         case SET_MASK:
         case SET_GATEWAY: {
+            // The designed checks read the text as the standard parser does; what a person
+            // types must be a plain dotted quad besides, or "010" would reach the card as 8.
             const std::uint32_t dwValue = ParseAddress(row.strValue);
             value.Set_DWORD(dwValue);
+            if (pNotAnAddress == nullptr && !ParseTypedAddress(row.strValue))
+                pNotAnAddress = &row;
             if (row.nSetId == SET_IP)
                 dwAddress = dwValue;
             else if (row.nSetId == SET_MASK)
@@ -242,22 +248,39 @@ COptionTable::ECheck COptionTable::OnOK(const MessageBoxSink& fnMessageBox)
         nCheck = CHECK_BAD_ADDRESS;
     else if ((dwGateway & dwMask) != (dwAddress & dwMask))
         nCheck = CHECK_BAD_GATEWAY;
+    else if (pNotAnAddress != nullptr)
+        nCheck = CHECK_NOT_AN_ADDRESS;
     else if (bTextTooLong)
         nCheck = CHECK_TEXT_TOO_LONG; // the request could not be built, so nothing would go
 
     if (nCheck != CHECK_OK) {
-        if (fnMessageBox) {
-            const char* pszMessage = nCheck == CHECK_BAD_ADDRESS ? "The IpAddr or Mask is invalid"
-                                     : nCheck == CHECK_BAD_GATEWAY
-                                         ? "The Gateway is invalid"
-                                         : "The Gridmon Password is too long";
-            fnMessageBox(Tr(pszMessage), QStringLiteral("ERROR"), MSG_ICON_NONE);
-        }
+        if (fnMessageBox)
+            fnMessageBox(CheckMessage(nCheck, pNotAnAddress), QStringLiteral("ERROR"),
+                         MSG_ICON_NONE);
         return nCheck;
     }
     if (m_bAutoRestart)
         m_grpSend.Add(static_cast<char>(1), static_cast<unsigned int>(SET_RESTART));
     return CHECK_OK;
+}
+
+QString COptionTable::CheckMessage(ECheck nCheck, const SParamRow* pRow)
+{
+    switch (nCheck) {
+    case CHECK_BAD_ADDRESS:
+        return Tr("The IpAddr or Mask is invalid");
+    case CHECK_BAD_GATEWAY:
+        return Tr("The Gateway is invalid");
+    case CHECK_NOT_AN_ADDRESS:
+        return Tr("%1: '%2' is not an address; type four numbers from 0 to 255 without "
+                  "leading zeros, such as 192.168.1.10")
+            .arg(Tr(pRow->pszName), pRow->strValue);
+    case CHECK_TEXT_TOO_LONG:
+        return Tr("The Gridmon Password is too long");
+    case CHECK_OK:
+        break;
+    }
+    return QString();
 }
 
 int COptionTable::rowCount(const QModelIndex& parent) const
@@ -279,9 +302,9 @@ QVariant COptionTable::data(const QModelIndex& index, int role) const
 
 QVariant COptionTable::headerData(int section, Qt::Orientation orientation, int role) const
 {
-    static const char* const s_titles[COL_COUNT] = {"No.", "ParamName", "ParamValue", "Memo"};
+    static const char* const TITLES[COL_COUNT] = {"No.", "ParamName", "ParamValue", "Memo"};
     if (orientation != Qt::Horizontal || role != Qt::DisplayRole || section < 0 ||
         section >= COL_COUNT)
         return QAbstractTableModel::headerData(section, orientation, role);
-    return Tr(s_titles[section]);
+    return Tr(TITLES[section]);
 }

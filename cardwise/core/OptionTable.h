@@ -31,6 +31,7 @@ public:
         CHECK_OK,
         CHECK_BAD_ADDRESS,
         CHECK_BAD_GATEWAY,
+        CHECK_NOT_AN_ADDRESS, // an address row holds no typed address ("010", "10.1")
         CHECK_TEXT_TOO_LONG
     };
 
@@ -67,8 +68,10 @@ public:
     bool CheckEditable(int nRow, const MessageBoxSink& fnMessageBox) const;
 
     // Rebuilds m_grpSend from every writable row in row order and checks the address
-    // settings; on a failed check shows its message and returns it. The restart request is
-    // added last when m_bAutoRestart is set and the checks pass.
+    // settings: address and mask not 0, then the gateway in their network, then every address
+    // row a typed address (ParseTypedAddress), then the texts' lengths. On a failed check
+    // shows its message and returns it. The restart request is added last when
+    // m_bAutoRestart is set and the checks pass.
     ECheck OnOK(const MessageBoxSink& fnMessageBox);
 
     int rowCount(const QModelIndex& parent = QModelIndex()) const override;
@@ -85,6 +88,9 @@ private:
         const char* pszMemo; // "" for none
         unsigned int nSetId;
     };
+
+    // The message of a failed check; pRow is the row that failed CHECK_NOT_AN_ADDRESS.
+    static QString CheckMessage(ECheck nCheck, const SParamRow* pRow);
 
     std::vector<SParamRow> m_arrRows;
 };

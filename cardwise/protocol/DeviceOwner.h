@@ -9,10 +9,10 @@ public:
     virtual ~CDeviceOwner() = default;
 
     // A complete device-information reply, or an acknowledgement with both versions -1.
-    // sourceAddress is the reply's sender in network byte order; texts are dotted quads.
-    virtual void AddOrUpdateDevice(std::uint32_t sourceAddress, const char* mac, const char* ip,
-                                   const char* mask, const char* gateway, int hwVersion,
-                                   int fwVersion) = 0;
-    // An error reply; the socket always passes keepRunning 0.
-    virtual void SetProcessStatus(int keepRunning, const char* text) = 0;
+    // dwSource is the reply's sender in network byte order; texts are dotted quads.
+    virtual void AddOrUpdateDevice(std::uint32_t dwSource, const char* pszMac, const char* pszIp,
+                                   const char* pszMask, const char* pszGateway, int nHwVer,
+                                   int nFwVer) = 0;
+    // An error reply; the socket always passes bKeepRunning 0.
+    virtual void SetProcessStatus(int bKeepRunning, const char* pszText) = 0;
 };

@@ -9,7 +9,6 @@
 
 #include <arpa/inet.h>
 
-#include <cstdio>
 #include <string>
 
 using namespace CardProtocol;
@@ -18,8 +17,8 @@ namespace {
 
 std::string AddressText(const CVarData& value)
 {
-    char text[ADDRESS_TEXT_SIZE];
-    return FormatAddress(static_cast<std::uint32_t>(value.Get_DWORD()), text);
+    char szText[ADDRESS_TEXT_SIZE];
+    return FormatAddress(static_cast<std::uint32_t>(value.Get_DWORD()), szText);
 }
 
 } // namespace
@@ -36,214 +35,207 @@ int CDeviceSocket::OpenSocket(int bBroadcast)
     return CreateSocket(PORT_HOST, TYPE_DGRAM, OPT_BROADCAST);
 }
 
-void CDeviceSocket::StoreTarget(const char* address)
+void CDeviceSocket::StoreTarget(const char* pszAddress)
 {
-    if (address && *address)
-        m_strTarget = address;
+    if (pszAddress && *pszAddress)
+        m_strTarget = pszAddress;
 }
 
-void CDeviceSocket::SendSearch(const char* address, unsigned int port)
+void CDeviceSocket::SendSearch(const char* pszAddress, unsigned int nPort)
 {
-    StoreTarget(address);
-    const bool broadcast = IsBroadcastTarget(m_strTarget.c_str());
-    CardFrame::FrameBuffer frame;
-    const int length = CardFrame::BuildSearchRequest(frame, broadcast, GetLocalTime());
-    SendTo(frame, static_cast<unsigned long>(length), m_strTarget.c_str(), port, 0xFFFFFFFF);
+    StoreTarget(pszAddress);
+    const bool bBroadcast = IsBroadcastTarget(m_strTarget.c_str());
+    CardFrame::FrameBuffer arrFrame;
+    const int nLength = CardFrame::BuildSearchRequest(arrFrame, bBroadcast, GetLocalTime());
+    SendTo(arrFrame, static_cast<unsigned long>(nLength), m_strTarget.c_str(), nPort, 0xFFFFFFFF);
 }
 
-int CDeviceSocket::SendSetParams(const unsigned char* mac, const CVarDataGroup& values,
-                                 const char* password, const char* address, unsigned int port)
+int CDeviceSocket::SendSetParams(const unsigned char* pMac, const CVarDataGroup& values,
+                                 const char* pszPassword, const char* pszAddress,
+                                 unsigned int nPort)
 {
-    StoreTarget(address);
+    StoreTarget(pszAddress);
     LmTrace0("\n");
-    const bool broadcast = IsBroadcastTarget(m_strTarget.c_str());
-    CardFrame::FrameBuffer frame;
-    const int length =
-        CardFrame::BuildSetRequest(frame, broadcast, GetLocalTime(), password, mac, values);
-    if (length < 0) {
-        LmTrace40("Set request not sent: %s\n", length == CardFrame::BUILD_VALUE_TOO_LONG
+    const bool bBroadcast = IsBroadcastTarget(m_strTarget.c_str());
+    CardFrame::FrameBuffer arrFrame;
+    const int nLength =
+        CardFrame::BuildSetRequest(arrFrame, bBroadcast, GetLocalTime(), pszPassword, pMac, values);
+    if (nLength < 0) {
+        LmTrace40("Set request not sent: %s\n", nLength == CardFrame::BUILD_VALUE_TOO_LONG
                                                     ? "a value is longer than 255 bytes"
                                                     : "the values do not fit into one frame");
         return 0;
     }
-    return SendTo(frame, static_cast<unsigned long>(length), m_strTarget.c_str(), port, 0xFFFFFFFF);
+    return SendTo(arrFrame, static_cast<unsigned long>(nLength), m_strTarget.c_str(), nPort,
+                  0xFFFFFFFF);
 }
 
-CVarDataGroup* CDeviceSocket::FindDeviceParams(const char* mac)
+CVarDataGroup* CDeviceSocket::FindDeviceParams(const char* pszMac)
 {
-    const auto found = m_mapDevices.find(mac ? mac : "");
+    const auto found = m_mapDevices.find(pszMac ? pszMac : "");
     return found == m_mapDevices.end() ? nullptr : found->second.get();
 }
 
 std::tm CDeviceSocket::GetLocalTime() const
 {
-    const std::time_t now = std::time(nullptr);
+    const std::time_t nNow = std::time(nullptr);
     std::tm local{};
-    localtime_r(&now, &local);
+    localtime_r(&nNow, &local);
     return local;
 }
 
-int CDeviceSocket::onReceive(const unsigned char* data, int size, const char* address,
-                             unsigned int port)
+int CDeviceSocket::onReceive(const unsigned char* pData, int nSize, const char* pszAddress,
+                             unsigned int nPort)
 {
-    const std::uint32_t sourceAddress = ::inet_addr(address ? address : "");
+    const std::uint32_t dwSourceAddress = ::inet_addr(pszAddress ? pszAddress : "");
     // Locals, not members: an owner callback may run a nested event loop that delivers the
     // next datagram before this one is done.
     CCardFrameHeader header;
     CVarDataGroup group;
-    const CardFrame::ParseResult result =
-        CardFrame::Parse(data, size > 0 ? static_cast<std::size_t>(size) : 0, header, group);
-    if (result == CardFrame::PARSE_BAD_SYNC) {
+    const CardFrame::ParseResult nResult =
+        CardFrame::Parse(pData, nSize > 0 ? static_cast<std::size_t>(nSize) : 0, header, group);
+    if (nResult == CardFrame::PARSE_BAD_SYNC) {
         LmTrace20("数据库同步头不正确!\n\r");
         return 0;
     }
-    if (result == CardFrame::PARSE_TRUNCATED_HEADER) {
-        LmTrace20("Frame of %d bytes from %s:%u is shorter than its header\r\n", size,
-                  address ? address : "", port);
+    if (nResult == CardFrame::PARSE_TRUNCATED_HEADER) {
+        LmTrace20("Frame of %d bytes from %s:%u is shorter than its header\r\n", nSize,
+                  pszAddress ? pszAddress : "", nPort);
         return 0;
     }
-    TraceHeader(header, address, port);
-    if (result == CardFrame::PARSE_TRUNCATED_ITEMS)
+    TraceHeader(header, pszAddress, nPort);
+    if (nResult == CardFrame::PARSE_TRUNCATED_ITEMS)
         LmTrace20("Frame cut off after %d items\r\n", group.GetSize());
     if (group.GetSize() > 0)
-        Dispatch(group, sourceAddress, header.MAC);
+        Dispatch(group, dwSourceAddress, header.MAC);
     return 0;
 }
 
-void CDeviceSocket::TraceHeader(const CCardFrameHeader& header, const char* address,
-                                unsigned int port)
+void CDeviceSocket::TraceHeader(const CCardFrameHeader& header, const char* pszAddress,
+                                unsigned int nPort)
 {
-    LmTrace20("\r\nRCV IP:%s port:%d\r\n", address ? address : "", static_cast<int>(port));
-    LmTrace20("Pdu HeadLen------>%d DataLen------>%d Order------>%d\r\n", header.HeadLen,
-              header.DataLen, header.Order);
-    LmTrace20("Pdu Version------>%d Control------>%d CommandId------>%d\r\n", header.Version,
-              header.Control, header.CommandId);
-    char password[PASSWORD_SIZE * 3 + 1];
-    for (int i = 0; i < PASSWORD_SIZE; ++i)
-        std::snprintf(password + 3 * i, 4, "%02X ", header.Password[i]);
-    LmTrace20("SrcAddr------>%d DestAddr------>%d Password:%s\r\n", header.SrcAddr, header.DestAddr,
-              password);
-    LmTrace20("Mac ADDR:%02X-%02X-%02X-%02X-%02X-%02X\r\n", header.MAC[0], header.MAC[1],
-              header.MAC[2], header.MAC[3], header.MAC[4], header.MAC[5]);
+    LmTrace20("\r\nRCV IP:%s port:%d\r\n", pszAddress ? pszAddress : "", static_cast<int>(nPort));
+    for (const std::string& strLine : CardFrame::DescribeHeader(header))
+        LmTrace20("%s\r\n", strLine.c_str());
     LmTrace20("\r\n\r\n");
     LmTrace20("*****************************监控数据*********************");
 }
 
-void CDeviceSocket::Dispatch(const CVarDataGroup& group, std::uint32_t sourceAddress,
-                             const unsigned char* mac)
+void CDeviceSocket::Dispatch(const CVarDataGroup& group, std::uint32_t dwSourceAddress,
+                             const unsigned char* pMac)
 {
-    const std::uint16_t command = CommandOf(group.GetAt(0).GetID());
-    switch (command) {
+    const std::uint16_t nCommand = CommandOf(group.GetAt(0).GetID());
+    switch (nCommand) {
     case CMD_DEVICE_INFO_BROADCAST:
     case CMD_DEVICE_INFO:
-        OnDeviceInfo(group, sourceAddress);
+        OnDeviceInfo(group, dwSourceAddress);
         break;
     case CMD_SET_ACK_BROADCAST:
     case CMD_SET_ACK:
-        OnSetAck(group, sourceAddress, mac);
+        OnSetAck(group, dwSourceAddress, pMac);
         break;
     case CMD_ERROR:
         OnErrorReply(group);
         break;
     default:
-        LmTrace40("********** 无效命令应答:%d ***********\n", command);
+        LmTrace40("********** 无效命令应答:%d ***********\n", nCommand);
         break;
     }
 }
 
-void CDeviceSocket::OnDeviceInfo(const CVarDataGroup& group, std::uint32_t sourceAddress)
+void CDeviceSocket::OnDeviceInfo(const CVarDataGroup& group, std::uint32_t dwSourceAddress)
 {
-    std::string mac, ip, mask, gateway;
-    int hwVersion = 0;
-    int fwVersion = 0;
-    int count = 0;
+    std::string strMac, strIp, strMask, strGateway;
+    int nHwVersion = 0;
+    int nFwVersion = 0;
+    int nCount = 0;
     for (int i = 0; i < group.GetSize(); ++i) {
         const CVarData& value = group.GetAt(i);
-        const std::uint16_t item = ItemOf(value.GetID());
-        if (item >= INFO_MAC && item <= INFO_FW_VERSION)
-            ++count;
-        switch (item) {
+        const std::uint16_t nItem = ItemOf(value.GetID());
+        if (nItem >= INFO_MAC && nItem <= INFO_FW_VERSION)
+            ++nCount;
+        switch (nItem) {
         case INFO_MAC: {
-            unsigned char bytes[MAC_SIZE];
-            if (value.Get_Buffer(bytes, MAC_SIZE) == MAC_SIZE) {
-                char text[MAC_TEXT_SIZE];
-                mac = FormatMac(bytes, text);
+            unsigned char arrBytes[MAC_SIZE];
+            if (value.Get_Buffer(arrBytes, MAC_SIZE) == MAC_SIZE) {
+                char szText[MAC_TEXT_SIZE];
+                strMac = FormatMac(arrBytes, szText);
             }
             break;
         }
         case INFO_IP:
-            ip = AddressText(value);
+            strIp = AddressText(value);
             break;
         case INFO_MASK:
-            mask = AddressText(value);
+            strMask = AddressText(value);
             break;
         case INFO_GATEWAY:
-            gateway = AddressText(value);
+            strGateway = AddressText(value);
             break;
         case INFO_HW_VERSION:
-            hwVersion = value.Get_int();
+            nHwVersion = value.Get_int();
             LmTrace0(" *******DataType: %d****** ", value.GetType());
             break;
         case INFO_FW_VERSION:
-            fwVersion = value.Get_int();
+            nFwVersion = value.Get_int();
             break;
         default:
             break;
         }
     }
-    if (count != 6)
+    if (nCount != 6)
         return;
     if (m_pOwner)
-        m_pOwner->AddOrUpdateDevice(sourceAddress, mac.c_str(), ip.c_str(), mask.c_str(),
-                                    gateway.c_str(), hwVersion, fwVersion);
-    std::unique_ptr<CVarDataGroup>& stored = m_mapDevices[mac];
-    if (!stored)
-        stored = std::make_unique<CVarDataGroup>();
-    *stored = group;
+        m_pOwner->AddOrUpdateDevice(dwSourceAddress, strMac.c_str(), strIp.c_str(), strMask.c_str(),
+                                    strGateway.c_str(), nHwVersion, nFwVersion);
+    std::unique_ptr<CVarDataGroup>& pStored = m_mapDevices[strMac];
+    if (!pStored)
+        pStored = std::make_unique<CVarDataGroup>();
+    *pStored = group;
 }
 
-void CDeviceSocket::OnSetAck(const CVarDataGroup& group, std::uint32_t sourceAddress,
-                             const unsigned char* mac)
+void CDeviceSocket::OnSetAck(const CVarDataGroup& group, std::uint32_t dwSourceAddress,
+                             const unsigned char* pMac)
 {
-    std::string ip, mask, gateway;
-    int count = 0;
+    std::string strIp, strMask, strGateway;
+    int nCount = 0;
     for (int i = 0; i < group.GetSize(); ++i) {
         const CVarData& value = group.GetAt(i);
         switch (ItemOf(value.GetID())) {
         case ACK_IP:
-            ip = AddressText(value);
-            ++count;
+            strIp = AddressText(value);
+            ++nCount;
             break;
         case ACK_MASK:
-            mask = AddressText(value);
-            ++count;
+            strMask = AddressText(value);
+            ++nCount;
             break;
         case ACK_GATEWAY:
-            gateway = AddressText(value);
-            ++count;
+            strGateway = AddressText(value);
+            ++nCount;
             break;
         default:
             break;
         }
     }
-    if (count != 3)
+    if (nCount != 3)
         return;
-    char text[MAC_TEXT_SIZE];
-    FormatMac(mac, text);
+    char szText[MAC_TEXT_SIZE];
+    FormatMac(pMac, szText);
     if (m_pOwner)
-        m_pOwner->AddOrUpdateDevice(sourceAddress, text, ip.c_str(), mask.c_str(), gateway.c_str(),
-                                    -1, -1);
+        m_pOwner->AddOrUpdateDevice(dwSourceAddress, szText, strIp.c_str(), strMask.c_str(),
+                                    strGateway.c_str(), -1, -1);
 }
 
 void CDeviceSocket::OnErrorReply(const CVarDataGroup& group)
 {
-    std::string text;
+    std::string strText;
     for (int i = 0; i < group.GetSize(); ++i) {
         if (ItemOf(group.GetAt(i).GetID()) == ERROR_PASSWORD) {
             LmTrace40("密码错误...");
-            text += GetTranslateText("Password Error");
+            strText += GetTranslateText("Password Error");
         }
     }
     if (m_pOwner)
-        m_pOwner->SetProcessStatus(0, text.c_str());
+        m_pOwner->SetProcessStatus(0, strText.c_str());
 }

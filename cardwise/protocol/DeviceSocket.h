@@ -28,35 +28,35 @@ public:
     int OpenSocket(int bBroadcast);
     // Sends one search request to port; an empty (or null) address means the target of the
     // previous request. Its broadcast form is used when the target text contains "255".
-    void SendSearch(const char* address, unsigned int port);
+    void SendSearch(const char* pszAddress, unsigned int nPort);
     // Sends one set-parameters request for the card with the 6-byte MAC; empty address as
     // for SendSearch. Returns the result of SendTo, or 0 when the values do not fit into a
     // frame (nothing is sent then).
-    int SendSetParams(const unsigned char* mac, const CVarDataGroup& values, const char* password,
-                      const char* address, unsigned int port);
+    int SendSetParams(const unsigned char* pMac, const CVarDataGroup& values,
+                      const char* pszPassword, const char* pszAddress, unsigned int nPort);
     // The group of the card's last complete device information, or null. Owned by the socket
     // and valid until the socket is destroyed.
-    CVarDataGroup* FindDeviceParams(const char* mac);
+    CVarDataGroup* FindDeviceParams(const char* pszMac);
 
     // The destination text of the last request; empty at first.
     const std::string& GetTarget() const { return m_strTarget; }
 
 protected:
     // Decodes, traces and dispatches one datagram; always returns 0.
-    int onReceive(const unsigned char* data, int size, const char* address,
-                  unsigned int port) override;
+    int onReceive(const unsigned char* pData, int nSize, const char* pszAddress,
+                  unsigned int nPort) override;
     // The local time that request headers carry; tests pin it.
     virtual std::tm GetLocalTime() const;
 
 private:
-    void TraceHeader(const CCardFrameHeader& header, const char* address, unsigned int port);
-    void Dispatch(const CVarDataGroup& group, std::uint32_t sourceAddress,
-                  const unsigned char* mac);
-    void OnDeviceInfo(const CVarDataGroup& group, std::uint32_t sourceAddress);
-    void OnSetAck(const CVarDataGroup& group, std::uint32_t sourceAddress,
-                  const unsigned char* mac);
+    void TraceHeader(const CCardFrameHeader& header, const char* pszAddress, unsigned int nPort);
+    void Dispatch(const CVarDataGroup& group, std::uint32_t dwSourceAddress,
+                  const unsigned char* pMac);
+    void OnDeviceInfo(const CVarDataGroup& group, std::uint32_t dwSourceAddress);
+    void OnSetAck(const CVarDataGroup& group, std::uint32_t dwSourceAddress,
+                  const unsigned char* pMac);
     void OnErrorReply(const CVarDataGroup& group);
-    void StoreTarget(const char* address);
+    void StoreTarget(const char* pszAddress);
 
     CDeviceOwner* m_pOwner;
     std::string m_strTarget;

@@ -18,10 +18,10 @@ class CCardSimulator::CSimSocket : public CLmSocket
 public:
     explicit CSimSocket(CCardSimulator* pSimulator) : m_pSimulator(pSimulator) {}
 
-    int onReceive(const unsigned char* data, int size, const char* address,
-                  unsigned int port) override
+    int onReceive(const unsigned char* pData, int nSize, const char* pszAddress,
+                  unsigned int nPort) override
     {
-        m_pSimulator->HandleDatagram(data, size, address, port);
+        m_pSimulator->HandleDatagram(pData, nSize, pszAddress, nPort);
         return 0;
     }
 
@@ -29,24 +29,24 @@ private:
     CCardSimulator* m_pSimulator;
 };
 
-CCardSimulator::CCardSimulator(std::vector<CSimCard> cards, const COptions& options,
+CCardSimulator::CCardSimulator(std::vector<CSimCard> arrCards, const COptions& options,
                                QObject* parent)
-    : QObject(parent), m_cards(std::move(cards)), m_restartEnds(m_cards.size()), m_options(options),
-      m_random(options.nSeed)
+    : QObject(parent), m_arrCards(std::move(arrCards)), m_arrRestartEnds(m_arrCards.size()),
+      m_options(options), m_random(options.nSeed)
 {
 }
 
 CCardSimulator::~CCardSimulator() = default;
 
-bool CCardSimulator::Start(QString& error)
+bool CCardSimulator::Start(QString& strError)
 {
     m_pSocket = std::make_unique<CSimSocket>(this);
     m_pSocket->SetBindAddress(m_options.strBind.toLatin1().constData());
     if (!m_pSocket->CreateSocket(m_options.nPort, CLmSocket::TYPE_DGRAM,
                                  CLmSocket::OPT_BROADCAST)) {
-        error = QStringLiteral("cannot listen on %1:%2 (address not local, or port in use)")
-                    .arg(m_options.strBind)
-                    .arg(m_options.nPort);
+        strError = QStringLiteral("cannot listen on %1:%2 (address not local, or port in use)")
+                       .arg(m_options.strBind)
+                       .arg(m_options.nPort);
         m_pSocket.reset();
         return false;
     }
@@ -55,19 +55,19 @@ bool CCardSimulator::Start(QString& error)
 
 bool CCardSimulator::IsRestarting(std::size_t index) const
 {
-    return index < m_restartEnds.size() && !m_restartEnds[index].hasExpired();
+    return index < m_arrRestartEnds.size() && !m_arrRestartEnds[index].hasExpired();
 }
 
-void CCardSimulator::HandleDatagram(const unsigned char* data, int size, const char* address,
-                                    unsigned int port)
+void CCardSimulator::HandleDatagram(const unsigned char* pData, int nSize, const char* pszAddress,
+                                    unsigned int nPort)
 {
     CCardFrameHeader header;
     CVarDataGroup values;
-    const CardFrame::ParseResult result =
-        CardFrame::Parse(data, size > 0 ? static_cast<std::size_t>(size) : 0, header, values);
-    if (result != CardFrame::PARSE_OK) {
-        LmTrace20("sim: ignored %d bytes from %s:%u: %s\n", size, address, port,
-                  CardFrame::ParseResultText(result));
+    const CardFrame::ParseResult nResult =
+        CardFrame::Parse(pData, nSize > 0 ? static_cast<std::size_t>(nSize) : 0, header, values);
+    if (nResult != CardFrame::PARSE_OK) {
+        LmTrace20("sim: ignored %d bytes from %s:%u: %s\n", nSize, pszAddress, nPort,
+                  CardFrame::ParseResultText(nResult));
         return;
     }
     switch (header.CommandId) {
@@ -76,98 +76,101 @@ void CCardSimulator::HandleDatagram(const unsigned char* data, int size, const c
         CCardFrameHeader expected = header;
         CardFrame::SetSearchKey(expected);
         if (std::memcmp(expected.Password, header.Password, PASSWORD_SIZE) != 0) {
-            LmTrace40("sim: search from %s:%u with a wrong search key ignored\n", address, port);
+            LmTrace40("sim: search from %s:%u with a wrong search key ignored\n", pszAddress,
+                      nPort);
             return;
         }
-        AnswerSearch(header.CommandId, address, port);
+        AnswerSearch(header.CommandId, pszAddress, nPort);
         break;
     }
     case CMD_SET_PARAMS_BROADCAST:
     case CMD_SET_PARAMS:
-        AnswerSet(header.CommandId, header.MAC, header.Password, values, address, port);
+        AnswerSet(header.CommandId, header.MAC, header.Password, values, pszAddress, nPort);
         break;
     default:
-        LmTrace20("sim: command 0x%04X from %s:%u ignored\n", header.CommandId, address, port);
+        LmTrace20("sim: command 0x%04X from %s:%u ignored\n", header.CommandId, pszAddress, nPort);
         break;
     }
 }
 
-void CCardSimulator::AnswerSearch(std::uint16_t command, const std::string& address,
-                                  unsigned int port)
+void CCardSimulator::AnswerSearch(std::uint16_t nCommand, const std::string& strAddress,
+                                  unsigned int nPort)
 {
-    const std::uint16_t reply =
-        command == CMD_SEARCH_BROADCAST ? CMD_DEVICE_INFO_BROADCAST : CMD_DEVICE_INFO;
-    int answered = 0;
-    for (std::size_t i = 0; i < m_cards.size(); ++i) {
+    const std::uint16_t nReply =
+        nCommand == CMD_SEARCH_BROADCAST ? CMD_DEVICE_INFO_BROADCAST : CMD_DEVICE_INFO;
+    int nAnswered = 0;
+    for (std::size_t i = 0; i < m_arrCards.size(); ++i) {
         if (IsRestarting(i))
             continue;
-        SendReply(m_cards[i], reply, m_cards[i].DeviceInfo(), address, port);
-        ++answered;
+        SendReply(m_arrCards[i], nReply, m_arrCards[i].DeviceInfo(), strAddress, nPort);
+        ++nAnswered;
     }
-    LmTrace20("sim: search 0x%04X from %s:%u: %d cards answer\n", command, address.c_str(), port,
-              answered);
+    LmTrace20("sim: search 0x%04X from %s:%u: %d cards answer\n", nCommand, strAddress.c_str(),
+              nPort, nAnswered);
 }
 
-void CCardSimulator::AnswerSet(std::uint16_t command, const unsigned char* mac,
-                               const unsigned char* password, const CVarDataGroup& values,
-                               const std::string& address, unsigned int port)
+void CCardSimulator::AnswerSet(std::uint16_t nCommand, const unsigned char* pMac,
+                               const unsigned char* pPassword, const CVarDataGroup& values,
+                               const std::string& strAddress, unsigned int nPort)
 {
-    char macText[MAC_TEXT_SIZE];
-    FormatMac(mac, macText);
-    for (std::size_t i = 0; i < m_cards.size(); ++i) {
-        CSimCard& card = m_cards[i];
-        if (std::memcmp(card.mac, mac, MAC_SIZE) != 0)
+    char szMacText[MAC_TEXT_SIZE];
+    FormatMac(pMac, szMacText);
+    for (std::size_t i = 0; i < m_arrCards.size(); ++i) {
+        CSimCard& card = m_arrCards[i];
+        if (std::memcmp(card.arrMac, pMac, MAC_SIZE) != 0)
             continue;
         if (IsRestarting(i)) {
-            LmTrace20("sim: %s is restarting; set request ignored\n", macText);
+            LmTrace20("sim: %s is restarting; set request ignored\n", szMacText);
             return;
         }
-        if (!card.AcceptsPassword(password)) {
+        if (!card.AcceptsPassword(pPassword)) {
             CVarDataGroup error;
             error.Add(static_cast<char>(1), ERROR_PASSWORD);
-            SendReply(card, CMD_ERROR, error, address, port);
-            LmTrace20("sim: %s: wrong password\n", macText);
+            SendReply(card, CMD_ERROR, error, strAddress, nPort);
+            LmTrace20("sim: %s: wrong password\n", szMacText);
             return;
         }
-        const bool restart = card.Apply(values);
-        const std::uint16_t reply =
-            command == CMD_SET_PARAMS_BROADCAST ? CMD_SET_ACK_BROADCAST : CMD_SET_ACK;
-        SendReply(card, reply, card.Acknowledgement(), address, port);
-        if (restart)
-            m_restartEnds[i] = QDeadlineTimer(m_options.nRestartMs);
-        LmTrace20("sim: %s: settings applied%s\n", macText, restart ? ", restarting" : "");
+        const bool bRestart = card.Apply(values);
+        const std::uint16_t nReply =
+            nCommand == CMD_SET_PARAMS_BROADCAST ? CMD_SET_ACK_BROADCAST : CMD_SET_ACK;
+        SendReply(card, nReply, card.Acknowledgement(), strAddress, nPort);
+        if (bRestart)
+            m_arrRestartEnds[i] = QDeadlineTimer(m_options.nRestartMs);
+        LmTrace20("sim: %s: settings applied%s\n", szMacText, bRestart ? ", restarting" : "");
         return;
     }
-    LmTrace20("sim: set request for unknown card %s ignored\n", macText);
+    LmTrace20("sim: set request for unknown card %s ignored\n", szMacText);
 }
 
-void CCardSimulator::SendReply(const CSimCard& card, std::uint16_t command,
-                               const CVarDataGroup& items, const std::string& address,
-                               unsigned int port)
+void CCardSimulator::SendReply(const CSimCard& card, std::uint16_t nCommand,
+                               const CVarDataGroup& items, const std::string& strAddress,
+                               unsigned int nPort)
 {
     CCardFrameHeader header;
-    const std::time_t now = std::time(nullptr);
+    const std::time_t nNow = std::time(nullptr);
     std::tm local{};
-    localtime_r(&now, &local);
+    localtime_r(&nNow, &local);
     CardFrame::SetTime(header, local);
-    header.CommandId = command;
+    header.CommandId = nCommand;
     header.SrcAddr = 0;
     header.DestAddr = 1;
-    std::memcpy(header.MAC, card.mac, MAC_SIZE);
-    CardFrame::FrameBuffer frame;
-    const int length = CardFrame::Encode(frame, header, items);
-    if (length <= 0 || !m_pSocket)
+    std::memcpy(header.MAC, card.arrMac, MAC_SIZE);
+    CardFrame::FrameBuffer arrFrame;
+    const int nLength = CardFrame::Encode(arrFrame, header, items);
+    if (nLength <= 0 || !m_pSocket)
         return;
 
     if (m_options.nJitterMs <= 0) {
-        m_pSocket->SendTo(frame, static_cast<unsigned long>(length), address.c_str(), port, 0);
+        m_pSocket->SendTo(arrFrame, static_cast<unsigned long>(nLength), strAddress.c_str(), nPort,
+                          0);
         return;
     }
     std::uniform_int_distribution<int> delay(0, m_options.nJitterMs);
-    const QByteArray bytes(reinterpret_cast<const char*>(frame), length);
-    QTimer::singleShot(delay(m_random), this, [this, bytes, address, port] {
+    const QByteArray strBytes(reinterpret_cast<const char*>(arrFrame), nLength);
+    QTimer::singleShot(delay(m_random), this, [this, strBytes, strAddress, nPort] {
         if (m_pSocket)
-            m_pSocket->SendTo(reinterpret_cast<const unsigned char*>(bytes.constData()),
-                              static_cast<unsigned long>(bytes.size()), address.c_str(), port, 0);
+            m_pSocket->SendTo(reinterpret_cast<const unsigned char*>(strBytes.constData()),
+                              static_cast<unsigned long>(strBytes.size()), strAddress.c_str(),
+                              nPort, 0);
     });
 }

@@ -27,33 +27,35 @@ public:
         unsigned int nSeed = 1;
     };
 
-    CCardSimulator(std::vector<CSimCard> cards, const COptions& options, QObject* parent = nullptr);
+    CCardSimulator(std::vector<CSimCard> arrCards, const COptions& options,
+                   QObject* parent = nullptr);
     ~CCardSimulator() override;
 
     // Binds the endpoint; on failure returns false with a message.
-    bool Start(QString& error);
+    bool Start(QString& strError);
 
     // Answers one request as received from address:port. Searches (0x1001, 0x2001) with a
     // valid search key get one device-information reply per card that is not restarting;
     // set requests (0x1002, 0x2002) get an acknowledgement or an error reply from the card
     // whose MAC the header names. Anything else is ignored.
-    void HandleDatagram(const unsigned char* data, int size, const char* address,
-                        unsigned int port);
+    void HandleDatagram(const unsigned char* pData, int nSize, const char* pszAddress,
+                        unsigned int nPort);
 
-    const std::vector<CSimCard>& GetCards() const { return m_cards; }
+    const std::vector<CSimCard>& GetCards() const { return m_arrCards; }
     bool IsRestarting(std::size_t index) const;
 
 private:
     class CSimSocket;
 
-    void AnswerSearch(std::uint16_t command, const std::string& address, unsigned int port);
-    void AnswerSet(std::uint16_t command, const unsigned char* mac, const unsigned char* password,
-                   const CVarDataGroup& values, const std::string& address, unsigned int port);
-    void SendReply(const CSimCard& card, std::uint16_t command, const CVarDataGroup& items,
-                   const std::string& address, unsigned int port);
+    void AnswerSearch(std::uint16_t nCommand, const std::string& strAddress, unsigned int nPort);
+    void AnswerSet(std::uint16_t nCommand, const unsigned char* pMac,
+                   const unsigned char* pPassword, const CVarDataGroup& values,
+                   const std::string& strAddress, unsigned int nPort);
+    void SendReply(const CSimCard& card, std::uint16_t nCommand, const CVarDataGroup& items,
+                   const std::string& strAddress, unsigned int nPort);
 
-    std::vector<CSimCard> m_cards;
-    std::vector<QDeadlineTimer> m_restartEnds;
+    std::vector<CSimCard> m_arrCards;
+    std::vector<QDeadlineTimer> m_arrRestartEnds;
     COptions m_options;
     std::unique_ptr<CSimSocket> m_pSocket;
     std::mt19937 m_random;

@@ -12,68 +12,69 @@ using namespace CardProtocol;
 
 namespace {
 
-void AddFlag(CVarDataGroup& items, int value, std::uint16_t id, SimIntEncoding encoding)
+void AddFlag(CVarDataGroup& items, int nValue, std::uint16_t nId, SimIntEncoding nEncoding)
 {
-    switch (encoding) {
+    switch (nEncoding) {
     case SimIntEncoding::Byte:
-        items.Add(static_cast<char>(value), id);
+        items.Add(static_cast<char>(nValue), nId);
         break;
     case SimIntEncoding::Word:
-        items.Add(static_cast<unsigned short>(value), id);
+        items.Add(static_cast<unsigned short>(nValue), nId);
         break;
     case SimIntEncoding::DWord:
-        items.Add(static_cast<unsigned long>(static_cast<std::uint32_t>(value)), id);
+        items.Add(static_cast<unsigned long>(static_cast<std::uint32_t>(nValue)), nId);
         break;
     }
 }
 
-void AddVersion(CVarDataGroup& items, int value, std::uint16_t id, SimIntEncoding encoding)
+void AddVersion(CVarDataGroup& items, int nValue, std::uint16_t nId, SimIntEncoding nEncoding)
 {
-    switch (encoding) {
+    switch (nEncoding) {
     case SimIntEncoding::Byte:
-        if (value >= 0 && value <= 0xFF)
-            items.Add(static_cast<unsigned char>(value), id);
+        if (nValue >= 0 && nValue <= 0xFF)
+            items.Add(static_cast<unsigned char>(nValue), nId);
         else
-            items.Add(static_cast<unsigned short>(value), id);
+            items.Add(static_cast<unsigned short>(nValue), nId);
         break;
     case SimIntEncoding::Word:
-        items.Add(static_cast<unsigned short>(value), id);
+        items.Add(static_cast<unsigned short>(nValue), nId);
         break;
     case SimIntEncoding::DWord:
-        items.Add(value, id);
+        items.Add(nValue, nId);
         break;
     }
 }
 
-void AddPort(CVarDataGroup& items, int value, std::uint16_t id, SimIntEncoding encoding)
+void AddPort(CVarDataGroup& items, int nValue, std::uint16_t nId, SimIntEncoding nEncoding)
 {
-    if (encoding == SimIntEncoding::DWord)
-        items.Add(static_cast<unsigned int>(value), id);
+    if (nEncoding == SimIntEncoding::DWord)
+        items.Add(static_cast<unsigned int>(nValue), nId);
     else
-        items.Add(static_cast<unsigned short>(value), id);
+        items.Add(static_cast<unsigned short>(nValue), nId);
 }
 
-void AddText(CVarDataGroup& items, const std::string& text, std::uint16_t id, std::size_t size = 0)
+void AddText(CVarDataGroup& items, const std::string& strText, std::uint16_t nId,
+             std::size_t nSize = 0)
 {
-    std::vector<unsigned char> bytes(text.begin(), text.end());
-    if (bytes.size() > VALUE_MAX)
-        bytes.resize(VALUE_MAX);
-    if (size > bytes.size())
-        bytes.resize(size, 0);
-    items.Add(bytes.data(), static_cast<unsigned short>(bytes.size()), id);
+    std::vector<unsigned char> arrBytes(strText.begin(), strText.end());
+    if (arrBytes.size() > VALUE_MAX)
+        arrBytes.resize(VALUE_MAX);
+    if (nSize > arrBytes.size())
+        arrBytes.resize(nSize, 0);
+    items.Add(arrBytes.data(), static_cast<unsigned short>(arrBytes.size()), nId);
 }
 
 // A text value of a request: a string, or the bytes of a Buffer up to a zero byte.
 std::string TextOf(const CVarData& value)
 {
-    const char* bytes = value.Get_string();
-    if (!bytes)
+    const char* pszBytes = value.Get_string();
+    if (!pszBytes)
         return {};
     if (value.GetType() == VD_string)
-        return bytes;
-    const std::size_t length = value.GetLength();
-    const void* zero = std::memchr(bytes, 0, length);
-    return std::string(bytes, zero ? static_cast<const char*>(zero) - bytes : length);
+        return pszBytes;
+    const std::size_t nLength = value.GetLength();
+    const void* pZero = std::memchr(pszBytes, 0, nLength);
+    return std::string(pszBytes, pZero ? static_cast<const char*>(pZero) - pszBytes : nLength);
 }
 
 } // namespace
@@ -81,128 +82,128 @@ std::string TextOf(const CVarData& value)
 CVarDataGroup CSimCard::DeviceInfo() const
 {
     CVarDataGroup items;
-    items.Add(mac, MAC_SIZE, INFO_MAC);
-    items.Add(static_cast<unsigned long>(ip), INFO_IP);
-    items.Add(static_cast<unsigned long>(mask), INFO_MASK);
-    items.Add(static_cast<unsigned long>(gateway), INFO_GATEWAY);
-    AddVersion(items, hwVersion, INFO_HW_VERSION, encoding);
-    AddVersion(items, fwVersion, INFO_FW_VERSION, encoding);
-    AddFlag(items, dhcp, INFO_DHCP, encoding);
-    AddFlag(items, gridmonEnable, INFO_GRIDMON_ENABLE, encoding);
-    AddText(items, gridmonPassword, INFO_GRIDMON_PASSWORD);
-    AddFlag(items, httpEnable, INFO_HTTP_ENABLE, encoding);
-    AddText(items, adminPassword, INFO_ADMIN_PASSWORD);
-    AddPort(items, httpPort, INFO_HTTP_PORT, encoding);
-    AddFlag(items, snmpEnable, INFO_SNMP_ENABLE, encoding);
-    AddFlag(items, telnetEnable, INFO_TELNET_ENABLE, encoding);
-    AddPort(items, telnetPort, INFO_TELNET_PORT, encoding);
-    AddText(items, deviceId.substr(0, DEVICE_ID_SIZE), INFO_DEVICE_ID, DEVICE_ID_SIZE);
+    items.Add(arrMac, MAC_SIZE, INFO_MAC);
+    items.Add(static_cast<unsigned long>(dwIp), INFO_IP);
+    items.Add(static_cast<unsigned long>(dwMask), INFO_MASK);
+    items.Add(static_cast<unsigned long>(dwGateway), INFO_GATEWAY);
+    AddVersion(items, nHwVersion, INFO_HW_VERSION, nEncoding);
+    AddVersion(items, nFwVersion, INFO_FW_VERSION, nEncoding);
+    AddFlag(items, nDhcp, INFO_DHCP, nEncoding);
+    AddFlag(items, nGridmonEnable, INFO_GRIDMON_ENABLE, nEncoding);
+    AddText(items, strGridmonPassword, INFO_GRIDMON_PASSWORD);
+    AddFlag(items, nHttpEnable, INFO_HTTP_ENABLE, nEncoding);
+    AddText(items, strAdminPassword, INFO_ADMIN_PASSWORD);
+    AddPort(items, nHttpPort, INFO_HTTP_PORT, nEncoding);
+    AddFlag(items, nSnmpEnable, INFO_SNMP_ENABLE, nEncoding);
+    AddFlag(items, nTelnetEnable, INFO_TELNET_ENABLE, nEncoding);
+    AddPort(items, nTelnetPort, INFO_TELNET_PORT, nEncoding);
+    AddText(items, strDeviceId.substr(0, DEVICE_ID_SIZE), INFO_DEVICE_ID, DEVICE_ID_SIZE);
     return items;
 }
 
-bool CSimCard::AcceptsPassword(const unsigned char* field) const
+bool CSimCard::AcceptsPassword(const unsigned char* pField) const
 {
     CCardFrameHeader expected;
-    CardFrame::SetPassword(expected, password.c_str());
-    return std::memcmp(expected.Password, field, PASSWORD_SIZE) == 0;
+    CardFrame::SetPassword(expected, strPassword.c_str());
+    return std::memcmp(expected.Password, pField, PASSWORD_SIZE) == 0;
 }
 
 bool CSimCard::Apply(const CVarDataGroup& values)
 {
-    bool restart = false;
+    bool bRestart = false;
     for (int i = 0; i < values.GetSize(); ++i) {
         const CVarData& value = values.GetAt(i);
         switch (ItemOf(value.GetID())) {
         case SET_IP:
-            ip = static_cast<std::uint32_t>(value.Get_DWORD());
+            dwIp = static_cast<std::uint32_t>(value.Get_DWORD());
             break;
         case SET_MASK:
-            mask = static_cast<std::uint32_t>(value.Get_DWORD());
+            dwMask = static_cast<std::uint32_t>(value.Get_DWORD());
             break;
         case SET_GATEWAY:
-            gateway = static_cast<std::uint32_t>(value.Get_DWORD());
+            dwGateway = static_cast<std::uint32_t>(value.Get_DWORD());
             break;
         case SET_DHCP:
-            dhcp = value.Get_int();
+            nDhcp = value.Get_int();
             break;
         case SET_GRIDMON_ENABLE:
-            gridmonEnable = value.Get_int();
+            nGridmonEnable = value.Get_int();
             break;
         case SET_GRIDMON_PASSWORD:
-            gridmonPassword = TextOf(value);
+            strGridmonPassword = TextOf(value);
             break;
         case SET_HTTP_ENABLE:
-            httpEnable = value.Get_int();
+            nHttpEnable = value.Get_int();
             break;
         case SET_HTTP_PORT:
-            httpPort = value.Get_int();
+            nHttpPort = value.Get_int();
             break;
         case SET_SNMP_ENABLE:
-            snmpEnable = value.Get_int();
+            nSnmpEnable = value.Get_int();
             break;
         case SET_TELNET_ENABLE:
-            telnetEnable = value.Get_int();
+            nTelnetEnable = value.Get_int();
             break;
         case SET_TELNET_PORT:
-            telnetPort = value.Get_int();
+            nTelnetPort = value.Get_int();
             break;
         case SET_RESTART:
-            restart = value.Get_int() != 0;
+            bRestart = value.Get_int() != 0;
             break;
         default:
             break;
         }
     }
-    return restart;
+    return bRestart;
 }
 
 CVarDataGroup CSimCard::Acknowledgement() const
 {
     CVarDataGroup items;
-    items.Add(static_cast<unsigned long>(ip), ACK_IP);
-    items.Add(static_cast<unsigned long>(mask), ACK_MASK);
-    items.Add(static_cast<unsigned long>(gateway), ACK_GATEWAY);
+    items.Add(static_cast<unsigned long>(dwIp), ACK_IP);
+    items.Add(static_cast<unsigned long>(dwMask), ACK_MASK);
+    items.Add(static_cast<unsigned long>(dwGateway), ACK_GATEWAY);
     return items;
 }
 
-std::string SimDeviceIdFor(const unsigned char* mac)
+std::string SimDeviceIdFor(const unsigned char* pMac)
 {
-    char text[40];
-    std::snprintf(text, sizeof text, "4c454d4f-4e53-4000-8000-%02x%02x%02x%02x%02x%02x", mac[0],
-                  mac[1], mac[2], mac[3], mac[4], mac[5]);
-    return text;
+    char szText[40];
+    std::snprintf(szText, sizeof szText, "4c454d4f-4e53-4000-8000-%02x%02x%02x%02x%02x%02x",
+                  pMac[0], pMac[1], pMac[2], pMac[3], pMac[4], pMac[5]);
+    return szText;
 }
 
-std::vector<CSimCard> GenerateSimCards(int count)
+std::vector<CSimCard> GenerateSimCards(int nCount)
 {
-    std::vector<CSimCard> cards;
-    cards.reserve(count > 0 ? static_cast<std::size_t>(count) : 0);
-    for (int i = 0; i < count; ++i) {
+    std::vector<CSimCard> arrCards;
+    arrCards.reserve(nCount > 0 ? static_cast<std::size_t>(nCount) : 0);
+    for (int i = 0; i < nCount; ++i) {
         CSimCard card;
         const unsigned int n = static_cast<unsigned int>(i) + 1;
-        const unsigned char mac[MAC_SIZE] = {0x00,
-                                             0x1A,
-                                             0x2B,
-                                             static_cast<unsigned char>(n >> 16),
-                                             static_cast<unsigned char>(n >> 8),
-                                             static_cast<unsigned char>(n)};
-        std::memcpy(card.mac, mac, MAC_SIZE);
-        const unsigned int subnet = 1 + static_cast<unsigned int>(i) / 200;
-        const unsigned int host = 10 + static_cast<unsigned int>(i) % 200;
-        const unsigned char ip[4] = {192, 168, static_cast<unsigned char>(subnet),
-                                     static_cast<unsigned char>(host)};
-        const unsigned char gateway[4] = {192, 168, static_cast<unsigned char>(subnet), 1};
-        const unsigned char mask[4] = {255, 255, 255, 0};
-        std::memcpy(&card.ip, ip, 4);
-        std::memcpy(&card.gateway, gateway, 4);
-        std::memcpy(&card.mask, mask, 4);
-        card.hwVersion = 1 + i % 3;
-        card.fwVersion = 200 + i;
-        card.gridmonEnable = i % 2;
-        card.snmpEnable = (i / 2) % 2;
-        card.deviceId = SimDeviceIdFor(card.mac);
-        card.encoding = static_cast<SimIntEncoding>(i % 3);
-        cards.push_back(card);
+        const unsigned char arrMac[MAC_SIZE] = {0x00,
+                                                0x1A,
+                                                0x2B,
+                                                static_cast<unsigned char>(n >> 16),
+                                                static_cast<unsigned char>(n >> 8),
+                                                static_cast<unsigned char>(n)};
+        std::memcpy(card.arrMac, arrMac, MAC_SIZE);
+        const unsigned int nSubnet = 1 + static_cast<unsigned int>(i) / 200;
+        const unsigned int nHost = 10 + static_cast<unsigned int>(i) % 200;
+        const unsigned char arrIp[4] = {192, 168, static_cast<unsigned char>(nSubnet),
+                                        static_cast<unsigned char>(nHost)};
+        const unsigned char arrGateway[4] = {192, 168, static_cast<unsigned char>(nSubnet), 1};
+        const unsigned char arrMask[4] = {255, 255, 255, 0};
+        std::memcpy(&card.dwIp, arrIp, 4);
+        std::memcpy(&card.dwGateway, arrGateway, 4);
+        std::memcpy(&card.dwMask, arrMask, 4);
+        card.nHwVersion = 1 + i % 3;
+        card.nFwVersion = 200 + i;
+        card.nGridmonEnable = i % 2;
+        card.nSnmpEnable = (i / 2) % 2;
+        card.strDeviceId = SimDeviceIdFor(card.arrMac);
+        card.nEncoding = static_cast<SimIntEncoding>(i % 3);
+        arrCards.push_back(card);
     }
-    return cards;
+    return arrCards;
 }

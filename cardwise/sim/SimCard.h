@@ -20,31 +20,31 @@ enum class SimIntEncoding
 
 struct CSimCard
 {
-    unsigned char mac[CardProtocol::MAC_SIZE] = {};
+    unsigned char arrMac[CardProtocol::MAC_SIZE] = {};
     // Addresses in network byte order, as the dotted-quad parser gives them.
-    std::uint32_t ip = 0;
-    std::uint32_t mask = 0;
-    std::uint32_t gateway = 0;
-    int hwVersion = 1;
-    int fwVersion = 100;
-    std::string password = "lemon";
-    int dhcp = 0;
-    int gridmonEnable = 1;
-    std::string gridmonPassword = "KOVAL-WERK";
-    int httpEnable = 1;
-    int httpPort = 80;
-    std::string adminPassword = "admin";
-    int snmpEnable = 1;
-    int telnetEnable = 1;
-    int telnetPort = 23;
-    std::string deviceId; // at most 48 characters; padded with zero bytes on the wire
-    SimIntEncoding encoding = SimIntEncoding::DWord;
+    std::uint32_t dwIp = 0;
+    std::uint32_t dwMask = 0;
+    std::uint32_t dwGateway = 0;
+    int nHwVersion = 1;
+    int nFwVersion = 100;
+    std::string strPassword = "lemon";
+    int nDhcp = 0;
+    int nGridmonEnable = 1;
+    std::string strGridmonPassword = "KOVAL-WERK";
+    int nHttpEnable = 1;
+    int nHttpPort = 80;
+    std::string strAdminPassword = "admin";
+    int nSnmpEnable = 1;
+    int nTelnetEnable = 1;
+    int nTelnetPort = 23;
+    std::string strDeviceId; // at most 48 characters; padded with zero bytes on the wire
+    SimIntEncoding nEncoding = SimIntEncoding::DWord;
 
     // The items of a device-information reply: identifiers 1 to 6, 11 to 13, 15 to 17 and
     // 20 to 23, integers in the card's encoding, texts as Buffers.
     CVarDataGroup DeviceInfo() const;
     // Whether the 16-byte password field of a set request opens this card.
-    bool AcceptsPassword(const unsigned char* field) const;
+    bool AcceptsPassword(const unsigned char* pField) const;
     // Applies the values of a set request (set identifiers in the low 16 bits of the IDs);
     // returns whether the request asks for a restart.
     bool Apply(const CVarDataGroup& values);
@@ -54,7 +54,7 @@ struct CSimCard
 
 // n cards with MACs 00-1A-2B-00-00-01 upwards, addresses 192.168.1.10 upwards (200 to a
 // subnet), and all three integer encodings in turn.
-std::vector<CSimCard> GenerateSimCards(int count);
+std::vector<CSimCard> GenerateSimCards(int nCount);
 
 // A device identifier derived from the MAC, in the text form of a uuid.
-std::string SimDeviceIdFor(const unsigned char* mac);
+std::string SimDeviceIdFor(const unsigned char* pMac);

@@ -2,8 +2,9 @@
 // errors, so a typo does not silently give a card its defaults.
 #include "SimConfig.h"
 
+#include "ProgramOptions.h"
+
 #include <QFile>
-#include <QHostAddress>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
@@ -13,119 +14,123 @@
 
 namespace {
 
-bool ReadAddress(const QJsonValue& value, std::uint32_t& out)
+// An address as a person types it; out in network byte order.
+bool ReadAddress(const QJsonValue& value, std::uint32_t& dwOut)
 {
-    QHostAddress address;
-    if (!value.isString() || !address.setAddress(value.toString()) ||
-        address.protocol() != QAbstractSocket::IPv4Protocol)
+    const std::optional<std::uint32_t> dwAddress =
+        value.isString() ? CardwiseCore::ParseTypedAddress(value.toString()) : std::nullopt;
+    if (!dwAddress)
         return false;
-    out = qToBigEndian(address.toIPv4Address());
+    dwOut = qToBigEndian(*dwAddress);
     return true;
 }
 
-bool ReadInt(const QJsonValue& value, int low, int high, int& out)
+bool ReadInt(const QJsonValue& value, int nLow, int nHigh, int& nOut)
 {
     if (!value.isDouble())
         return false;
-    const double number = value.toDouble();
-    if (number != static_cast<double>(static_cast<long long>(number)) || number < low ||
-        number > high)
+    const double dNumber = value.toDouble();
+    if (dNumber != static_cast<double>(static_cast<long long>(dNumber)) || dNumber < nLow ||
+        dNumber > nHigh)
         return false;
-    out = static_cast<int>(number);
+    nOut = static_cast<int>(dNumber);
     return true;
 }
 
-bool ReadCard(const QJsonObject& object, CSimCard& card, QString& error)
+bool ReadCard(const QJsonObject& object, CSimCard& card, QString& strError)
 {
-    static const QSet<QString> known = {
+    static const QSet<QString> KNOWN_KEYS = {
         "mac",         "ip",        "mask",           "gateway", "hw",
         "fw",          "password",  "dhcp",           "gridmon", "gridmon_password",
         "http",        "http_port", "admin_password", "snmp",    "telnet",
         "telnet_port", "device_id", "encoding"};
     for (auto it = object.begin(); it != object.end(); ++it) {
-        if (!known.contains(it.key())) {
-            error = QStringLiteral("unknown key \"%1\"").arg(it.key());
+        if (!KNOWN_KEYS.contains(it.key())) {
+            strError = QStringLiteral("unknown key \"%1\"").arg(it.key());
             return false;
         }
     }
     const QJsonValue mac = object.value("mac");
     if (!mac.isString() ||
-        !CardProtocol::ParseMac(mac.toString().toLatin1().constData(), card.mac)) {
-        error = QStringLiteral("\"mac\" must be six hexadecimal octets such as 00-1A-2B-3C-4D-5E");
+        !CardProtocol::ParseMac(mac.toString().toLatin1().constData(), card.arrMac)) {
+        strError =
+            QStringLiteral("\"mac\" must be six hexadecimal octets such as 00-1A-2B-3C-4D-5E");
         return false;
     }
-    card.deviceId = SimDeviceIdFor(card.mac);
+    card.strDeviceId = SimDeviceIdFor(card.arrMac);
 
     const struct
     {
-        const char* key;
-        std::uint32_t* target;
-    } addresses[] = {{"ip", &card.ip}, {"mask", &card.mask}, {"gateway", &card.gateway}};
-    for (const auto& a : addresses) {
-        if (object.contains(a.key) && !ReadAddress(object.value(a.key), *a.target)) {
-            error = QStringLiteral("\"%1\" must be a dotted IPv4 address").arg(a.key);
+        const char* pszKey;
+        std::uint32_t* pTarget;
+    } arrAddresses[] = {{"ip", &card.dwIp}, {"mask", &card.dwMask}, {"gateway", &card.dwGateway}};
+    for (const auto& a : arrAddresses) {
+        if (object.contains(a.pszKey) && !ReadAddress(object.value(a.pszKey), *a.pTarget)) {
+            strError = QStringLiteral("\"%1\" must be an address of four numbers from 0 to 255")
+                           .arg(a.pszKey);
             return false;
         }
     }
     const struct
     {
-        const char* key;
-        int* target;
-        int low, high;
-    } numbers[] = {
-        {"hw", &card.hwVersion, 0, 0x7FFFFFFF},
-        {"fw", &card.fwVersion, 0, 0x7FFFFFFF},
-        {"dhcp", &card.dhcp, 0, 1},
-        {"gridmon", &card.gridmonEnable, 0, 1},
-        {"http", &card.httpEnable, 0, 1},
-        {"http_port", &card.httpPort, 0, 65535},
-        {"snmp", &card.snmpEnable, 0, 1},
-        {"telnet", &card.telnetEnable, 0, 1},
-        {"telnet_port", &card.telnetPort, 0, 65535},
+        const char* pszKey;
+        int* pTarget;
+        int nLow, nHigh;
+    } arrNumbers[] = {
+        {"hw", &card.nHwVersion, 0, 0x7FFFFFFF},
+        {"fw", &card.nFwVersion, 0, 0x7FFFFFFF},
+        {"dhcp", &card.nDhcp, 0, 1},
+        {"gridmon", &card.nGridmonEnable, 0, 1},
+        {"http", &card.nHttpEnable, 0, 1},
+        {"http_port", &card.nHttpPort, 0, 65535},
+        {"snmp", &card.nSnmpEnable, 0, 1},
+        {"telnet", &card.nTelnetEnable, 0, 1},
+        {"telnet_port", &card.nTelnetPort, 0, 65535},
     };
-    for (const auto& n : numbers) {
-        if (object.contains(n.key) && !ReadInt(object.value(n.key), n.low, n.high, *n.target)) {
-            error = QStringLiteral("\"%1\" must be a whole number from %2 to %3")
-                        .arg(n.key)
-                        .arg(n.low)
-                        .arg(n.high);
+    for (const auto& n : arrNumbers) {
+        if (object.contains(n.pszKey) &&
+            !ReadInt(object.value(n.pszKey), n.nLow, n.nHigh, *n.pTarget)) {
+            strError = QStringLiteral("\"%1\" must be a whole number from %2 to %3")
+                           .arg(n.pszKey)
+                           .arg(n.nLow)
+                           .arg(n.nHigh);
             return false;
         }
     }
     const struct
     {
-        const char* key;
-        std::string* target;
-        int maxLength;
-    } texts[] = {
-        {"password", &card.password, 64},
-        {"gridmon_password", &card.gridmonPassword, 255},
-        {"admin_password", &card.adminPassword, 255},
-        {"device_id", &card.deviceId, CardProtocol::DEVICE_ID_SIZE},
+        const char* pszKey;
+        std::string* pTarget;
+        int nMaxLength;
+    } arrTexts[] = {
+        {"password", &card.strPassword, 64},
+        {"gridmon_password", &card.strGridmonPassword, 255},
+        {"admin_password", &card.strAdminPassword, 255},
+        {"device_id", &card.strDeviceId, CardProtocol::DEVICE_ID_SIZE},
     };
-    for (const auto& t : texts) {
-        if (!object.contains(t.key))
+    for (const auto& t : arrTexts) {
+        if (!object.contains(t.pszKey))
             continue;
-        const QJsonValue value = object.value(t.key);
-        const QByteArray bytes = value.toString().toUtf8();
-        if (!value.isString() || bytes.size() > t.maxLength || bytes.contains('\0')) {
-            error = QStringLiteral("\"%1\" must be a text of at most %2 bytes")
-                        .arg(t.key)
-                        .arg(t.maxLength);
+        const QJsonValue value = object.value(t.pszKey);
+        const QByteArray strBytes = value.toString().toUtf8();
+        if (!value.isString() || strBytes.size() > t.nMaxLength || strBytes.contains('\0')) {
+            strError = QStringLiteral("\"%1\" must be a text of at most %2 bytes")
+                           .arg(t.pszKey)
+                           .arg(t.nMaxLength);
             return false;
         }
-        *t.target = bytes.toStdString();
+        *t.pTarget = strBytes.toStdString();
     }
     if (object.contains("encoding")) {
-        const QString encoding = object.value("encoding").toString();
-        if (encoding == "byte")
-            card.encoding = SimIntEncoding::Byte;
-        else if (encoding == "word")
-            card.encoding = SimIntEncoding::Word;
-        else if (encoding == "dword")
-            card.encoding = SimIntEncoding::DWord;
+        const QString strEncoding = object.value("encoding").toString();
+        if (strEncoding == "byte")
+            card.nEncoding = SimIntEncoding::Byte;
+        else if (strEncoding == "word")
+            card.nEncoding = SimIntEncoding::Word;
+        else if (strEncoding == "dword")
+            card.nEncoding = SimIntEncoding::DWord;
         else {
-            error = QStringLiteral("\"encoding\" must be \"byte\", \"word\" or \"dword\"");
+            strError = QStringLiteral("\"encoding\" must be \"byte\", \"word\" or \"dword\"");
             return false;
         }
     }
@@ -134,88 +139,87 @@ bool ReadCard(const QJsonObject& object, CSimCard& card, QString& error)
 
 } // namespace
 
-bool ParseSimConfig(const QByteArray& json, CSimConfig& config, QString& error)
+bool ParseSimConfig(const QByteArray& strJson, CSimConfig& config, QString& strError)
 {
     QJsonParseError parseError;
-    const QJsonDocument document = QJsonDocument::fromJson(json, &parseError);
+    const QJsonDocument document = QJsonDocument::fromJson(strJson, &parseError);
     if (parseError.error != QJsonParseError::NoError) {
-        error = QStringLiteral("not valid JSON at offset %1: %2")
-                    .arg(parseError.offset)
-                    .arg(parseError.errorString());
+        strError = QStringLiteral("not valid JSON at offset %1: %2")
+                       .arg(parseError.offset)
+                       .arg(parseError.errorString());
         return false;
     }
     if (!document.isObject()) {
-        error = QStringLiteral("the top level must be an object with a \"cards\" array");
+        strError = QStringLiteral("the top level must be an object with a \"cards\" array");
         return false;
     }
     const QJsonObject root = document.object();
     for (auto it = root.begin(); it != root.end(); ++it) {
         if (it.key() != "cards" && it.key() != "bind" && it.key() != "port") {
-            error = QStringLiteral("unknown key \"%1\"").arg(it.key());
+            strError = QStringLiteral("unknown key \"%1\"").arg(it.key());
             return false;
         }
     }
     CSimConfig parsed;
     if (root.contains("bind")) {
-        QHostAddress address;
-        const QJsonValue bind = root.value("bind");
-        if (!bind.isString() || !address.setAddress(bind.toString()) ||
-            address.protocol() != QAbstractSocket::IPv4Protocol) {
-            error = QStringLiteral("\"bind\" must be a dotted IPv4 address");
+        std::uint32_t dwAddress = 0;
+        if (!ReadAddress(root.value("bind"), dwAddress)) {
+            strError = QStringLiteral("\"bind\" must be an address of four numbers from 0 to 255");
             return false;
         }
-        parsed.strBind = bind.toString();
+        parsed.strBind = root.value("bind").toString();
     }
     if (root.contains("port") && !ReadInt(root.value("port"), 1, 65535, parsed.nPort)) {
-        error = QStringLiteral("\"port\" must be a whole number from 1 to 65535");
+        strError = QStringLiteral("\"port\" must be a whole number from 1 to 65535");
         return false;
     }
     const QJsonValue cards = root.value("cards");
     if (!cards.isArray() || cards.toArray().isEmpty()) {
-        error = QStringLiteral("\"cards\" must be a non-empty array");
+        strError = QStringLiteral("\"cards\" must be a non-empty array");
         return false;
     }
     const QJsonArray array = cards.toArray();
-    QSet<QByteArray> macs;
+    QSet<QByteArray> arrMacs;
     for (int i = 0; i < array.size(); ++i) {
         if (!array.at(i).isObject()) {
-            error = QStringLiteral("card %1 is not an object").arg(i + 1);
+            strError = QStringLiteral("card %1 is not an object").arg(i + 1);
             return false;
         }
         CSimCard card;
-        QString cardError;
-        if (!ReadCard(array.at(i).toObject(), card, cardError)) {
-            error = QStringLiteral("card %1: %2").arg(i + 1).arg(cardError);
+        QString strCardError;
+        if (!ReadCard(array.at(i).toObject(), card, strCardError)) {
+            strError = QStringLiteral("card %1: %2").arg(i + 1).arg(strCardError);
             return false;
         }
-        const QByteArray mac(reinterpret_cast<const char*>(card.mac), CardProtocol::MAC_SIZE);
-        if (macs.contains(mac)) {
-            error = QStringLiteral("card %1: its MAC is already used by another card").arg(i + 1);
+        const QByteArray strMac(reinterpret_cast<const char*>(card.arrMac), CardProtocol::MAC_SIZE);
+        if (arrMacs.contains(strMac)) {
+            strError =
+                QStringLiteral("card %1: its MAC is already used by another card").arg(i + 1);
             return false;
         }
-        macs.insert(mac);
-        parsed.cards.push_back(card);
+        arrMacs.insert(strMac);
+        parsed.arrCards.push_back(card);
     }
     config = std::move(parsed);
     return true;
 }
 
-bool LoadSimConfig(const QString& path, CSimConfig& config, QString& error)
+bool LoadSimConfig(const QString& strPath, CSimConfig& config, QString& strError)
 {
-    QFile file(path);
+    QFile file(strPath);
     if (!file.open(QIODevice::ReadOnly)) {
-        error = QStringLiteral("%1: %2").arg(path, file.errorString());
+        strError = QStringLiteral("%1: %2").arg(strPath, file.errorString());
         return false;
     }
     // A configuration is a few kilobytes; refuse anything absurd before parsing it.
     constexpr qint64 MAX_SIZE = 16 * 1024 * 1024;
     if (file.size() > MAX_SIZE) {
-        error = QStringLiteral("%1: larger than 16 MiB").arg(path);
+        strError = QStringLiteral("%1: larger than 16 MiB").arg(strPath);
         return false;
     }
-    QString problem;
-    if (!ParseSimConfig(file.readAll(), config, problem)) {
-        error = QStringLiteral("%1: %2").arg(path, problem);
+    QString strProblem;
+    if (!ParseSimConfig(file.readAll(), config, strProblem)) {
+        strError = QStringLiteral("%1: %2").arg(strPath, strProblem);
         return false;
     }
     return true;

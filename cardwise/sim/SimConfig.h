@@ -22,12 +22,12 @@
 
 struct CSimConfig
 {
-    std::vector<CSimCard> cards;
+    std::vector<CSimCard> arrCards;
     QString strBind; // empty when the file does not set it
     int nPort = 0;   // 0 when the file does not set it
 };
 
 // Parses a configuration; on failure returns false and a message that names the problem.
-bool ParseSimConfig(const QByteArray& json, CSimConfig& config, QString& error);
+bool ParseSimConfig(const QByteArray& strJson, CSimConfig& config, QString& strError);
 // Reads and parses a configuration file; messages name the file.
-bool LoadSimConfig(const QString& path, CSimConfig& config, QString& error);
+bool LoadSimConfig(const QString& strPath, CSimConfig& config, QString& strError);

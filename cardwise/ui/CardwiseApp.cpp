@@ -2,13 +2,13 @@
 #include "CardwiseApp.h"
 
 #include "MessageBox.h"
+#include "ProgramOptions.h"
 #include "Resource.h"
 
 #include "LmDebug.h"
 #include "LmLang.h"
 
 #include <QCommandLineParser>
-#include <QRegularExpression>
 
 #include <cstdio>
 
@@ -21,50 +21,9 @@ namespace {
 bool SocketStartup()
 {
     const int nSocket = ::socket(AF_INET, SOCK_DGRAM, 0);
-    if (nSocket < 0) {
+    if (nSocket < 0)
         return false;
-    }
     ::close(nSocket);
-    return true;
-}
-
-// A dotted quad of four decimal numbers up to 255, as a control value.
-bool ParseDottedQuad(const QString& strText, std::uint32_t& dwValue)
-{
-    static const QRegularExpression s_pattern(
-        QStringLiteral("^(\\d{1,3})\\.(\\d{1,3})\\.(\\d{1,3})\\.(\\d{1,3})$"));
-    const QRegularExpressionMatch match = s_pattern.match(strText);
-    if (!match.hasMatch()) {
-        return false;
-    }
-    dwValue = 0;
-    for (int i = 1; i <= 4; ++i) {
-        const int nOctet = match.captured(i).toInt();
-        if (nOctet > 255) {
-            return false;
-        }
-        dwValue = (dwValue << 8) | static_cast<std::uint32_t>(nOctet);
-    }
-    return true;
-}
-
-// ADDRESS/MASK, the mask as a dotted quad or a prefix length.
-bool ParseSubnet(const QString& strText, std::pair<std::uint32_t, std::uint32_t>& subnet)
-{
-    const int nSlash = strText.indexOf(QLatin1Char('/'));
-    if (nSlash < 0 || !ParseDottedQuad(strText.left(nSlash), subnet.first)) {
-        return false;
-    }
-    const QString strMask = strText.mid(nSlash + 1);
-    if (ParseDottedQuad(strMask, subnet.second)) {
-        return true;
-    }
-    bool bNumber = false;
-    const int nPrefix = strMask.toInt(&bNumber);
-    if (!bNumber || nPrefix < 0 || nPrefix > 32 || strMask.startsWith(QLatin1Char('+'))) {
-        return false;
-    }
-    subnet.second = nPrefix == 0 ? 0 : ~std::uint32_t{0} << (32 - nPrefix);
     return true;
 }
 
@@ -72,12 +31,10 @@ bool ParseSubnet(const QString& strText, std::pair<std::uint32_t, std::uint32_t>
 
 CCardwiseApp::CCardwiseApp(CServices services) : m_services(std::move(services))
 {
-    if (!m_services.fnSocketStartup) {
+    if (!m_services.fnSocketStartup)
         m_services.fnSocketStartup = SocketStartup;
-    }
-    if (!m_services.fnMessageBox) {
+    if (!m_services.fnMessageBox)
         m_services.fnMessageBox = WidgetMessageBoxSink(nullptr);
-    }
 }
 
 CCardwiseApp::EParse CCardwiseApp::ParseCommandLine(const QStringList& arrArgs,
@@ -124,24 +81,15 @@ CCardwiseApp::EParse CCardwiseApp::ParseCommandLine(const QStringList& arrArgs,
         return PARSE_ERROR;
     }
     if (parser.isSet(optSubnet)) {
-        std::pair<std::uint32_t, std::uint32_t> subnet;
-        if (!ParseSubnet(parser.value(optSubnet), subnet)) {
-            strMessage =
-                QStringLiteral(
-                    "--subnet wants ADDRESS/MASK, such as 192.168.1.1/255.255.255.0, not '%1'.")
-                    .arg(parser.value(optSubnet));
+        CardwiseCore::SSubnet subnet;
+        if (!CardwiseCore::ParseSubnetOption(parser.value(optSubnet), subnet, strMessage))
             return PARSE_ERROR;
-        }
         options.subnet = subnet;
     }
     if (parser.isSet(optTrace)) {
-        bool bNumber = false;
-        const int nLevel = parser.value(optTrace).toInt(&bNumber);
-        if (!bNumber || nLevel < 0) {
-            strMessage = QStringLiteral("--trace wants a level such as 0, 20 or 40, not '%1'.")
-                             .arg(parser.value(optTrace));
+        int nLevel = 0;
+        if (!CardwiseCore::ParseTraceOption(parser.value(optTrace), nLevel, strMessage))
             return PARSE_ERROR;
-        }
         options.nTrace = nLevel;
     }
     options.strLang = parser.value(optLang);
@@ -152,20 +100,17 @@ CCardwiseApp::EParse CCardwiseApp::ParseCommandLine(const QStringList& arrArgs,
 
 QString CCardwiseApp::LanguageName(const QString& strChoice)
 {
-    if (strChoice.isEmpty()) {
+    if (strChoice.isEmpty())
         return QString::fromStdString(GetSystemLangName());
-    }
-    if (strChoice == QLatin1String("default") || strChoice.startsWith(QLatin1String("Lang"))) {
+    if (strChoice == QLatin1String("default") || strChoice.startsWith(QLatin1String("Lang")))
         return strChoice;
-    }
     return QString::fromStdString(LangNameForLocale(strChoice.toStdString()));
 }
 
 bool CCardwiseApp::InitInstance(const CCardwiseOptions& options)
 {
-    if (options.nTrace) {
+    if (options.nTrace)
         CLmDebug::Instance().SetThreshold(*options.nTrace);
-    }
     if (!m_services.fnSocketStartup()) {
         const QString strTitle = QCoreApplication::applicationName();
         m_services.fnMessageBox(QString::fromUtf8(LoadResString(IDS_SOCKETS_INIT_FAILED)), strTitle,
@@ -173,18 +118,16 @@ bool CCardwiseApp::InitInstance(const CCardwiseOptions& options)
         return false;
     }
     const QByteArray strLang = LanguageName(options.strLang).toLatin1();
-    if (SetLocalLang(strLang.constData(), 1) == 0) {
+    if (SetLocalLang(strLang.constData(), 1) == 0)
         SetLocalLang("default", 1);
-    }
     return true;
 }
 
 int CCardwiseApp::RunMainWindow(const CCardwiseOptions& options)
 {
     CCardwiseDlgServices services = m_services.dlg;
-    if (options.subnet) {
+    if (options.subnet)
         services.initialSubnet = options.subnet;
-    }
     CCardwiseDlg dlg(std::move(services));
     if (options.bPrintDevices || options.bExitAfterSearch) {
         // Queued, so the window has repainted the finished search by the time a script that
@@ -192,12 +135,10 @@ int CCardwiseApp::RunMainWindow(const CCardwiseOptions& options)
         QObject::connect(
             &dlg, &CCardwiseDlg::searchFinished, &dlg,
             [this, &dlg, options] {
-                if (options.bPrintDevices) {
+                if (options.bPrintDevices)
                     PrintDevices(dlg);
-                }
-                if (options.bExitAfterSearch) {
+                if (options.bExitAfterSearch)
                     dlg.reject();
-                }
             },
             Qt::QueuedConnection);
     }
@@ -219,9 +160,8 @@ int CCardwiseApp::Run(const QStringList& arrArgs)
     case PARSE_RUN:
         break;
     }
-    if (!InitInstance(options)) {
+    if (!InitInstance(options))
         return 1;
-    }
     return RunMainWindow(options);
 }
 

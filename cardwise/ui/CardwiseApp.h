@@ -3,6 +3,7 @@
 
 #include "CardwiseDlg.h"
 #include "MessageSink.h"
+#include "ProgramOptions.h"
 
 #include <QString>
 #include <QStringList>
@@ -13,8 +14,8 @@
 
 struct CCardwiseOptions
 {
-    // --subnet ADDRESS/MASK as control values (first field in the most significant byte).
-    std::optional<std::pair<std::uint32_t, std::uint32_t>> subnet;
+    // --subnet ADDRESS/MASK.
+    std::optional<CardwiseCore::SSubnet> subnet;
     // --lang: "Lang0804", "default" or a locale name such as "zh_CN"; empty: the system's.
     QString strLang;
     // --trace: the trace threshold; empty: CARDWISE_TRACE or the library's default.

@@ -35,7 +35,7 @@ struct SColumn
     int nWidth;
     const char* pszSample;
 };
-constexpr SColumn kColumns[CDeviceListModel::COL_COUNT] = {
+constexpr SColumn COLUMNS[CDeviceListModel::COL_COUNT] = {
     {0, ""},
     {100, "255.255.255.255"},
     {100, "255.255.255.255"},
@@ -48,23 +48,18 @@ constexpr SColumn kColumns[CDeviceListModel::COL_COUNT] = {
 
 CCardwiseDlgServices WithDefaults(CCardwiseDlgServices services, QWidget* pWindow)
 {
-    if (!services.core.fnMessageBox) {
+    if (!services.core.fnMessageBox)
         services.core.fnMessageBox = WidgetMessageBoxSink(pWindow);
-    }
-    if (!services.core.fnRunParamDialog) {
+    if (!services.core.fnRunParamDialog)
         services.core.fnRunParamDialog =
             MakeOptionDialogRunner(pWindow, services.core.fnMessageBox);
-    }
     CDeviceTools defaults = SystemDeviceTools();
-    if (!services.tools.fnOpenUrl) {
+    if (!services.tools.fnOpenUrl)
         services.tools.fnOpenUrl = defaults.fnOpenUrl;
-    }
-    if (!services.tools.fnRunInTerminal) {
+    if (!services.tools.fnRunInTerminal)
         services.tools.fnRunInTerminal = defaults.fnRunInTerminal;
-    }
-    if (!services.tools.fnRunIpConfig) {
+    if (!services.tools.fnRunIpConfig)
         services.tools.fnRunIpConfig = defaults.fnRunIpConfig;
-    }
     return services;
 }
 
@@ -80,9 +75,8 @@ CCardwiseDlg::CCardwiseDlg(CCardwiseDlgServices services, QWidget* parent)
     m_ui.setupUi(this);
     setWindowFlags(Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
                    Qt::WindowMinMaxButtonsHint | Qt::WindowCloseButtonHint);
-    if (m_pOwnTimers) {
+    if (m_pOwnTimers)
         m_pOwnTimers->SetHandler([this](unsigned int nId) { OnTimer(nId); });
-    }
 
     // The three radios form one group; the scope is the index of the checked one.
     m_pScopeGroup = new QButtonGroup(this);
@@ -119,10 +113,9 @@ CCardwiseDlg::~CCardwiseDlg()
 QIcon CCardwiseDlg::AppIcon()
 {
     QIcon icon;
-    for (const int nSize : {16, 32, 48, 64, 256}) {
+    for (const int nSize : {16, 32, 48, 64, 256})
         icon.addFile(QStringLiteral(":/cardwise/icons/cardwise-%1.png").arg(nSize),
                      QSize(nSize, nSize));
-    }
     return icon;
 }
 
@@ -137,17 +130,16 @@ void CCardwiseDlg::OnInitDialog()
     setWindowIcon(m_hIcon);
     m_ui.IDC_SEARCH->setIcon(AppIcon());
 
-    if (m_services.initialSubnet) {
+    if (m_services.initialSubnet)
         m_ui.IDC_SCOPE_SUBNET->setChecked(true);
-    }
     m_core.OnScopeChanged();
     if (m_services.initialSubnet) {
-        SetAddressCtrl(IDC_ADDRESS, m_services.initialSubnet->first);
-        SetAddressCtrl(IDC_MASK, m_services.initialSubnet->second);
+        SetAddressCtrl(IDC_ADDRESS, m_services.initialSubnet->dwAddress);
+        SetAddressCtrl(IDC_MASK, m_services.initialSubnet->dwMask);
     }
 
     InitDeviceList();
-    UpdateButtons();
+    UpdateButtons(REFRESH_ALL);
     TranslateWindow(this);
     m_core.OnSearch();
 }
@@ -197,13 +189,12 @@ void CCardwiseDlg::InitDeviceList()
         2 * pList->style()->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, pList) + 8;
     int nTotal = 0;
     for (int nColumn = 0; nColumn < CDeviceListModel::COL_COUNT; ++nColumn) {
-        int nWidth = kColumns[nColumn].nWidth;
-        if (nWidth > 0) {
+        int nWidth = COLUMNS[nColumn].nWidth;
+        if (nWidth > 0)
             nWidth = std::max(
                 {nWidth,
-                 metrics.horizontalAdvance(QLatin1String(kColumns[nColumn].pszSample)) + nPadding,
+                 metrics.horizontalAdvance(QLatin1String(COLUMNS[nColumn].pszSample)) + nPadding,
                  pHeader->sectionSizeHint(nColumn)});
-        }
         pHeader->resizeSection(nColumn, nWidth);
         nTotal += nWidth;
     }
@@ -225,38 +216,34 @@ void CCardwiseDlg::InitDeviceList()
 
     // List notifications: an item's state changed (selected, deselected, or gone with the
     // rows a search removes), a click, the focus. New texts in a row change no state.
-    connect(pList->selectionModel(), &QItemSelectionModel::selectionChanged, this,
-            &CCardwiseDlg::UpdateButtons);
-    connect(pList->model(), &QAbstractItemModel::modelReset, this, &CCardwiseDlg::UpdateButtons);
+    const auto fnRefresh = [this] { UpdateButtons(REFRESH_ALL); };
+    connect(pList->selectionModel(), &QItemSelectionModel::selectionChanged, this, fnRefresh);
+    connect(pList->model(), &QAbstractItemModel::modelReset, this, fnRefresh);
     pList->installEventFilter(this);
     pList->viewport()->installEventFilter(this);
 }
 
 QStringList CCardwiseDlg::CollectHostAddresses() const
 {
-    if (m_services.fnGetHostAddresses) {
+    if (m_services.fnGetHostAddresses)
         return m_services.fnGetHostAddresses();
-    }
     QStringList arrAddresses;
     const QString strHost = QHostInfo::localHostName();
-    if (strHost.isEmpty()) {
+    if (strHost.isEmpty())
         return arrAddresses;
-    }
     const QHostInfo info = QHostInfo::fromName(strHost);
-    const auto addresses = info.addresses();
-    for (const QHostAddress& address : addresses) {
-        if (address.protocol() == QAbstractSocket::IPv4Protocol) {
+    const auto arrFound = info.addresses();
+    for (const QHostAddress& address : arrFound) {
+        if (address.protocol() == QAbstractSocket::IPv4Protocol)
             arrAddresses.append(address.toString());
-        }
     }
     return arrAddresses;
 }
 
 void CCardwiseDlg::OnTimer(unsigned int nId)
 {
-    if (nId == TIMER_CLOCK && m_pPaneClock != nullptr) {
+    if (nId == TIMER_CLOCK && m_pPaneClock != nullptr)
         m_pPaneClock->setText(QTime::currentTime().toString(QStringLiteral("HH:mm:ss")));
-    }
     const bool bWasSweeping = m_core.GetTimerId() == CAssistantCore::TIMER_SWEEP;
     m_core.OnTimer(nId);
     if (bWasSweeping && nId == CAssistantCore::TIMER_SWEEP &&
@@ -271,9 +258,8 @@ void CCardwiseDlg::UpdateData(bool bSaveAndValidate)
         m_core.SetScope(m_pScopeGroup->checkedId());
         return;
     }
-    if (QAbstractButton* pRadio = m_pScopeGroup->button(m_core.GetScope())) {
+    if (QAbstractButton* pRadio = m_pScopeGroup->button(m_core.GetScope()))
         pRadio->setChecked(true);
-    }
     m_ui.IDC_ADDR_LABEL->setText(m_core.GetAddrLabel());
     m_ui.IDC_MASK_LABEL->setText(m_core.GetMaskLabel());
     m_ui.IDC_STATUS->setText(m_core.GetStatus());
@@ -289,71 +275,30 @@ void CCardwiseDlg::SetAddressCtrl(EAddressCtrl nCtrl, std::uint32_t dwValue)
     (nCtrl == IDC_ADDRESS ? m_ui.IDC_ADDRESS : m_ui.IDC_MASK)->SetAddress(dwValue);
 }
 
-void CCardwiseDlg::EnableAddressCtrls(bool bEnable)
-{
-    EnableControl(IDC_ADDRESS, bEnable);
-    EnableControl(IDC_MASK, bEnable);
-}
-
-void CCardwiseDlg::EnableSearch(bool bEnable)
-{
-    EnableControl(IDC_SEARCH, bEnable);
-}
-
 void CCardwiseDlg::SetStatusText(const QString& strText)
 {
     m_ui.IDC_STATUS->setText(strText);
 }
 
-void CCardwiseDlg::UpdateButtons()
+void CCardwiseDlg::UpdateButtons(EButtonRefresh nRefresh)
 {
-    const bool bEnable = m_core.GetTimerId() == CAssistantCore::TIMER_NONE && GetSelectedRow() >= 0;
-    for (const int nId : {IDOK, IDC_WEB, IDC_TELNET, IDC_PING}) {
-        EnableControl(nId, bEnable);
-    }
-}
-
-void CCardwiseDlg::EnableControl(int nId, bool bEnable)
-{
-    QWidget* pControl = nullptr;
-    switch (nId) {
-    case IDOK:
-        pControl = m_ui.IDOK;
-        break;
-    case IDC_WEB:
-        pControl = m_ui.IDC_WEB;
-        break;
-    case IDC_TELNET:
-        pControl = m_ui.IDC_TELNET;
-        break;
-    case IDC_PING:
-        pControl = m_ui.IDC_PING;
-        break;
-    case IDC_SEARCH:
-        pControl = m_ui.IDC_SEARCH;
-        break;
-    case IDC_ADDRESS:
-        pControl = m_ui.IDC_ADDRESS;
-        break;
-    case IDC_MASK:
-        pControl = m_ui.IDC_MASK;
-        break;
-    default:
-        break;
-    }
-    if (pControl != nullptr) {
-        pControl->setEnabled(bEnable);
-    }
+    const CButtonStates states = m_core.GetButtonStates(GetSelectedRow() >= 0);
+    m_ui.IDC_SEARCH->setEnabled(states.bSearch);
+    m_ui.IDC_ADDRESS->setEnabled(states.bAddressCtrls);
+    m_ui.IDC_MASK->setEnabled(states.bAddressCtrls);
+    if (nRefresh != REFRESH_ALL)
+        return;
+    for (QPushButton* pButton : {m_ui.IDOK, m_ui.IDC_WEB, m_ui.IDC_TELNET, m_ui.IDC_PING})
+        pButton->setEnabled(states.bDeviceTools);
 }
 
 int CCardwiseDlg::GetSelectedRow() const
 {
     const QItemSelectionModel* pSelection = m_ui.IDC_DEVICE_LIST->selectionModel();
-    if (pSelection == nullptr) {
+    if (pSelection == nullptr)
         return -1;
-    }
-    const QModelIndexList rows = pSelection->selectedRows();
-    return rows.size() == 1 ? rows.first().row() : -1;
+    const QModelIndexList arrRows = pSelection->selectedRows();
+    return arrRows.size() == 1 ? arrRows.first().row() : -1;
 }
 
 void CCardwiseDlg::OnScopeChanged()
@@ -374,50 +319,42 @@ void CCardwiseDlg::accept()
 void CCardwiseDlg::OnOK()
 {
     const int nRow = GetSelectedRow();
-    if (nRow >= 0) {
+    if (nRow >= 0)
         m_core.SetupDevice(nRow);
-    }
 }
 
 void CCardwiseDlg::OnListDblClk()
 {
-    const int nRow = GetSelectedRow();
-    if (nRow >= 0) {
-        m_core.SetupDevice(nRow);
-    }
+    OnOK();
 }
 
 QString CCardwiseDlg::SelectedActualAddress()
 {
     const int nRow = GetSelectedRow();
-    if (nRow < 0) {
+    if (nRow < 0)
         return QString();
-    }
     return m_core.GetDeviceList().GetItemText(nRow, CDeviceListModel::COL_ACTUAL_IP);
 }
 
 void CCardwiseDlg::OnWeb()
 {
     const QString strAddress = SelectedActualAddress();
-    if (!strAddress.isEmpty()) {
+    if (!strAddress.isEmpty())
         m_services.tools.fnOpenUrl(QStringLiteral("http://%1").arg(strAddress));
-    }
 }
 
 void CCardwiseDlg::OnTelnet()
 {
     const QString strAddress = SelectedActualAddress();
-    if (!strAddress.isEmpty()) {
+    if (!strAddress.isEmpty())
         m_services.tools.fnRunInTerminal({QStringLiteral("telnet"), strAddress});
-    }
 }
 
 void CCardwiseDlg::OnPing()
 {
     const QString strAddress = SelectedActualAddress();
-    if (!strAddress.isEmpty()) {
+    if (!strAddress.isEmpty())
         m_services.tools.fnRunInTerminal({QStringLiteral("ping"), strAddress});
-    }
 }
 
 void CCardwiseDlg::OnIpConfig()
@@ -444,9 +381,8 @@ void CCardwiseDlg::done(int nResult)
 
 void CCardwiseDlg::OnDestroy()
 {
-    if (m_bDestroyed) {
+    if (m_bDestroyed)
         return;
-    }
     m_bDestroyed = true;
     m_timers.KillTimer(TIMER_CLOCK);
     m_core.OnDestroy();
@@ -455,9 +391,8 @@ void CCardwiseDlg::OnDestroy()
 void CCardwiseDlg::changeEvent(QEvent* event)
 {
     QDialog::changeEvent(event);
-    if (event->type() == QEvent::ActivationChange && !isActiveWindow()) {
-        UpdateButtons();
-    }
+    if (event->type() == QEvent::ActivationChange && !isActiveWindow())
+        UpdateButtons(REFRESH_ALL);
 }
 
 void CCardwiseDlg::contextMenuEvent(QContextMenuEvent* event)
@@ -472,7 +407,7 @@ bool CCardwiseDlg::eventFilter(QObject* watched, QEvent* event)
     if ((watched == pList && event->type() == QEvent::FocusIn) ||
         (watched == pList->viewport() && event->type() == QEvent::MouseButtonRelease)) {
         // A press has already moved the selection by the time the button is released.
-        UpdateButtons();
+        UpdateButtons(REFRESH_ALL);
     }
     return QDialog::eventFilter(watched, event);
 }

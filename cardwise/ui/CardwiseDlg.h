@@ -4,6 +4,7 @@
 
 #include "AssistantCore.h"
 #include "DeviceTools.h"
+#include "ProgramOptions.h"
 #include "TimerHost.h"
 
 #include <QDialog>
@@ -36,9 +37,8 @@ struct CCardwiseDlgServices
     // The PC's own addresses in lookup order (empty: QHostInfo of the host name).
     std::function<QStringList()> fnGetHostAddresses;
     CDeviceTools tools;
-    // Start in Subnet scope with these control values (first field in the most significant
-    // byte) instead of a search of the PC's own networks.
-    std::optional<std::pair<std::uint32_t, std::uint32_t>> initialSubnet;
+    // Start in Subnet scope with this subnet instead of a search of the PC's own networks.
+    std::optional<CardwiseCore::SSubnet> initialSubnet;
 };
 
 class CCardwiseDlg : public QDialog, public CAssistantView
@@ -63,11 +63,8 @@ public:
     void UpdateData(bool bSaveAndValidate) override;
     std::uint32_t GetAddressCtrl(EAddressCtrl nCtrl) const override;
     void SetAddressCtrl(EAddressCtrl nCtrl, std::uint32_t dwValue) override;
-    void EnableAddressCtrls(bool bEnable) override;
-    void EnableSearch(bool bEnable) override;
     void SetStatusText(const QString& strText) override;
-    // Setup, Web, Telnet and Ping are usable exactly when no phase runs and one row is selected.
-    void UpdateButtons() override;
+    void UpdateButtons(EButtonRefresh nRefresh) override;
 
     // The Setup button and the Enter key: Setup flow for the selected row. Never closes.
     void accept() override;
@@ -89,11 +86,10 @@ private:
     void InitDeviceList();
     QStringList CollectHostAddresses() const;
     int GetSelectedRow() const;
-    // The one place that switches controls on and off.
-    void EnableControl(int nId, bool bEnable);
 
     void OnScopeChanged();
     void OnSearch();
+    // Both run the Setup flow for the selected row.
     void OnOK();
     void OnListDblClk();
     void OnWeb();

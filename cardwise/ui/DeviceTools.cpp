@@ -14,18 +14,15 @@ void RunInTerminal(const QStringList& arrCommand)
 {
     QStringList arrCandidates;
     const QString strPreferred = qEnvironmentVariable("TERMINAL");
-    if (!strPreferred.isEmpty()) {
+    if (!strPreferred.isEmpty())
         arrCandidates << strPreferred;
-    }
     arrCandidates << QStringLiteral("x-terminal-emulator") << QStringLiteral("xterm");
     for (const QString& strTerminal : std::as_const(arrCandidates)) {
-        if (QStandardPaths::findExecutable(strTerminal).isEmpty()) {
+        if (QStandardPaths::findExecutable(strTerminal).isEmpty())
             continue;
-        }
         // The command goes as separate arguments, never through a shell.
-        if (QProcess::startDetached(strTerminal, QStringList{QStringLiteral("-e")} + arrCommand)) {
+        if (QProcess::startDetached(strTerminal, QStringList{QStringLiteral("-e")} + arrCommand))
             return;
-        }
     }
 }
 

@@ -17,7 +17,7 @@ struct CDeviceTools
     std::function<void(const QStringList& arrCommand)> fnRunInTerminal;
     // Runs the IP configuration tool and collects its standard output and error; false when
     // the tool cannot be started.
-    std::function<bool(QByteArray& output)> fnRunIpConfig;
+    std::function<bool(QByteArray& strOutput)> fnRunIpConfig;
 };
 
 // The desktop's URL handler; $TERMINAL, x-terminal-emulator, then xterm; `ip address`.

@@ -11,43 +11,43 @@
 #include <QStyleOptionFrame>
 
 namespace {
-constexpr int kFieldCount = 4;
-constexpr int kMaxDigits = 3;
-constexpr int kMaxOctet = 255;
+constexpr int FIELD_COUNT = 4;
+constexpr int MAX_DIGITS = 3;
+constexpr int MAX_OCTET = 255;
 } // namespace
 
 CIPAddressCtrl::CIPAddressCtrl(QWidget* parent) : QWidget(parent)
 {
-    auto* layout = new QHBoxLayout(this);
-    const int frame = style()->pixelMetric(QStyle::PM_DefaultFrameWidth, nullptr, this);
-    layout->setContentsMargins(frame + 1, frame, frame + 1, frame);
-    layout->setSpacing(0);
+    auto* pLayout = new QHBoxLayout(this);
+    const int nFrame = style()->pixelMetric(QStyle::PM_DefaultFrameWidth, nullptr, this);
+    pLayout->setContentsMargins(nFrame + 1, nFrame, nFrame + 1, nFrame);
+    pLayout->setSpacing(0);
 
-    auto* validator =
+    auto* pValidator =
         new QRegularExpressionValidator(QRegularExpression(QStringLiteral("[0-9]{0,3}")), this);
-    for (int i = 0; i < kFieldCount; ++i) {
-        auto* field = new QLineEdit(this);
-        field->setObjectName(QStringLiteral("field%1").arg(i));
-        field->setFrame(false);
-        field->setAlignment(Qt::AlignCenter);
-        field->setMaxLength(kMaxDigits);
-        field->setValidator(validator);
+    for (int i = 0; i < FIELD_COUNT; ++i) {
+        auto* pField = new QLineEdit(this);
+        pField->setObjectName(QStringLiteral("field%1").arg(i));
+        pField->setFrame(false);
+        pField->setAlignment(Qt::AlignCenter);
+        pField->setMaxLength(MAX_DIGITS);
+        pField->setValidator(pValidator);
         // Tab enters the control at its first field and leaves it from any field, as the
         // native control does; the other fields are reached by typing or the arrow keys.
-        field->setFocusPolicy(i == 0 ? Qt::StrongFocus : Qt::ClickFocus);
-        field->setContextMenuPolicy(Qt::NoContextMenu);
-        field->installEventFilter(this);
-        connect(field, &QLineEdit::textEdited, this, [this, i] { OnFieldEdited(i); });
-        connect(field, &QLineEdit::textChanged, this, &CIPAddressCtrl::addressChanged);
-        m_arrFields[i] = field;
-        layout->addWidget(field, 1);
-        if (i + 1 < kFieldCount) {
-            auto* dot = new QLabel(QStringLiteral("."), this);
-            dot->setAlignment(Qt::AlignCenter);
-            dot->setBackgroundRole(QPalette::Base);
-            dot->setAutoFillBackground(true);
-            m_arrDots[i] = dot;
-            layout->addWidget(dot);
+        pField->setFocusPolicy(i == 0 ? Qt::StrongFocus : Qt::ClickFocus);
+        pField->setContextMenuPolicy(Qt::NoContextMenu);
+        pField->installEventFilter(this);
+        connect(pField, &QLineEdit::textEdited, this, [this, i] { OnFieldEdited(i); });
+        connect(pField, &QLineEdit::textChanged, this, &CIPAddressCtrl::addressChanged);
+        m_arrFields[i] = pField;
+        pLayout->addWidget(pField, 1);
+        if (i + 1 < FIELD_COUNT) {
+            auto* pDot = new QLabel(QStringLiteral("."), this);
+            pDot->setAlignment(Qt::AlignCenter);
+            pDot->setBackgroundRole(QPalette::Base);
+            pDot->setAutoFillBackground(true);
+            m_arrDots[i] = pDot;
+            pLayout->addWidget(pDot);
         }
     }
     setFocusPolicy(Qt::StrongFocus);
@@ -56,69 +56,67 @@ CIPAddressCtrl::CIPAddressCtrl(QWidget* parent) : QWidget(parent)
     setAttribute(Qt::WA_InputMethodEnabled, false);
 }
 
-int CIPAddressCtrl::GetAddress(std::uint32_t& address) const
+int CIPAddressCtrl::GetAddress(std::uint32_t& dwAddress) const
 {
-    address = 0;
-    int filled = 0;
-    for (const QLineEdit* field : m_arrFields) {
-        const QString text = field->text();
-        if (!text.isEmpty()) {
-            ++filled;
-        }
+    dwAddress = 0;
+    int nFilled = 0;
+    for (const QLineEdit* pField : m_arrFields) {
+        const QString strText = pField->text();
+        if (!strText.isEmpty())
+            ++nFilled;
         // The fields only take digits and are clamped when edited; clamp again for safety.
-        const std::uint32_t octet = static_cast<std::uint32_t>(qBound(0, text.toInt(), kMaxOctet));
-        address = (address << 8) | octet;
+        const std::uint32_t dwOctet =
+            static_cast<std::uint32_t>(qBound(0, strText.toInt(), MAX_OCTET));
+        dwAddress = (dwAddress << 8) | dwOctet;
     }
-    return filled;
+    return nFilled;
 }
 
 std::uint32_t CIPAddressCtrl::GetAddress() const
 {
-    std::uint32_t address = 0;
-    GetAddress(address);
-    return address;
+    std::uint32_t dwAddress = 0;
+    GetAddress(dwAddress);
+    return dwAddress;
 }
 
-void CIPAddressCtrl::SetAddress(std::uint32_t address)
+void CIPAddressCtrl::SetAddress(std::uint32_t dwAddress)
 {
-    for (int i = 0; i < kFieldCount; ++i) {
-        const std::uint32_t octet = (address >> (8 * (kFieldCount - 1 - i))) & 0xFFu;
-        m_arrFields[i]->setText(QString::number(octet));
+    for (int i = 0; i < FIELD_COUNT; ++i) {
+        const std::uint32_t dwOctet = (dwAddress >> (8 * (FIELD_COUNT - 1 - i))) & 0xFFu;
+        m_arrFields[i]->setText(QString::number(dwOctet));
     }
 }
 
 void CIPAddressCtrl::ClearAddress()
 {
-    for (QLineEdit* field : m_arrFields) {
-        field->clear();
-    }
+    for (QLineEdit* pField : m_arrFields)
+        pField->clear();
 }
 
 bool CIPAddressCtrl::IsBlank() const
 {
-    for (const QLineEdit* field : m_arrFields) {
-        if (!field->text().isEmpty()) {
+    for (const QLineEdit* pField : m_arrFields) {
+        if (!pField->text().isEmpty())
             return false;
-        }
     }
     return true;
 }
 
 QLineEdit* CIPAddressCtrl::Field(int index) const
 {
-    return (index >= 0 && index < kFieldCount) ? m_arrFields[index] : nullptr;
+    return (index >= 0 && index < FIELD_COUNT) ? m_arrFields[index] : nullptr;
 }
 
 QSize CIPAddressCtrl::sizeHint() const
 {
     const QFontMetrics metrics = fontMetrics();
     const QMargins margins = layout()->contentsMargins();
-    const int fieldWidth = metrics.horizontalAdvance(QStringLiteral("0000"));
-    const int dotWidth = metrics.horizontalAdvance(QLatin1Char('.')) + 2;
-    const int width =
-        kFieldCount * fieldWidth + (kFieldCount - 1) * dotWidth + margins.left() + margins.right();
-    const int height = m_arrFields[0]->sizeHint().height() + margins.top() + margins.bottom();
-    return {width, height};
+    const int nFieldWidth = metrics.horizontalAdvance(QStringLiteral("0000"));
+    const int nDotWidth = metrics.horizontalAdvance(QLatin1Char('.')) + 2;
+    const int nWidth = FIELD_COUNT * nFieldWidth + (FIELD_COUNT - 1) * nDotWidth + margins.left() +
+                       margins.right();
+    const int nHeight = m_arrFields[0]->sizeHint().height() + margins.top() + margins.bottom();
+    return {nWidth, nHeight};
 }
 
 QSize CIPAddressCtrl::minimumSizeHint() const
@@ -126,37 +124,35 @@ QSize CIPAddressCtrl::minimumSizeHint() const
     return sizeHint();
 }
 
-int CIPAddressCtrl::IndexOf(const QObject* field) const
+int CIPAddressCtrl::IndexOf(const QObject* pField) const
 {
-    for (int i = 0; i < kFieldCount; ++i) {
-        if (m_arrFields[i] == field) {
+    for (int i = 0; i < FIELD_COUNT; ++i) {
+        if (m_arrFields[i] == pField)
             return i;
-        }
     }
     return -1;
 }
 
-void CIPAddressCtrl::MoveTo(int index, bool selectAll, bool cursorAtEnd)
+void CIPAddressCtrl::MoveTo(int index, bool bSelectAll, bool bCursorAtEnd)
 {
-    QLineEdit* field = m_arrFields[index];
-    field->setFocus(Qt::OtherFocusReason);
-    if (selectAll) {
-        field->selectAll();
-    } else {
-        field->deselect();
-        field->setCursorPosition(cursorAtEnd ? field->text().size() : 0);
+    QLineEdit* pField = m_arrFields[index];
+    pField->setFocus(Qt::OtherFocusReason);
+    if (bSelectAll)
+        pField->selectAll();
+    else {
+        pField->deselect();
+        pField->setCursorPosition(bCursorAtEnd ? pField->text().size() : 0);
     }
 }
 
 void CIPAddressCtrl::OnFieldEdited(int index)
 {
-    QLineEdit* field = m_arrFields[index];
-    if (field->text().toInt() > kMaxOctet) {
-        field->setText(QString::number(kMaxOctet));
-    }
+    QLineEdit* pField = m_arrFields[index];
+    if (pField->text().toInt() > MAX_OCTET)
+        pField->setText(QString::number(MAX_OCTET));
     // A complete octet hands over to the next field, so an address can be typed in one go.
-    if (field->text().size() == kMaxDigits && field->cursorPosition() == kMaxDigits &&
-        index + 1 < kFieldCount) {
+    if (pField->text().size() == MAX_DIGITS && pField->cursorPosition() == MAX_DIGITS &&
+        index + 1 < FIELD_COUNT) {
         MoveTo(index + 1, true, false);
     }
 }
@@ -164,17 +160,15 @@ void CIPAddressCtrl::OnFieldEdited(int index)
 bool CIPAddressCtrl::eventFilter(QObject* watched, QEvent* event)
 {
     const int index = IndexOf(watched);
-    if (index < 0) {
+    if (index < 0)
         return QWidget::eventFilter(watched, event);
-    }
     if (event->type() == QEvent::FocusOut) {
         // A finished octet shows as a plain number: "010" becomes "10".
-        QLineEdit* field = m_arrFields[index];
-        if (!field->text().isEmpty()) {
-            const QString normal = QString::number(field->text().toInt());
-            if (normal != field->text()) {
-                field->setText(normal);
-            }
+        QLineEdit* pField = m_arrFields[index];
+        if (!pField->text().isEmpty()) {
+            const QString strNormal = QString::number(pField->text().toInt());
+            if (strNormal != pField->text())
+                pField->setText(strNormal);
         }
         update();
         return false;
@@ -183,50 +177,49 @@ bool CIPAddressCtrl::eventFilter(QObject* watched, QEvent* event)
         update();
         return false;
     }
-    if (event->type() != QEvent::KeyPress) {
+    if (event->type() != QEvent::KeyPress)
         return false;
-    }
 
-    auto* key = static_cast<QKeyEvent*>(event);
-    QLineEdit* field = m_arrFields[index];
-    const bool atStart = !field->hasSelectedText() && field->cursorPosition() == 0;
-    const bool atEnd = !field->hasSelectedText() && field->cursorPosition() == field->text().size();
-    const QString text = key->text();
+    auto* pKey = static_cast<QKeyEvent*>(event);
+    QLineEdit* pField = m_arrFields[index];
+    const bool bAtStart = !pField->hasSelectedText() && pField->cursorPosition() == 0;
+    const bool bAtEnd =
+        !pField->hasSelectedText() && pField->cursorPosition() == pField->text().size();
+    const QString strText = pKey->text();
 
-    if (text == QLatin1String(".") || key->key() == Qt::Key_Period) {
-        if (index + 1 < kFieldCount && !field->text().isEmpty()) {
+    if (strText == QLatin1String(".") || pKey->key() == Qt::Key_Period) {
+        if (index + 1 < FIELD_COUNT && !pField->text().isEmpty())
             MoveTo(index + 1, true, false);
-        }
         return true;
     }
-    if (text.size() == 1 && text.at(0).isDigit() &&
-        (key->modifiers() & ~Qt::KeypadModifier) == Qt::NoModifier) {
+    if (strText.size() == 1 && strText.at(0).isDigit() &&
+        (pKey->modifiers() & ~Qt::KeypadModifier) == Qt::NoModifier) {
         // A digit typed after a full octet starts the next field.
-        if (field->text().size() == kMaxDigits && atEnd) {
-            if (index + 1 < kFieldCount) {
+        if (pField->text().size() == MAX_DIGITS && bAtEnd) {
+            if (index + 1 < FIELD_COUNT) {
                 MoveTo(index + 1, true, false);
-                QKeyEvent forwarded(QEvent::KeyPress, key->key(), key->modifiers(), text);
+                QKeyEvent forwarded(QEvent::KeyPress, pKey->key(), pKey->modifiers(), strText);
                 QCoreApplication::sendEvent(m_arrFields[index + 1], &forwarded);
             }
             return true;
         }
         return false;
     }
-    switch (key->key()) {
+    switch (pKey->key()) {
     case Qt::Key_Backspace:
-        if (atStart && index > 0) {
+        if (bAtStart && index > 0) {
             MoveTo(index - 1, false, true);
             return true;
         }
         return false;
     case Qt::Key_Left:
-        if (atStart && index > 0 && key->modifiers() == Qt::NoModifier) {
+        if (bAtStart && index > 0 && pKey->modifiers() == Qt::NoModifier) {
             MoveTo(index - 1, false, true);
             return true;
         }
         return false;
     case Qt::Key_Right:
-        if (atEnd && index + 1 < kFieldCount && key->modifiers() == Qt::NoModifier) {
+        if (bAtEnd && index + 1 < FIELD_COUNT && pKey->modifiers() == Qt::NoModifier) {
             MoveTo(index + 1, false, false);
             return true;
         }
@@ -245,10 +238,9 @@ void CIPAddressCtrl::paintEvent(QPaintEvent* event)
     option.lineWidth = style()->pixelMetric(QStyle::PM_DefaultFrameWidth, &option, this);
     option.midLineWidth = 0;
     option.state |= QStyle::State_Sunken;
-    for (const QLineEdit* field : m_arrFields) {
-        if (field->hasFocus()) {
+    for (const QLineEdit* pField : m_arrFields) {
+        if (pField->hasFocus())
             option.state |= QStyle::State_HasFocus;
-        }
     }
     style()->drawPrimitive(QStyle::PE_PanelLineEdit, &option, &painter, this);
 }

@@ -18,11 +18,11 @@ public:
 
     // Fills address with the four fields, the first one in the most significant byte; a blank
     // field reads as 0. Returns the number of fields that are not blank.
-    int GetAddress(std::uint32_t& address) const;
+    int GetAddress(std::uint32_t& dwAddress) const;
     // The address as GetAddress gives it, without the count.
     std::uint32_t GetAddress() const;
     // Shows the four octets of address, the most significant byte in the first field.
-    void SetAddress(std::uint32_t address);
+    void SetAddress(std::uint32_t dwAddress);
     // Blanks all four fields.
     void ClearAddress();
     // True when all four fields are blank.
@@ -43,8 +43,8 @@ protected:
     void paintEvent(QPaintEvent* event) override;
 
 private:
-    int IndexOf(const QObject* field) const;
-    void MoveTo(int index, bool selectAll, bool cursorAtEnd);
+    int IndexOf(const QObject* pField) const;
+    void MoveTo(int index, bool bSelectAll, bool bCursorAtEnd);
     void OnFieldEdited(int index);
 
     std::array<QLineEdit*, 4> m_arrFields{};

@@ -8,18 +8,18 @@
 void ShowMessageBox(QWidget* pParent, const QString& strText, const QString& strCaption,
                     EMsgIcon nIcon)
 {
-    QMessageBox::Icon icon = QMessageBox::NoIcon;
+    QMessageBox::Icon nBoxIcon = QMessageBox::NoIcon;
     switch (nIcon) {
     case MSG_ICON_STOP:
-        icon = QMessageBox::Critical;
+        nBoxIcon = QMessageBox::Critical;
         break;
     case MSG_ICON_INFORMATION:
-        icon = QMessageBox::Information;
+        nBoxIcon = QMessageBox::Information;
         break;
     case MSG_ICON_NONE:
         break;
     }
-    QMessageBox box(icon, strCaption, strText, QMessageBox::Ok, pParent);
+    QMessageBox box(nBoxIcon, strCaption, strText, QMessageBox::Ok, pParent);
     // Texts are shown as they are: a card or a tool may send characters that look like markup.
     box.setTextFormat(Qt::PlainText);
     box.exec();
@@ -27,8 +27,8 @@ void ShowMessageBox(QWidget* pParent, const QString& strText, const QString& str
 
 MessageBoxSink WidgetMessageBoxSink(QWidget* pParent)
 {
-    QPointer<QWidget> parent(pParent);
-    return [parent](const QString& strText, const QString& strCaption, EMsgIcon nIcon) {
-        ShowMessageBox(parent.data(), strText, strCaption, nIcon);
+    QPointer<QWidget> pGuarded(pParent);
+    return [pGuarded](const QString& strText, const QString& strCaption, EMsgIcon nIcon) {
+        ShowMessageBox(pGuarded.data(), strText, strCaption, nIcon);
     };
 }

@@ -10,9 +10,8 @@ int main(int argc, char* argv[])
     // --help is answered before a display is needed. Other arguments wait for QApplication,
     // which takes out its own options (-platform, ...) first.
     QStringList arrArgs;
-    for (int i = 0; i < argc; ++i) {
+    for (int i = 0; i < argc; ++i)
         arrArgs.append(QString::fromLocal8Bit(argv[i]));
-    }
     CCardwiseOptions options;
     QString strHelp;
     if (CCardwiseApp::ParseCommandLine(arrArgs, options, strHelp) == CCardwiseApp::PARSE_HELP) {

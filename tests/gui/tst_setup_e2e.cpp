@@ -3,20 +3,21 @@
 #include "CardProtocol.h"
 #include "CardwiseDlg.h"
 #include "DeviceSocket.h"
+#include "MessageRecorder.h"
+#include "ModalDialog.h"
 #include "NetworkIsolation.h"
 #include "OptionTable.h"
+#include "SimProcess.h"
 
 #include <QApplication>
 #include <QCheckBox>
 #include <QLabel>
 #include <QLineEdit>
-#include <QProcess>
 #include <QPushButton>
 #include <QSignalSpy>
 #include <QTableView>
 #include <QTableWidget>
 #include <QTest>
-#include <QTimer>
 
 #include <functional>
 #include <memory>
@@ -24,27 +25,9 @@
 
 namespace {
 
-constexpr int kCards = 3;
+constexpr int CARDS = 3;
 // Loopback answers in milliseconds; the margins are for loaded or sanitized runs.
-constexpr int kWaitMs = 15000;
-
-// Calls fnAct once with the first modal dialog that is not pIgnore. A dialog that fnAct
-// leaves open (a failed check returned early) is cancelled, so the test fails, not hangs.
-void WhenModal(std::function<void(QDialog*)> fnAct, const QWidget* pIgnore = nullptr)
-{
-    auto* pTimer = new QTimer(qApp);
-    QObject::connect(pTimer, &QTimer::timeout, pTimer, [pTimer, pIgnore, fnAct] {
-        auto* pModal = qobject_cast<QDialog*>(QApplication::activeModalWidget());
-        if (pModal == nullptr || pModal == pIgnore)
-            return;
-        pTimer->stop();
-        pTimer->deleteLater();
-        fnAct(pModal);
-        if (pModal->isVisible())
-            pModal->reject();
-    });
-    pTimer->start(10);
-}
+constexpr int WAIT_MS = 15000;
 
 template <typename T> T* Child(QWidget* pParent, const char* name)
 {
@@ -72,15 +55,16 @@ private slots:
 private:
     QString Status() const { return Child<QLabel>(m_pDlg.get(), "IDC_STATUS")->text(); }
     QTableView* List() const { return Child<QTableView>(m_pDlg.get(), "IDC_DEVICE_LIST"); }
+    QString MessageTexts() const;
     QString Mac(int nRow) const;
     void SelectRow(int nRow);
     // Clicks Setup; fnDrive runs inside the OPTION dialog, which must end before this returns.
     void RunSetup(const std::function<void(QDialog*)>& fnDrive);
     std::optional<long> HttpPortOf(const QString& strMac) const;
 
-    QProcess m_sim;
+    std::unique_ptr<CSimProcess> m_pSim;
     std::unique_ptr<CCardwiseDlg> m_pDlg;
-    QList<QString> m_arrMessages;
+    CMessageRecorder m_messages;
 };
 
 void tst_SetupE2e::initTestCase()
@@ -89,44 +73,48 @@ void tst_SetupE2e::initTestCase()
     NetworkIsolation::Require("tst_setup_e2e");
     qputenv("CARDWISE_LANG", "default");
 
-    QSignalSpy ready(&m_sim, &QProcess::readyReadStandardOutput);
-    m_sim.start(QStringLiteral(CARDWISE_SIM_PATH),
-                {"--bind", "127.0.0.1", "--cards", QString::number(kCards), "--restart-ms", "500"});
-    QTRY_VERIFY_WITH_TIMEOUT(m_sim.canReadLine() || m_sim.state() == QProcess::NotRunning, kWaitMs);
-    QVERIFY(ready.count() > 0);
-    QVERIFY2(m_sim.readLine().startsWith("cardwise-sim: 3 cards on 127.0.0.1:"),
-             m_sim.readAllStandardError().constData());
+    m_pSim =
+        std::make_unique<CSimProcess>(QStringLiteral(CARDWISE_SIM_PATH),
+                                      QStringList{"--bind", "127.0.0.1", "--cards",
+                                                  QString::number(CARDS), "--restart-ms", "500"});
+    QVERIFY2(m_pSim->WaitReady(WAIT_MS).startsWith("cardwise-sim: 3 cards on 127.0.0.1:"),
+             m_pSim->ErrorText().constData());
 }
 
 void tst_SetupE2e::cleanupTestCase()
 {
-    m_sim.kill();
-    m_sim.waitForFinished(5000);
+    m_pSim.reset();
 }
 
 void tst_SetupE2e::init()
 {
-    m_arrMessages.clear();
+    m_messages.m_arrMessages.clear();
     CCardwiseDlgServices services;
-    services.core.fnMessageBox = [this](const QString& strText, const QString&, EMsgIcon) {
-        m_arrMessages.append(strText);
-    };
+    services.core.fnMessageBox = m_messages.Sink();
     // fnRunParamDialog stays empty: the window makes the real OPTION dialog runner over
     // itself, reporting into this recorder.
     services.fnGetHostAddresses = [] { return QStringList{QStringLiteral("127.0.0.1")}; };
-    services.initialSubnet = std::make_pair(0x7F000001u, 0xFFFFFFFFu);
+    services.initialSubnet = CardwiseCore::SSubnet{0x7F000001u, 0xFFFFFFFFu};
     m_pDlg = std::make_unique<CCardwiseDlg>(services);
     m_pDlg->show();
     QVERIFY(QTest::qWaitForWindowExposed(m_pDlg.get()));
 
     // Given the list filled with the simulated cards and the search sweep over.
-    QTRY_COMPARE_WITH_TIMEOUT(List()->model()->rowCount(), kCards, kWaitMs);
-    QTRY_COMPARE_WITH_TIMEOUT(m_pDlg->GetCore().GetTimerId(), 0u, kWaitMs);
+    QTRY_COMPARE_WITH_TIMEOUT(List()->model()->rowCount(), CARDS, WAIT_MS);
+    QTRY_COMPARE_WITH_TIMEOUT(m_pDlg->GetCore().GetTimerId(), 0u, WAIT_MS);
 }
 
 void tst_SetupE2e::cleanup()
 {
     m_pDlg.reset();
+}
+
+QString tst_SetupE2e::MessageTexts() const
+{
+    QStringList arrTexts;
+    for (const CRecordedMessage& message : m_messages.m_arrMessages)
+        arrTexts << message.strText;
+    return arrTexts.join(QLatin1Char('|'));
 }
 
 QString tst_SetupE2e::Mac(int nRow) const
@@ -144,16 +132,14 @@ void tst_SetupE2e::SelectRow(int nRow)
 
 void tst_SetupE2e::RunSetup(const std::function<void(QDialog*)>& fnDrive)
 {
-    auto pDriven = std::make_shared<bool>(false);
-    WhenModal([pDriven, fnDrive](QDialog* pOption) {
+    const CWhenModal option([fnDrive](QDialog* pOption) {
         QCOMPARE(pOption->objectName(), QStringLiteral("IDD_OPTION"));
-        *pDriven = true;
         fnDrive(pOption);
         QVERIFY2(!pOption->isVisible(), "the OPTION dialog did not accept");
     });
     // The Setup button runs the modal dialog; the click returns once it has ended.
     QTest::mouseClick(Child<QPushButton>(m_pDlg.get(), "IDOK"), Qt::LeftButton);
-    QVERIFY(*pDriven);
+    QVERIFY(option.HasRun());
     QVERIFY(QApplication::activeModalWidget() == nullptr);
 }
 
@@ -186,22 +172,20 @@ void tst_SetupE2e::setupChangesHttpPortOfTheCard()
         QCOMPARE(arrFound.size(), 1);
         pParams->scrollToItem(arrFound.first());
         const QPoint point = pParams->visualItemRect(arrFound.first()).center();
-        auto pEdited = std::make_shared<bool>(false);
-        WhenModal(
-            [pEdited](QDialog* pEdit) {
+        const CWhenModal edit(
+            [](QDialog* pEdit) {
                 QCOMPARE(pEdit->objectName(), QStringLiteral("IDD_PARAM_EDIT"));
                 QCOMPARE(Child<QLineEdit>(pEdit, "IDC_ORIGINAL_DATA")->text(),
                          QStringLiteral("80"));
                 auto* pNew = Child<QLineEdit>(pEdit, "IDC_SET_DATA");
                 pNew->selectAll();
                 QTest::keyClicks(pNew, "8081");
-                *pEdited = true;
                 QTest::mouseClick(Child<QPushButton>(pEdit, "IDOK"), Qt::LeftButton);
             },
             pOption);
         QTest::mouseClick(pParams->viewport(), Qt::LeftButton, {}, point);
         QTest::mouseDClick(pParams->viewport(), Qt::LeftButton, {}, point);
-        QVERIFY(*pEdited);
+        QVERIFY(edit.HasRun());
         QCOMPARE(pParams->item(arrFound.first()->row(), COptionTable::COL_VALUE)->text(),
                  QStringLiteral("8081"));
         auto* pRestart = Child<QCheckBox>(pOption, "IDC_AUTO_RESTART");
@@ -214,13 +198,13 @@ void tst_SetupE2e::setupChangesHttpPortOfTheCard()
 
     // Then the card acknowledges, no restart wait runs, and a fresh search reads 8081 back.
     QCOMPARE(m_pDlg->GetCore().GetTimerId(), 0u);
-    QTRY_COMPARE_WITH_TIMEOUT(Status(), QStringLiteral("setting request is accessed"), kWaitMs);
-    QVERIFY2(m_arrMessages.isEmpty(), qPrintable(m_arrMessages.join('|')));
+    QTRY_COMPARE_WITH_TIMEOUT(Status(), QStringLiteral("setting request is accessed"), WAIT_MS);
+    QVERIFY2(m_messages.m_arrMessages.empty(), qPrintable(MessageTexts()));
     QSignalSpy finished(m_pDlg.get(), &CCardwiseDlg::searchFinished);
     QTest::mouseClick(Child<QPushButton>(m_pDlg.get(), "IDC_SEARCH"), Qt::LeftButton);
-    QTRY_COMPARE_WITH_TIMEOUT(finished.count(), 1, kWaitMs);
-    QCOMPARE(List()->model()->rowCount(), kCards);
-    for (int nRow = 0; nRow < kCards; ++nRow) {
+    QTRY_COMPARE_WITH_TIMEOUT(finished.count(), 1, WAIT_MS);
+    QCOMPARE(List()->model()->rowCount(), CARDS);
+    for (int nRow = 0; nRow < CARDS; ++nRow) {
         const QString strRowMac = Mac(nRow);
         QCOMPARE(HttpPortOf(strRowMac), std::optional<long>(strRowMac == strMac ? 8081 : 80));
     }
@@ -245,10 +229,10 @@ void tst_SetupE2e::wrongPasswordEndsRestartWait()
     QVERIFY(!pSearch->isEnabled());
     // ...and the card's error reply ends it well before its 20 s run out (a wait that ran out
     // would start a sweep, not go idle, within the timeout).
-    QTRY_COMPARE_WITH_TIMEOUT(m_pDlg->GetCore().GetTimerId(), 0u, kWaitMs);
+    QTRY_COMPARE_WITH_TIMEOUT(m_pDlg->GetCore().GetTimerId(), 0u, WAIT_MS);
     QCOMPARE(Status(), QStringLiteral("Password Error"));
     QVERIFY(pSearch->isEnabled());
-    QVERIFY2(m_arrMessages.isEmpty(), qPrintable(m_arrMessages.join('|')));
+    QVERIFY2(m_messages.m_arrMessages.empty(), qPrintable(MessageTexts()));
 }
 
 QTEST_MAIN(tst_SetupE2e)

@@ -75,12 +75,12 @@ TEST(CliJsonTest, ControlCharactersAreEscaped)
 
 TEST(CliHexTest, ReadsSeparatedAndPrefixedPairs)
 {
-    QByteArray bytes;
+    QByteArray strBytes;
     QString strError;
-    ASSERT_TRUE(ParseHexText("D7 09,d7:09\n0x25 00", bytes, strError));
-    EXPECT_EQ(bytes, QByteArray::fromHex("d709d7092500"));
-    EXPECT_FALSE(ParseHexText("D7 0", bytes, strError));
-    EXPECT_FALSE(ParseHexText("D7 0G", bytes, strError));
+    ASSERT_TRUE(ParseHexText("D7 09,d7:09\n0x25 00", strBytes, strError));
+    EXPECT_EQ(strBytes, QByteArray::fromHex("d709d7092500"));
+    EXPECT_FALSE(ParseHexText("D7 0", strBytes, strError));
+    EXPECT_FALSE(ParseHexText("D7 0G", strBytes, strError));
     EXPECT_TRUE(strError.contains("offset 3")) << strError.toStdString();
 }
 

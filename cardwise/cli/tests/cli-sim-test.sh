@@ -200,6 +200,7 @@ decode)
            6C 65 6D 6F 6E 00 00 00 00 00 00 00 00 00 00 00  00 1A 2B 3C 4D 5E
            01 00 08 04 C0 A8 01 64  00 FF 01 01 01  FF FF 00 00"
     echo "$frame" | run 0 decode --hex
+    has out "Frame of 58 bytes: set request (broadcast form), CommandId 0x1002"
     has out "Pdu HeadLen------>37 DataLen------>15 Order------>30"
     has out "Pdu Version------>3 Control------>845 CommandId------>4098"
     has out "Password:6C 65 6D 6F 6E 00 "
@@ -212,7 +213,7 @@ decode)
     run 0 decode "$work/frame.bin"
     has out "nSize=[2]"
     echo "00 01 02 03" | run 2 decode --hex
-    has out "数据库同步头不正确!"
+    has err "bad sync header"
     echo "D7 09 XX" | run 1 decode --hex
     has err "not a pair of hexadecimal digits"
     ;;

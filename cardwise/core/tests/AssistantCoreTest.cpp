@@ -29,12 +29,10 @@ protected:
         CAssistantServices services;
         services.fnCreateSocket = m_network.Factory();
         services.fnGetAdapters = [this] { return m_arrAdapters; };
-        services.fnMessageBox = [this](const QString& strText, const QString& strCaption,
-                                       EMsgIcon nIcon) {
-            m_messages.push_back({strText, strCaption, nIcon});
-        };
+        services.fnMessageBox = m_messages.Sink();
         services.fnRunParamDialog = [this](COptionTable& option) {
             ++m_nDialogRuns;
+            m_bSearchDuringDialog = m_view.m_bSearchEnabled;
             return m_fnDialog && m_fnDialog(option);
         };
         return services;
@@ -44,7 +42,7 @@ protected:
     std::vector<const CFakeNetwork::CSentFrame*> Sent(std::uint16_t nCommand) const
     {
         std::vector<const CFakeNetwork::CSentFrame*> arrFrames;
-        for (const auto& sent : m_network.m_sent) {
+        for (const auto& sent : m_network.m_arrSent) {
             if (sent.nCommand == nCommand)
                 arrFrames.push_back(&sent);
         }
@@ -54,7 +52,7 @@ protected:
     {
         std::vector<std::string> arrAddresses;
         for (const auto* pSent : Sent(nCommand))
-            arrAddresses.push_back(pSent->address);
+            arrAddresses.push_back(pSent->strAddress);
         return arrAddresses;
     }
     void SetSubnet(std::uint32_t dwAddress, std::uint32_t dwMask)
@@ -71,7 +69,7 @@ protected:
         m_core.OnSearch();
         m_network.Deliver(DeviceInfoFrame(m_card), "192.168.1.20");
         FinishSweep();
-        m_network.m_sent.clear();
+        m_network.m_arrSent.clear();
     }
     // Accepts the dialog as it was filled; pfnEdit may change it first.
     void AcceptDialog(std::function<void(COptionTable&)> fnEdit = nullptr)
@@ -87,9 +85,10 @@ protected:
     CSteppedTimerHost m_timers;
     CFakeNetwork m_network;
     std::vector<CAdapterAddress> m_arrAdapters{{"192.168.1.10", "255.255.255.0"}};
-    std::vector<CRecordedMessage> m_messages;
+    CMessageRecorder m_messages;
     std::function<bool(COptionTable&)> m_fnDialog;
     int m_nDialogRuns = 0;
+    bool m_bSearchDuringDialog = true;
     CFakeCard m_card;
     Core m_core;
 };
@@ -99,27 +98,32 @@ TEST_F(CAssistantCoreTest, ScopeChangeSetsLabelsDefaultsAndControls)
     EXPECT_EQ(m_core.GetAddrLabel(), "IP Addr");
     EXPECT_EQ(m_core.GetMaskLabel(), "Mask");
 
-    m_view.m_nScopeRadio = Core::SCOPE_RANGE;
-    m_core.OnScopeChanged();
-    EXPECT_EQ(m_view.m_strAddrLabel, "Start Addr");
-    EXPECT_EQ(m_view.m_strMaskLabel, "End  Addr");
-    EXPECT_EQ(m_view.m_mapAddress[View::IDC_ADDRESS], 0xC0A80101u);
-    EXPECT_EQ(m_view.m_mapAddress[View::IDC_MASK], 0xC0A80164u);
-    EXPECT_TRUE(m_view.m_bAddressEnabled);
-
-    m_view.m_nScopeRadio = Core::SCOPE_LOCAL;
-    m_core.OnScopeChanged();
-    EXPECT_FALSE(m_view.m_bAddressEnabled);
-    EXPECT_EQ(m_view.m_strAddrLabel, "Start Addr"); // Local keeps what was there
-
-    m_view.m_mapAddress[View::IDC_ADDRESS] = 0x0A000001;
-    m_view.m_nScopeRadio = Core::SCOPE_SUBNET;
-    m_core.OnScopeChanged();
-    EXPECT_EQ(m_view.m_strAddrLabel, "IP Addr");
-    EXPECT_EQ(m_view.m_strMaskLabel, "Mask");
-    EXPECT_EQ(m_view.m_mapAddress[View::IDC_ADDRESS], 0xC0A80101u);
-    EXPECT_EQ(m_view.m_mapAddress[View::IDC_MASK], 0xFFFFFF00u);
-    EXPECT_TRUE(m_view.m_bAddressEnabled);
+    // In this order, each after an address typed into the control: Subnet and range put their
+    // defaults back, Local keeps the labels and values that were there.
+    const struct
+    {
+        int nScope;
+        const char* pszAddrLabel;
+        const char* pszMaskLabel;
+        std::uint32_t dwAddress;
+        std::uint32_t dwMask;
+        bool bEnabled;
+    } arrSteps[] = {
+        {Core::SCOPE_RANGE, "Start Addr", "End  Addr", 0xC0A80101, 0xC0A80164, true},
+        {Core::SCOPE_LOCAL, "Start Addr", "End  Addr", 0x0A000001, 0xC0A80164, false},
+        {Core::SCOPE_SUBNET, "IP Addr", "Mask", 0xC0A80101, 0xFFFFFF00, true},
+    };
+    for (const auto& step : arrSteps) {
+        SCOPED_TRACE(step.nScope);
+        m_view.m_mapAddress[View::IDC_ADDRESS] = 0x0A000001;
+        m_view.m_nScopeRadio = step.nScope;
+        m_core.OnScopeChanged();
+        EXPECT_EQ(m_view.m_strAddrLabel, step.pszAddrLabel);
+        EXPECT_EQ(m_view.m_strMaskLabel, step.pszMaskLabel);
+        EXPECT_EQ(m_view.m_mapAddress[View::IDC_ADDRESS], step.dwAddress);
+        EXPECT_EQ(m_view.m_mapAddress[View::IDC_MASK], step.dwMask);
+        EXPECT_EQ(m_view.m_bAddressEnabled, step.bEnabled);
+    }
 }
 
 TEST_F(CAssistantCoreTest, LocalDestinationsAreAdapterBroadcastsThenLimitedBroadcast)
@@ -142,8 +146,8 @@ TEST_F(CAssistantCoreTest, LocalSearchSendsToEachDestinationAndRepeatsToTheLast)
 {
     m_core.OnSearch();
     ASSERT_NE(m_network.Current(), nullptr);
-    ASSERT_EQ(m_network.Current()->m_creates.size(), 1u);
-    EXPECT_EQ(m_network.Current()->m_creates[0].port, PORT_HOST);
+    ASSERT_EQ(m_network.Current()->m_arrCreates.size(), 1u);
+    EXPECT_EQ(m_network.Current()->m_arrCreates[0].nPort, PORT_HOST);
     EXPECT_EQ(Addresses(CMD_SEARCH_BROADCAST),
               (std::vector<std::string>{"192.168.1.255", "255.255.255.255"}));
 
@@ -151,8 +155,8 @@ TEST_F(CAssistantCoreTest, LocalSearchSendsToEachDestinationAndRepeatsToTheLast)
     EXPECT_EQ(Addresses(CMD_SEARCH_BROADCAST),
               (std::vector<std::string>{"192.168.1.255", "255.255.255.255", "255.255.255.255",
                                         "255.255.255.255", "255.255.255.255", "255.255.255.255"}));
-    for (const auto& sent : m_network.m_sent)
-        EXPECT_EQ(sent.port, PORT_CARD);
+    for (const auto& sent : m_network.m_arrSent)
+        EXPECT_EQ(sent.nPort, PORT_CARD);
 }
 
 TEST_F(CAssistantCoreTest, SweepRunsFiftyTicksWithProgressAndStatus)
@@ -190,7 +194,7 @@ TEST_F(CAssistantCoreTest, SubnetSearchSendsToTheDirectedBroadcastOrTheOneHost)
     FinishSweep();
     EXPECT_EQ(Addresses(CMD_SEARCH_BROADCAST), std::vector<std::string>(5, "192.168.1.255"));
 
-    m_network.m_sent.clear();
+    m_network.m_arrSent.clear();
     SetSubnet(0x0A000007, 0xFFFFFFFF);
     m_core.OnSearch();
     EXPECT_EQ(Addresses(CMD_SEARCH), std::vector<std::string>{"10.0.0.7"});
@@ -206,13 +210,13 @@ TEST_F(CAssistantCoreTest, SubnetNeedsAddressAndMask)
 
     for (const auto& input :
          {std::pair<std::uint32_t, std::uint32_t>{0, 0xFFFFFF00}, {0xC0A80101, 0}}) {
-        m_messages.clear();
+        m_messages.m_arrMessages.clear();
         SetSubnet(input.first, input.second);
         m_core.OnSearch();
-        ASSERT_EQ(m_messages.size(), 1u);
-        EXPECT_EQ(m_messages[0].strText, "must input the param");
-        EXPECT_EQ(m_messages[0].strCaption, "ERROR");
-        EXPECT_EQ(m_messages[0].nIcon, MSG_ICON_STOP);
+        ASSERT_EQ(m_messages.m_arrMessages.size(), 1u);
+        EXPECT_EQ(m_messages.m_arrMessages[0].strText, "must input the param");
+        EXPECT_EQ(m_messages.m_arrMessages[0].strCaption, "ERROR");
+        EXPECT_EQ(m_messages.m_arrMessages[0].nIcon, MSG_ICON_STOP);
     }
     EXPECT_EQ(m_network.m_nCreated, 1);
     EXPECT_EQ(m_network.Current(), pPrevious);
@@ -224,14 +228,14 @@ TEST_F(CAssistantCoreTest, SocketThatCannotOpenStartsNoPhase)
 {
     m_network.m_nCreateResult = 0;
     m_core.OnSearch();
-    ASSERT_EQ(m_messages.size(), 1u);
-    EXPECT_EQ(m_messages[0].strText, "初始化网络接口失败");
-    EXPECT_EQ(m_messages[0].strCaption, "错误");
-    EXPECT_EQ(m_messages[0].nIcon, MSG_ICON_STOP);
+    ASSERT_EQ(m_messages.m_arrMessages.size(), 1u);
+    EXPECT_EQ(m_messages.m_arrMessages[0].strText, "初始化网络接口失败");
+    EXPECT_EQ(m_messages.m_arrMessages[0].strCaption, "错误");
+    EXPECT_EQ(m_messages.m_arrMessages[0].nIcon, MSG_ICON_STOP);
     EXPECT_EQ(m_core.GetSocket(), nullptr);
     EXPECT_EQ(m_core.GetTimerId(), 0u);
     EXPECT_TRUE(m_view.m_bSearchEnabled);
-    EXPECT_TRUE(m_network.m_sent.empty());
+    EXPECT_TRUE(m_network.m_arrSent.empty());
 }
 
 TEST_F(CAssistantCoreTest, RangeScopeOnlyRecordsTheAddresses)
@@ -287,10 +291,11 @@ TEST_F(CAssistantCoreTest, SetupSendsToEveryLocalDestinationAndWaitsForRestart)
 
     const auto arrSets = Sent(CMD_SET_PARAMS_BROADCAST);
     ASSERT_EQ(arrSets.size(), 2u);
-    EXPECT_EQ(arrSets[0]->address, "192.168.1.255");
-    EXPECT_EQ(arrSets[1]->address, "255.255.255.255");
+    EXPECT_EQ(arrSets[0]->strAddress, "192.168.1.255");
+    EXPECT_EQ(arrSets[1]->strAddress, "255.255.255.255");
     EXPECT_EQ(arrSets[0]->strMac, "00-1A-2B-3C-4D-5E");
-    EXPECT_EQ(std::string(reinterpret_cast<const char*>(arrSets[0]->frame.data() + 19)), "secret");
+    EXPECT_EQ(std::string(reinterpret_cast<const char*>(arrSets[0]->arrFrame.data() + 19)),
+              "secret");
     const CVarDataGroup& values = arrSets[0]->values;
     ASSERT_EQ(values.GetSize(), 12);
     EXPECT_EQ(ItemOf(values.GetID(0)), SET_IP);
@@ -320,7 +325,8 @@ TEST_F(CAssistantCoreTest, CancelledSetupSendsNothing)
     SearchAndListCard();
     EXPECT_EQ(m_core.SetupDevice(0), Core::SETUP_CANCELLED);
     EXPECT_EQ(m_nDialogRuns, 1);
-    EXPECT_TRUE(m_network.m_sent.empty());
+    EXPECT_FALSE(m_bSearchDuringDialog);
+    EXPECT_TRUE(m_network.m_arrSent.empty());
     EXPECT_TRUE(m_view.m_bSearchEnabled);
     EXPECT_EQ(m_view.m_nUpdateButtons, 1);
 }
@@ -333,8 +339,8 @@ TEST_F(CAssistantCoreTest, SetupWithoutStoredParametersReportsDataError)
     m_network.Deliver(AckFrame(m_card), "192.168.1.20");
     AcceptDialog();
     EXPECT_EQ(m_core.SetupDevice(0), Core::SETUP_NO_DATA);
-    ASSERT_EQ(m_messages.size(), 1u);
-    EXPECT_EQ(m_messages[0].strText, "数据错误,请重新搜索尝试");
+    ASSERT_EQ(m_messages.m_arrMessages.size(), 1u);
+    EXPECT_EQ(m_messages.m_arrMessages[0].strText, "数据错误,请重新搜索尝试");
     EXPECT_EQ(m_nDialogRuns, 0);
     EXPECT_TRUE(Sent(CMD_SET_PARAMS_BROADCAST).empty());
     EXPECT_TRUE(m_view.m_bSearchEnabled);
@@ -417,10 +423,10 @@ TEST_F(CAssistantCoreTest, TicksOfAnotherPhaseAreIgnored)
     m_core.OnTimer(Core::TIMER_RESTART_WAIT);
     EXPECT_EQ(m_core.GetTick(), 0);
     FinishSweep();
-    const auto nSent = m_network.m_sent.size();
+    const auto nSent = m_network.m_arrSent.size();
     m_core.OnTimer(Core::TIMER_SWEEP);
     EXPECT_EQ(m_core.GetTick(), Core::SWEEP_TICKS);
-    EXPECT_EQ(m_network.m_sent.size(), nSent);
+    EXPECT_EQ(m_network.m_arrSent.size(), nSent);
 }
 
 TEST_F(CAssistantCoreTest, DestroyClosesTheSocketAndStopsThePhase)

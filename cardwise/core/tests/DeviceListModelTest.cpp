@@ -41,7 +41,8 @@ TEST_F(CDeviceListModelTest, NewRowsAreOrderedByAddressTextTiesLast)
     Add("00-00-00-00-00-04", "10.0.0.5");
     EXPECT_EQ(Column(C::COL_IP),
               (QStringList{"10.0.0.5", "10.0.0.5", "192.168.1.100", "192.168.1.2"}));
-    EXPECT_EQ(Column(C::COL_MAC).mid(0, 2), (QStringList{"00-00-00-00-00-03", "00-00-00-00-00-04"}));
+    EXPECT_EQ(Column(C::COL_MAC).mid(0, 2),
+              (QStringList{"00-00-00-00-00-03", "00-00-00-00-00-04"}));
 }
 
 TEST_F(CDeviceListModelTest, SecondReplyUpdatesTheRowInPlace)

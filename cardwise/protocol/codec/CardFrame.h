@@ -8,6 +8,8 @@
 #include <cstddef>
 #include <cstdint>
 #include <ctime>
+#include <string>
+#include <vector>
 
 // The header fields of a frame, named as on the wire. Offsets 0 to 40 of every frame.
 struct CCardFrameHeader
@@ -50,28 +52,40 @@ void SetTime(CCardFrameHeader& header, const std::tm& localTime);
 void SetSearchKey(CCardFrameHeader& header);
 // The operator password: copied with its terminator, at most PASSWORD_SIZE bytes, rest zero.
 // A null password leaves the field all zero.
-void SetPassword(CCardFrameHeader& header, const char* password);
+void SetPassword(CCardFrameHeader& header, const char* pszPassword);
 
 // Writes header (DataLen is computed), the encodable values of the group in order, the end
 // mark and the trailer. Values of type 13 or an unassigned code are left out. Returns the
 // frame length, or a BuildError.
-int Encode(FrameBuffer& frame, const CCardFrameHeader& header, const CVarDataGroup& values);
+int Encode(FrameBuffer& arrFrame, const CCardFrameHeader& header, const CVarDataGroup& values);
 
 // A search request: always EMPTY_FRAME_SIZE bytes; returns that length.
-int BuildSearchRequest(FrameBuffer& frame, bool broadcast, const std::tm& localTime);
+int BuildSearchRequest(FrameBuffer& arrFrame, bool bBroadcast, const std::tm& localTime);
 // A set-parameters request for the card with the given 6-byte MAC; returns the frame length
 // or a BuildError.
-int BuildSetRequest(FrameBuffer& frame, bool broadcast, const std::tm& localTime,
-                    const char* password, const unsigned char* mac, const CVarDataGroup& values);
+int BuildSetRequest(FrameBuffer& arrFrame, bool bBroadcast, const std::tm& localTime,
+                    const char* pszPassword, const unsigned char* pMac,
+                    const CVarDataGroup& values);
 
 // Decodes size bytes of a received datagram. Every read stays within size. The group is
 // emptied first, then holds one value per item identifier (ID = CommandId * 65536 + item),
 // in the order of first occurrence, later items replacing earlier ones in place. Items that
 // lie wholly inside the datagram are kept even when a later one is cut off.
-ParseResult Parse(const unsigned char* data, std::size_t size, CCardFrameHeader& header,
+ParseResult Parse(const unsigned char* pData, std::size_t nSize, CCardFrameHeader& header,
                   CVarDataGroup& values);
 
 // A short English name of a parse result, for trace lines.
-const char* ParseResultText(ParseResult result);
+const char* ParseResultText(ParseResult nResult);
+
+// What a command code means ("set request (broadcast form)"); "unknown command" otherwise.
+const char* CommandText(std::uint16_t nCommand);
+
+// The description of a decoded frame, as lines without line ends. The header: its fields in
+// the four lines the device socket traces ("Pdu HeadLen------>37 DataLen------>15 ...",
+// "Pdu Version...", "SrcAddr...", "Mac ADDR:..."), the password as hexadecimal bytes.
+std::vector<std::string> DescribeHeader(const CCardFrameHeader& header);
+// The items: "nSize=[n]", then one line per value as LmVarData renders it
+// ("ID=[268566529],type=[VD_DWORD],value=[1677830336],length=[4]"), every value of the group.
+std::vector<std::string> DescribeItems(const CVarDataGroup& values);
 
 } // namespace CardFrame

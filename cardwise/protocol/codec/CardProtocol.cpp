@@ -6,59 +6,60 @@
 
 namespace CardProtocol {
 
-char* FormatMac(const unsigned char* mac, char (&text)[MAC_TEXT_SIZE])
+char* FormatMac(const unsigned char* pMac, char (&szText)[MAC_TEXT_SIZE])
 {
-    std::snprintf(text, sizeof text, "%02X-%02X-%02X-%02X-%02X-%02X", mac[0], mac[1], mac[2],
-                  mac[3], mac[4], mac[5]);
-    return text;
+    std::snprintf(szText, sizeof szText, "%02X-%02X-%02X-%02X-%02X-%02X", pMac[0], pMac[1], pMac[2],
+                  pMac[3], pMac[4], pMac[5]);
+    return szText;
 }
 
-int ParseMac(const char* text, unsigned char (&mac)[MAC_SIZE])
+int ParseMac(const char* pszText, unsigned char (&arrMac)[MAC_SIZE])
 {
-    if (!text)
+    if (!pszText)
         return 0;
-    unsigned char parsed[MAC_SIZE];
-    const char* p = text;
+    unsigned char arrParsed[MAC_SIZE];
+    const char* p = pszText;
     for (int i = 0; i < MAC_SIZE; ++i) {
         if (i > 0) {
             if (*p != '-' && *p != ':')
                 return 0;
             ++p;
         }
-        unsigned int octet = 0;
-        for (int digit = 0; digit < 2; ++digit, ++p) {
+        unsigned int nOctet = 0;
+        for (int nDigit = 0; nDigit < 2; ++nDigit, ++p) {
             const char c = *p;
-            unsigned int nibble;
+            unsigned int nNibble;
             if (c >= '0' && c <= '9')
-                nibble = static_cast<unsigned int>(c - '0');
+                nNibble = static_cast<unsigned int>(c - '0');
             else if (c >= 'a' && c <= 'f')
-                nibble = static_cast<unsigned int>(c - 'a' + 10);
+                nNibble = static_cast<unsigned int>(c - 'a' + 10);
             else if (c >= 'A' && c <= 'F')
-                nibble = static_cast<unsigned int>(c - 'A' + 10);
+                nNibble = static_cast<unsigned int>(c - 'A' + 10);
             else
                 return 0;
-            octet = octet << 4 | nibble;
+            nOctet = nOctet << 4 | nNibble;
         }
-        parsed[i] = static_cast<unsigned char>(octet);
+        arrParsed[i] = static_cast<unsigned char>(nOctet);
     }
     if (*p != '\0')
         return 0;
-    std::memcpy(mac, parsed, MAC_SIZE);
+    std::memcpy(arrMac, arrParsed, MAC_SIZE);
     return 1;
 }
 
-char* FormatAddress(std::uint32_t networkOrder, char (&text)[ADDRESS_TEXT_SIZE])
+char* FormatAddress(std::uint32_t dwNetworkOrder, char (&szText)[ADDRESS_TEXT_SIZE])
 {
     // The octets in memory order, whatever the host's byte order (as inet_ntoa reads them).
-    unsigned char octets[4];
-    std::memcpy(octets, &networkOrder, sizeof octets);
-    std::snprintf(text, sizeof text, "%u.%u.%u.%u", octets[0], octets[1], octets[2], octets[3]);
-    return text;
+    unsigned char arrOctets[4];
+    std::memcpy(arrOctets, &dwNetworkOrder, sizeof arrOctets);
+    std::snprintf(szText, sizeof szText, "%u.%u.%u.%u", arrOctets[0], arrOctets[1], arrOctets[2],
+                  arrOctets[3]);
+    return szText;
 }
 
-bool IsBroadcastTarget(const char* address)
+bool IsBroadcastTarget(const char* pszAddress)
 {
-    return address && std::strstr(address, "255") != nullptr;
+    return pszAddress && std::strstr(pszAddress, "255") != nullptr;
 }
 
 } // namespace CardProtocol

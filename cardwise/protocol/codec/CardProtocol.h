@@ -87,17 +87,17 @@ constexpr int VALUE_MAX = 255; // the item's Length field is one byte
 constexpr unsigned char SYNC_BYTES[SYNC_SIZE] = {0xD7, 0x09, 0xD7, 0x09};
 
 // Decoded values carry the frame's command in the high 16 bits of their ID.
-constexpr unsigned int MakeValueId(std::uint16_t command, std::uint16_t item)
+constexpr unsigned int MakeValueId(std::uint16_t nCommand, std::uint16_t nItem)
 {
-    return static_cast<unsigned int>(command) << 16 | item;
+    return static_cast<unsigned int>(nCommand) << 16 | nItem;
 }
-constexpr std::uint16_t CommandOf(unsigned int valueId)
+constexpr std::uint16_t CommandOf(unsigned int nValueId)
 {
-    return static_cast<std::uint16_t>(valueId >> 16);
+    return static_cast<std::uint16_t>(nValueId >> 16);
 }
-constexpr std::uint16_t ItemOf(unsigned int valueId)
+constexpr std::uint16_t ItemOf(unsigned int nValueId)
 {
-    return static_cast<std::uint16_t>(valueId & 0xFFFF);
+    return static_cast<std::uint16_t>(nValueId & 0xFFFF);
 }
 
 // "00-1A-2B-3C-4D-5E": 17 characters and a zero byte.
@@ -106,13 +106,13 @@ constexpr int MAC_TEXT_SIZE = 18;
 constexpr int ADDRESS_TEXT_SIZE = 16;
 
 // Writes the MAC text of six bytes; returns text.
-char* FormatMac(const unsigned char* mac, char (&text)[MAC_TEXT_SIZE]);
+char* FormatMac(const unsigned char* pMac, char (&szText)[MAC_TEXT_SIZE]);
 // Parses a MAC text of six hexadecimal octets separated by '-' or ':'; 1 on success, else 0.
-int ParseMac(const char* text, unsigned char (&mac)[MAC_SIZE]);
+int ParseMac(const char* pszText, unsigned char (&arrMac)[MAC_SIZE]);
 // Dotted text of an address held in network byte order (the octets in memory order), as
 // the standard formatter writes it; returns text.
-char* FormatAddress(std::uint32_t networkOrder, char (&text)[ADDRESS_TEXT_SIZE]);
+char* FormatAddress(std::uint32_t dwNetworkOrder, char (&szText)[ADDRESS_TEXT_SIZE]);
 // The broadcast flag of a request: the target's text contains "255" anywhere.
-bool IsBroadcastTarget(const char* address);
+bool IsBroadcastTarget(const char* pszAddress);
 
 } // namespace CardProtocol

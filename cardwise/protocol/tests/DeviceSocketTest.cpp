@@ -22,68 +22,45 @@ using Bytes = std::vector<unsigned char>;
 
 namespace {
 
-struct CDeviceCall
-{
-    std::uint32_t source;
-    std::string mac, ip, mask, gateway;
-    int hw, fw;
-};
-
-class CRecordingOwner : public CDeviceOwner
-{
-public:
-    void AddOrUpdateDevice(std::uint32_t sourceAddress, const char* mac, const char* ip,
-                           const char* mask, const char* gateway, int hwVersion,
-                           int fwVersion) override
-    {
-        m_devices.push_back({sourceAddress, mac, ip, mask, gateway, hwVersion, fwVersion});
-    }
-    void SetProcessStatus(int keepRunning, const char* text) override
-    {
-        m_statuses.emplace_back(keepRunning, text);
-    }
-
-    std::vector<CDeviceCall> m_devices;
-    std::vector<std::pair<int, std::string>> m_statuses;
-};
+using CDeviceCall = CRecordingOwner::CDeviceCall;
 
 const unsigned char CARD_MAC[] = {0x00, 0x1A, 0x2B, 0x3C, 0x4D, 0x5E};
 
-unsigned long Address(const char* text)
+unsigned long Address(const char* pszText)
 {
-    return ::inet_addr(text);
+    return ::inet_addr(pszText);
 }
 
-Bytes EncodeReply(std::uint16_t command, const CVarDataGroup& items,
-                  const unsigned char* mac = CARD_MAC)
+Bytes EncodeReply(std::uint16_t nCommand, const CVarDataGroup& items,
+                  const unsigned char* pMac = CARD_MAC)
 {
     CCardFrameHeader header;
-    header.CommandId = command;
+    header.CommandId = nCommand;
     header.SrcAddr = 0;
     header.DestAddr = 1;
-    std::memcpy(header.MAC, mac, MAC_SIZE);
-    CardFrame::FrameBuffer frame;
-    const int length = CardFrame::Encode(frame, header, items);
-    return Bytes(frame, frame + length);
+    std::memcpy(header.MAC, pMac, MAC_SIZE);
+    CardFrame::FrameBuffer arrFrame;
+    const int nLength = CardFrame::Encode(arrFrame, header, items);
+    return Bytes(arrFrame, arrFrame + nLength);
 }
 
-CVarDataGroup DeviceInfoItems(const char* ip, int hw = 3, int fw = 215)
+CVarDataGroup DeviceInfoItems(const char* pszIp, int nHw = 3, int nFw = 215)
 {
     CVarDataGroup items;
     items.Add(CARD_MAC, MAC_SIZE, INFO_MAC);
-    items.Add(Address(ip), INFO_IP);
+    items.Add(Address(pszIp), INFO_IP);
     items.Add(Address("255.255.255.0"), INFO_MASK);
     items.Add(Address("10.0.0.1"), INFO_GATEWAY);
-    items.Add(static_cast<unsigned char>(hw), INFO_HW_VERSION);
-    items.Add(static_cast<unsigned short>(fw), INFO_FW_VERSION);
+    items.Add(static_cast<unsigned char>(nHw), INFO_HW_VERSION);
+    items.Add(static_cast<unsigned short>(nFw), INFO_FW_VERSION);
     items.Add(static_cast<unsigned char>(1), INFO_HTTP_ENABLE);
     return items;
 }
 
-CVarDataGroup AckItems(const char* ip)
+CVarDataGroup AckItems(const char* pszIp)
 {
     CVarDataGroup items;
-    items.Add(Address(ip), ACK_IP);
+    items.Add(Address(pszIp), ACK_IP);
     items.Add(Address("255.255.0.0"), ACK_MASK);
     items.Add(Address("10.0.0.254"), ACK_GATEWAY);
     return items;
@@ -109,7 +86,7 @@ protected:
         m_nThreshold = CLmDebug::Instance().GetThreshold();
         CLmDebug::Instance().SetThreshold(0);
         CLmDebug::Instance().SetSink(
-            [this](int level, const char* text) { m_traces.emplace_back(level, text); });
+            [this](int nLevel, const char* pszText) { m_arrTraces.emplace_back(nLevel, pszText); });
         m_socket.m_bFixedTime = true;
         m_socket.m_fixedTime = FixedTime();
     }
@@ -120,10 +97,10 @@ protected:
         SetLocalLang("default", 1);
     }
 
-    bool Traced(int level, const std::string& text) const
+    bool Traced(int nLevel, const std::string& strText) const
     {
-        for (const auto& trace : m_traces) {
-            if (trace.first == level && trace.second == text)
+        for (const auto& trace : m_arrTraces) {
+            if (trace.first == nLevel && trace.second == strText)
                 return true;
         }
         return false;
@@ -131,7 +108,7 @@ protected:
 
     CRecordingOwner m_owner;
     CFakeDeviceSocket m_socket{&m_owner};
-    std::vector<std::pair<int, std::string>> m_traces;
+    std::vector<std::pair<int, std::string>> m_arrTraces;
     int m_nThreshold = 40;
 };
 
@@ -142,11 +119,11 @@ TEST_F(CDeviceSocketTest, OpensHostPortWithBroadcastPermissionInEveryScope)
     m_socket.m_nCreateResult = 0;
     EXPECT_EQ(m_socket.OpenSocket(0), 0);
 
-    ASSERT_EQ(m_socket.m_creates.size(), 3u);
-    for (const auto& create : m_socket.m_creates) {
-        EXPECT_EQ(create.port, 16789u);
-        EXPECT_EQ(create.type, 2);
-        EXPECT_EQ(create.options, 0x20u);
+    ASSERT_EQ(m_socket.m_arrCreates.size(), 3u);
+    for (const auto& create : m_socket.m_arrCreates) {
+        EXPECT_EQ(create.nPort, 16789u);
+        EXPECT_EQ(create.nType, 2);
+        EXPECT_EQ(create.nOptions, 0x20u);
     }
 }
 
@@ -157,16 +134,16 @@ TEST_F(CDeviceSocketTest, SearchWithEmptyAddressGoesToPreviousTarget)
     m_socket.SendSearch(nullptr, PORT_CARD);
     m_socket.SendSearch("192.168.1.20", PORT_CARD);
 
-    CardFrame::FrameBuffer expected;
-    CardFrame::BuildSearchRequest(expected, true, FixedTime());
-    ASSERT_EQ(m_socket.m_sent.size(), 4u);
+    CardFrame::FrameBuffer arrExpected;
+    CardFrame::BuildSearchRequest(arrExpected, true, FixedTime());
+    ASSERT_EQ(m_socket.m_arrSent.size(), 4u);
     for (int i = 0; i < 3; ++i) {
-        EXPECT_EQ(m_socket.m_sent[i].address, "192.168.1.255");
-        EXPECT_EQ(m_socket.m_sent[i].port, 16788u);
-        EXPECT_EQ(m_socket.m_sent[i].frame, Bytes(expected, expected + 45));
+        EXPECT_EQ(m_socket.m_arrSent[i].strAddress, "192.168.1.255");
+        EXPECT_EQ(m_socket.m_arrSent[i].nPort, 16788u);
+        EXPECT_EQ(m_socket.m_arrSent[i].arrFrame, Bytes(arrExpected, arrExpected + 45));
     }
-    const Bytes& directed = m_socket.m_sent[3].frame;
-    EXPECT_EQ(directed[13] | directed[14] << 8, 0x2001);
+    const Bytes& arrDirected = m_socket.m_arrSent[3].arrFrame;
+    EXPECT_EQ(arrDirected[13] | arrDirected[14] << 8, 0x2001);
     EXPECT_EQ(m_socket.GetTarget(), "192.168.1.20");
 }
 
@@ -177,15 +154,15 @@ TEST_F(CDeviceSocketTest, SetRequestCarriesMacPasswordAndValues)
     values.Add(Address("192.168.1.100"), SET_IP);
     values.Add(static_cast<char>(1), SET_RESTART);
 
-    const int result = m_socket.SendSetParams(CARD_MAC, values, "lemon", "10.1.255.255", 16788);
+    const int nResult = m_socket.SendSetParams(CARD_MAC, values, "lemon", "10.1.255.255", 16788);
 
-    CardFrame::FrameBuffer expected;
-    const int length =
-        CardFrame::BuildSetRequest(expected, true, FixedTime(), "lemon", CARD_MAC, values);
-    ASSERT_EQ(m_socket.m_sent.size(), 1u);
-    EXPECT_EQ(m_socket.m_sent[0].frame, Bytes(expected, expected + length));
-    EXPECT_EQ(m_socket.m_sent[0].address, "10.1.255.255");
-    EXPECT_EQ(result, 58);
+    CardFrame::FrameBuffer arrExpected;
+    const int nLength =
+        CardFrame::BuildSetRequest(arrExpected, true, FixedTime(), "lemon", CARD_MAC, values);
+    ASSERT_EQ(m_socket.m_arrSent.size(), 1u);
+    EXPECT_EQ(m_socket.m_arrSent[0].arrFrame, Bytes(arrExpected, arrExpected + nLength));
+    EXPECT_EQ(m_socket.m_arrSent[0].strAddress, "10.1.255.255");
+    EXPECT_EQ(nResult, 58);
     EXPECT_TRUE(Traced(0, "\n"));
 }
 
@@ -196,7 +173,7 @@ TEST_F(CDeviceSocketTest, SetRequestThatDoesNotFitIsNotSent)
     values.Add(std::string(300, 'p').c_str(), SET_GRIDMON_PASSWORD);
 
     EXPECT_EQ(m_socket.SendSetParams(CARD_MAC, values, "lemon", "10.1.1.255", 16788), 0);
-    EXPECT_TRUE(m_socket.m_sent.empty());
+    EXPECT_TRUE(m_socket.m_arrSent.empty());
     EXPECT_TRUE(Traced(40, "Set request not sent: a value is longer than 255 bytes\n"));
 }
 
@@ -205,21 +182,21 @@ TEST_F(CDeviceSocketTest, DeviceInfoIsReportedAndStored)
     m_socket.Deliver(EncodeReply(CMD_DEVICE_INFO_BROADCAST, DeviceInfoItems("10.0.0.5")),
                      "10.0.0.5");
 
-    ASSERT_EQ(m_owner.m_devices.size(), 1u);
-    const CDeviceCall& call = m_owner.m_devices[0];
-    EXPECT_EQ(call.source, Address("10.0.0.5"));
-    EXPECT_EQ(call.mac, "00-1A-2B-3C-4D-5E");
-    EXPECT_EQ(call.ip, "10.0.0.5");
-    EXPECT_EQ(call.mask, "255.255.255.0");
-    EXPECT_EQ(call.gateway, "10.0.0.1");
-    EXPECT_EQ(call.hw, 3);
-    EXPECT_EQ(call.fw, 215);
+    ASSERT_EQ(m_owner.m_arrDevices.size(), 1u);
+    const CDeviceCall& call = m_owner.m_arrDevices[0];
+    EXPECT_EQ(call.dwSource, Address("10.0.0.5"));
+    EXPECT_EQ(call.strMac, "00-1A-2B-3C-4D-5E");
+    EXPECT_EQ(call.strIp, "10.0.0.5");
+    EXPECT_EQ(call.strMask, "255.255.255.0");
+    EXPECT_EQ(call.strGateway, "10.0.0.1");
+    EXPECT_EQ(call.nHwVer, 3);
+    EXPECT_EQ(call.nFwVer, 215);
     EXPECT_TRUE(Traced(0, " *******DataType: 8****** ")) << "a BYTE arrives as DWORD";
 
-    const CVarDataGroup* stored = m_socket.FindDeviceParams("00-1A-2B-3C-4D-5E");
-    ASSERT_NE(stored, nullptr);
-    EXPECT_EQ(stored->GetSize(), 7);
-    EXPECT_EQ(stored->GetAt(6).GetID(), MakeValueId(CMD_DEVICE_INFO_BROADCAST, INFO_HTTP_ENABLE));
+    const CVarDataGroup* pStored = m_socket.FindDeviceParams("00-1A-2B-3C-4D-5E");
+    ASSERT_NE(pStored, nullptr);
+    EXPECT_EQ(pStored->GetSize(), 7);
+    EXPECT_EQ(pStored->GetAt(6).GetID(), MakeValueId(CMD_DEVICE_INFO_BROADCAST, INFO_HTTP_ENABLE));
     EXPECT_EQ(m_socket.FindDeviceParams("00-1A-2B-3C-4D-5F"), nullptr);
     EXPECT_EQ(m_socket.FindDeviceParams(nullptr), nullptr);
 }
@@ -228,56 +205,56 @@ TEST_F(CDeviceSocketTest, SecondReplyOfACardReplacesItsGroup)
 {
     m_socket.Deliver(EncodeReply(CMD_DEVICE_INFO_BROADCAST, DeviceInfoItems("10.0.0.5")),
                      "10.0.0.5");
-    const CVarDataGroup* first = m_socket.FindDeviceParams("00-1A-2B-3C-4D-5E");
+    const CVarDataGroup* pFirst = m_socket.FindDeviceParams("00-1A-2B-3C-4D-5E");
     CVarDataGroup later = DeviceInfoItems("10.0.0.6", 4, 300);
     later.RemoveID(INFO_HTTP_ENABLE);
     m_socket.Deliver(EncodeReply(CMD_DEVICE_INFO, later), "10.0.0.6");
 
-    EXPECT_EQ(m_owner.m_devices.size(), 2u);
-    const CVarDataGroup* second = m_socket.FindDeviceParams("00-1A-2B-3C-4D-5E");
-    EXPECT_EQ(second, first) << "handed-out pointers stay valid";
-    ASSERT_EQ(second->GetSize(), 6);
-    EXPECT_EQ(second->GetAt(1).Get_DWORD(), Address("10.0.0.6"));
-    EXPECT_EQ(CommandOf(second->GetAt(0).GetID()), CMD_DEVICE_INFO);
+    EXPECT_EQ(m_owner.m_arrDevices.size(), 2u);
+    const CVarDataGroup* pSecond = m_socket.FindDeviceParams("00-1A-2B-3C-4D-5E");
+    EXPECT_EQ(pSecond, pFirst) << "handed-out pointers stay valid";
+    ASSERT_EQ(pSecond->GetSize(), 6);
+    EXPECT_EQ(pSecond->GetAt(1).Get_DWORD(), Address("10.0.0.6"));
+    EXPECT_EQ(CommandOf(pSecond->GetAt(0).GetID()), CMD_DEVICE_INFO);
 }
 
 TEST_F(CDeviceSocketTest, BothCodesOfEachReplyAreHandledAlike)
 {
     const struct
     {
-        std::uint16_t command;
+        std::uint16_t nCommand;
         CVarDataGroup items;
-        int versions;
-    } cases[] = {
+        int nVersions;
+    } arrCases[] = {
         {CMD_DEVICE_INFO_BROADCAST, DeviceInfoItems("10.0.0.5"), 3},
         {CMD_DEVICE_INFO, DeviceInfoItems("10.0.0.5"), 3},
         {CMD_SET_ACK_BROADCAST, AckItems("10.0.0.9"), -1},
         {CMD_SET_ACK, AckItems("10.0.0.9"), -1},
     };
-    for (const auto& c : cases) {
+    for (const auto& c : arrCases) {
         CRecordingOwner owner;
         CFakeDeviceSocket socket(&owner);
-        socket.Deliver(EncodeReply(c.command, c.items), "10.0.0.5");
-        ASSERT_EQ(owner.m_devices.size(), 1u) << std::hex << c.command;
-        EXPECT_EQ(owner.m_devices[0].mac, "00-1A-2B-3C-4D-5E");
-        EXPECT_EQ(owner.m_devices[0].hw, c.versions);
-        EXPECT_EQ(socket.FindDeviceParams("00-1A-2B-3C-4D-5E") != nullptr, c.versions != -1)
+        socket.Deliver(EncodeReply(c.nCommand, c.items), "10.0.0.5");
+        ASSERT_EQ(owner.m_arrDevices.size(), 1u) << std::hex << c.nCommand;
+        EXPECT_EQ(owner.m_arrDevices[0].strMac, "00-1A-2B-3C-4D-5E");
+        EXPECT_EQ(owner.m_arrDevices[0].nHwVer, c.nVersions);
+        EXPECT_EQ(socket.FindDeviceParams("00-1A-2B-3C-4D-5E") != nullptr, c.nVersions != -1)
             << "acknowledgements leave the table alone";
     }
 }
 
 TEST_F(CDeviceSocketTest, AcknowledgementReportsAddressesOfHeaderMac)
 {
-    const unsigned char otherMac[] = {0xAA, 0xBB, 0xCC, 0x00, 0x11, 0x22};
-    m_socket.Deliver(EncodeReply(CMD_SET_ACK, AckItems("10.0.0.9"), otherMac), "10.0.0.5");
+    const unsigned char arrOtherMac[] = {0xAA, 0xBB, 0xCC, 0x00, 0x11, 0x22};
+    m_socket.Deliver(EncodeReply(CMD_SET_ACK, AckItems("10.0.0.9"), arrOtherMac), "10.0.0.5");
 
-    ASSERT_EQ(m_owner.m_devices.size(), 1u);
-    const CDeviceCall& call = m_owner.m_devices[0];
-    EXPECT_EQ(call.mac, "AA-BB-CC-00-11-22");
-    EXPECT_EQ(call.ip, "10.0.0.9");
-    EXPECT_EQ(call.mask, "255.255.0.0");
-    EXPECT_EQ(call.gateway, "10.0.0.254");
-    EXPECT_EQ(call.fw, -1);
+    ASSERT_EQ(m_owner.m_arrDevices.size(), 1u);
+    const CDeviceCall& call = m_owner.m_arrDevices[0];
+    EXPECT_EQ(call.strMac, "AA-BB-CC-00-11-22");
+    EXPECT_EQ(call.strIp, "10.0.0.9");
+    EXPECT_EQ(call.strMask, "255.255.0.0");
+    EXPECT_EQ(call.strGateway, "10.0.0.254");
+    EXPECT_EQ(call.nFwVer, -1);
 }
 
 TEST_F(CDeviceSocketTest, IncompleteRepliesAreDropped)
@@ -290,7 +267,7 @@ TEST_F(CDeviceSocketTest, IncompleteRepliesAreDropped)
     m_socket.Deliver(EncodeReply(CMD_DEVICE_INFO, noFirmware), "10.0.0.5");
     m_socket.Deliver(EncodeReply(CMD_SET_ACK, noGateway), "10.0.0.5");
 
-    EXPECT_TRUE(m_owner.m_devices.empty());
+    EXPECT_TRUE(m_owner.m_arrDevices.empty());
     EXPECT_EQ(m_socket.FindDeviceParams("00-1A-2B-3C-4D-5E"), nullptr);
 }
 
@@ -300,22 +277,22 @@ TEST_F(CDeviceSocketTest, MacThatIsNoSixByteBufferGivesEmptyKey)
     items.Add(CARD_MAC, 5, INFO_MAC);
     m_socket.Deliver(EncodeReply(CMD_DEVICE_INFO, items), "10.0.0.5");
 
-    ASSERT_EQ(m_owner.m_devices.size(), 1u);
-    EXPECT_EQ(m_owner.m_devices[0].mac, "");
+    ASSERT_EQ(m_owner.m_arrDevices.size(), 1u);
+    EXPECT_EQ(m_owner.m_arrDevices[0].strMac, "");
     EXPECT_NE(m_socket.FindDeviceParams(""), nullptr);
 }
 
 TEST_F(CDeviceSocketTest, RepeatedMaskCountsOnceWithSecondValue)
 {
-    Bytes frame = EncodeReply(CMD_DEVICE_INFO, DeviceInfoItems("10.0.0.5"));
-    const Bytes secondMask = {0x03, 0x00, 0x08, 0x04, 255, 255, 0, 0};
-    frame.insert(frame.end() - 4, secondMask.begin(), secondMask.end());
-    frame[6] = static_cast<unsigned char>(frame[6] + secondMask.size());
+    Bytes arrFrame = EncodeReply(CMD_DEVICE_INFO, DeviceInfoItems("10.0.0.5"));
+    const Bytes arrSecondMask = {0x03, 0x00, 0x08, 0x04, 255, 255, 0, 0};
+    arrFrame.insert(arrFrame.end() - 4, arrSecondMask.begin(), arrSecondMask.end());
+    arrFrame[6] = static_cast<unsigned char>(arrFrame[6] + arrSecondMask.size());
 
-    m_socket.Deliver(frame, "10.0.0.5");
+    m_socket.Deliver(arrFrame, "10.0.0.5");
 
-    ASSERT_EQ(m_owner.m_devices.size(), 1u);
-    EXPECT_EQ(m_owner.m_devices[0].mask, "255.255.0.0");
+    ASSERT_EQ(m_owner.m_arrDevices.size(), 1u);
+    EXPECT_EQ(m_owner.m_arrDevices[0].strMask, "255.255.0.0");
 }
 
 TEST_F(CDeviceSocketTest, ErrorReplyReportsTranslatedPasswordError)
@@ -330,28 +307,28 @@ TEST_F(CDeviceSocketTest, ErrorReplyReportsTranslatedPasswordError)
     ASSERT_EQ(SetLocalLang("Lang0804", 1), 1);
     m_socket.Deliver(EncodeReply(CMD_ERROR, rejected), "10.0.0.5");
 
-    const std::vector<std::pair<int, std::string>> expected = {
+    const std::vector<std::pair<int, std::string>> arrExpected = {
         {0, "Password Error"}, {0, ""}, {0, "密码错误"}};
-    EXPECT_EQ(m_owner.m_statuses, expected);
+    EXPECT_EQ(m_owner.m_arrStatuses, arrExpected);
     EXPECT_TRUE(Traced(40, "密码错误..."));
 }
 
 TEST_F(CDeviceSocketTest, BadSyncAndUnknownCommandsAreTracedAndDropped)
 {
-    Bytes badSync = EncodeReply(CMD_DEVICE_INFO, DeviceInfoItems("10.0.0.5"));
-    badSync[3] = 0x08;
+    Bytes arrBadSync = EncodeReply(CMD_DEVICE_INFO, DeviceInfoItems("10.0.0.5"));
+    arrBadSync[3] = 0x08;
     CVarDataGroup items;
     items.Add(1, 1);
 
-    m_socket.Deliver(badSync, "10.0.0.5");
+    m_socket.Deliver(arrBadSync, "10.0.0.5");
     m_socket.Deliver(EncodeReply(0x1234, items), "10.0.0.5");
     m_socket.Deliver(EncodeReply(CMD_SEARCH_BROADCAST, items), "10.0.0.5");
 
     EXPECT_TRUE(Traced(20, "数据库同步头不正确!\n\r"));
     EXPECT_TRUE(Traced(40, "********** 无效命令应答:4660 ***********\n"));
     EXPECT_TRUE(Traced(40, "********** 无效命令应答:4097 ***********\n"));
-    EXPECT_TRUE(m_owner.m_devices.empty());
-    EXPECT_TRUE(m_owner.m_statuses.empty());
+    EXPECT_TRUE(m_owner.m_arrDevices.empty());
+    EXPECT_TRUE(m_owner.m_arrStatuses.empty());
 }
 
 TEST_F(CDeviceSocketTest, TracesHeaderOfEveryFrame)
@@ -366,12 +343,12 @@ TEST_F(CDeviceSocketTest, TracesHeaderOfEveryFrame)
     std::memcpy(header.MAC, CARD_MAC, MAC_SIZE);
     header.Password[0] = 0x82;
     header.Password[15] = 0xAA;
-    CardFrame::FrameBuffer frame;
-    const int length = CardFrame::Encode(frame, header, CVarDataGroup());
+    CardFrame::FrameBuffer arrFrame;
+    const int nLength = CardFrame::Encode(arrFrame, header, CVarDataGroup());
 
-    m_socket.Deliver(Bytes(frame, frame + length), "10.0.0.5", 16788);
+    m_socket.Deliver(Bytes(arrFrame, arrFrame + nLength), "10.0.0.5", 16788);
 
-    const std::vector<std::pair<int, std::string>> expected = {
+    const std::vector<std::pair<int, std::string>> arrExpected = {
         {20, "\r\nRCV IP:10.0.0.5 port:16788\r\n"},
         {20, "Pdu HeadLen------>37 DataLen------>2 Order------>30\r\n"},
         {20, "Pdu Version------>3 Control------>845 CommandId------>8197\r\n"},
@@ -381,21 +358,21 @@ TEST_F(CDeviceSocketTest, TracesHeaderOfEveryFrame)
         {20, "\r\n\r\n"},
         {20, "*****************************监控数据*********************"},
     };
-    EXPECT_EQ(m_traces, expected) << "an empty payload is traced but not dispatched";
-    EXPECT_TRUE(m_owner.m_devices.empty());
+    EXPECT_EQ(m_arrTraces, arrExpected) << "an empty payload is traced but not dispatched";
+    EXPECT_TRUE(m_owner.m_arrDevices.empty());
 }
 
 TEST_F(CDeviceSocketTest, CutOffFrameKeepsItsCompleteItems)
 {
-    Bytes frame = EncodeReply(CMD_DEVICE_INFO, DeviceInfoItems("10.0.0.5"));
-    frame.resize(frame.size() - 4);                           // no end mark, no trailer
-    frame.insert(frame.end(), {0x17, 0x00, 0x0C, 0x30, 'u'}); // a 48-byte item cut after 1
-    frame[6] = 0xFF;
+    Bytes arrFrame = EncodeReply(CMD_DEVICE_INFO, DeviceInfoItems("10.0.0.5"));
+    arrFrame.resize(arrFrame.size() - 4);                           // no end mark, no trailer
+    arrFrame.insert(arrFrame.end(), {0x17, 0x00, 0x0C, 0x30, 'u'}); // a 48-byte item cut after 1
+    arrFrame[6] = 0xFF;
 
-    m_socket.Deliver(frame, "10.0.0.5");
-    m_socket.Deliver(Bytes(frame.begin(), frame.begin() + 30), "10.0.0.5");
+    m_socket.Deliver(arrFrame, "10.0.0.5");
+    m_socket.Deliver(Bytes(arrFrame.begin(), arrFrame.begin() + 30), "10.0.0.5");
 
-    EXPECT_EQ(m_owner.m_devices.size(), 1u);
+    EXPECT_EQ(m_owner.m_arrDevices.size(), 1u);
     EXPECT_TRUE(Traced(20, "Frame cut off after 7 items\r\n"));
     EXPECT_TRUE(Traced(20, "Frame of 30 bytes from 10.0.0.5:16788 is shorter than its header\r\n"));
 }

@@ -180,6 +180,10 @@
         <translation>网关无效</translation>
     </message>
     <message>
+        <source>%1: '%2' is not an address; type four numbers from 0 to 255 without leading zeros, such as 192.168.1.10</source>
+        <translation>%1：“%2”不是有效地址；请输入四个 0 到 255 之间的数字，不要以 0 开头，例如 192.168.1.10</translation>
+    </message>
+    <message>
         <source>The Gridmon Password is too long</source>
         <translation>Gridmon 密码太长</translation>
     </message>

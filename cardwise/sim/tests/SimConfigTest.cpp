@@ -8,7 +8,7 @@
 
 TEST(SimConfigTest, ReadsEveryCardKey)
 {
-    const QByteArray json = R"({"bind": "0.0.0.0", "port": 17000, "cards": [
+    const QByteArray strJson = R"({"bind": "0.0.0.0", "port": 17000, "cards": [
         {"mac": "02:00:00:00:00:0a", "ip": "10.77.1.101", "mask": "255.255.255.0",
          "gateway": "10.77.1.1", "hw": 2, "fw": 215, "password": "pw", "dhcp": 1,
          "gridmon": 0, "gridmon_password": "gp", "http": 0, "http_port": 8080,
@@ -16,35 +16,35 @@ TEST(SimConfigTest, ReadsEveryCardKey)
          "device_id": "dev", "encoding": "word"},
         {"mac": "02-00-00-00-00-0B"}]})";
     CSimConfig config;
-    QString error;
-    ASSERT_TRUE(ParseSimConfig(json, config, error)) << error.toStdString();
+    QString strError;
+    ASSERT_TRUE(ParseSimConfig(strJson, config, strError)) << strError.toStdString();
 
     EXPECT_EQ(config.strBind, "0.0.0.0");
     EXPECT_EQ(config.nPort, 17000);
-    ASSERT_EQ(config.cards.size(), 2u);
-    const CSimCard& card = config.cards[0];
-    EXPECT_EQ(card.mac[5], 0x0A);
-    EXPECT_EQ(card.ip, ::inet_addr("10.77.1.101"));
-    EXPECT_EQ(card.gateway, ::inet_addr("10.77.1.1"));
-    EXPECT_EQ(card.fwVersion, 215);
-    EXPECT_EQ(card.password, "pw");
-    EXPECT_EQ(card.dhcp, 1);
-    EXPECT_EQ(card.telnetPort, 2323);
-    EXPECT_EQ(card.deviceId, "dev");
-    EXPECT_EQ(card.encoding, SimIntEncoding::Word);
+    ASSERT_EQ(config.arrCards.size(), 2u);
+    const CSimCard& card = config.arrCards[0];
+    EXPECT_EQ(card.arrMac[5], 0x0A);
+    EXPECT_EQ(card.dwIp, ::inet_addr("10.77.1.101"));
+    EXPECT_EQ(card.dwGateway, ::inet_addr("10.77.1.1"));
+    EXPECT_EQ(card.nFwVersion, 215);
+    EXPECT_EQ(card.strPassword, "pw");
+    EXPECT_EQ(card.nDhcp, 1);
+    EXPECT_EQ(card.nTelnetPort, 2323);
+    EXPECT_EQ(card.strDeviceId, "dev");
+    EXPECT_EQ(card.nEncoding, SimIntEncoding::Word);
 
-    const CSimCard& defaults = config.cards[1];
-    EXPECT_EQ(defaults.password, "lemon");
-    EXPECT_EQ(defaults.deviceId, SimDeviceIdFor(defaults.mac));
+    const CSimCard& defaults = config.arrCards[1];
+    EXPECT_EQ(defaults.strPassword, "lemon");
+    EXPECT_EQ(defaults.strDeviceId, SimDeviceIdFor(defaults.arrMac));
 }
 
 TEST(SimConfigTest, RejectsBadConfigurations)
 {
     const struct
     {
-        const char* json;
-        const char* message;
-    } cases[] = {
+        const char* pszJson;
+        const char* pszMessage;
+    } arrCases[] = {
         {"{", "not valid JSON"},
         {"[]", "top level must be an object"},
         {R"({"cards": []})", "non-empty array"},
@@ -53,6 +53,7 @@ TEST(SimConfigTest, RejectsBadConfigurations)
         {R"({"cards": [{"ip": "10.0.0.1"}]})", "card 1: \"mac\""},
         {R"({"cards": [{"mac": "00-00-00-00-00"}]})", "card 1: \"mac\""},
         {R"({"cards": [{"mac": "00-00-00-00-00-01", "ip": "10.0.0.256"}]})", "\"ip\""},
+        {R"({"cards": [{"mac": "00-00-00-00-00-01", "gateway": "10.1"}]})", "\"gateway\""},
         {R"({"cards": [{"mac": "00-00-00-00-00-01", "http_port": 70000}]})", "\"http_port\""},
         {R"({"cards": [{"mac": "00-00-00-00-00-01", "dhcp": 2}]})", "\"dhcp\""},
         {R"({"cards": [{"mac": "00-00-00-00-00-01", "fw": 1.5}]})", "\"fw\""},
@@ -65,14 +66,16 @@ TEST(SimConfigTest, RejectsBadConfigurations)
         {R"({"cards": [{"mac": "00-00-00-00-00-01"}, {"mac": "00:00:00:00:00:01"}]})",
          "card 2: its MAC is already used"},
         {R"({"bind": "localhost", "cards": [{"mac": "00-00-00-00-00-01"}]})", "\"bind\""},
+        {R"({"bind": "127.000.0.1", "cards": [{"mac": "00-00-00-00-00-01"}]})", "\"bind\""},
         {R"({"port": 0, "cards": [{"mac": "00-00-00-00-00-01"}]})", "\"port\""},
     };
-    for (const auto& c : cases) {
+    for (const auto& c : arrCases) {
         CSimConfig config;
-        QString error;
-        EXPECT_FALSE(ParseSimConfig(c.json, config, error)) << c.json;
-        EXPECT_TRUE(error.contains(c.message)) << c.json << " gave: " << error.toStdString();
-        EXPECT_TRUE(config.cards.empty());
+        QString strError;
+        EXPECT_FALSE(ParseSimConfig(c.pszJson, config, strError)) << c.pszJson;
+        EXPECT_TRUE(strError.contains(c.pszMessage))
+            << c.pszJson << " gave: " << strError.toStdString();
+        EXPECT_TRUE(config.arrCards.empty());
     }
 }
 
@@ -80,9 +83,9 @@ TEST(SimConfigTest, FileErrorsNameTheFile)
 {
     QTemporaryDir dir;
     ASSERT_TRUE(dir.isValid());
-    const QString missing = dir.filePath("missing.json");
+    const QString strMissing = dir.filePath("missing.json");
     CSimConfig config;
-    QString error;
-    EXPECT_FALSE(LoadSimConfig(missing, config, error));
-    EXPECT_TRUE(error.startsWith(missing)) << error.toStdString();
+    QString strError;
+    EXPECT_FALSE(LoadSimConfig(strMissing, config, strError));
+    EXPECT_TRUE(strError.startsWith(strMissing)) << strError.toStdString();
 }

@@ -2,13 +2,14 @@
 // namespace: searches, the Subnet-scope broadcast, set requests, restarts and sim errors.
 #include "CardProtocol.h"
 #include "DeviceSocket.h"
+#include "FakeDeviceSocket.h"
 #include "NetworkIsolation.h"
+#include "SimProcess.h"
 
 #include <LmVarData/VarData.h>
 
 #include <QCoreApplication>
 #include <QDeadlineTimer>
-#include <QProcess>
 
 #include <arpa/inet.h>
 #include <gtest/gtest.h>
@@ -22,81 +23,30 @@ using namespace CardProtocol;
 
 namespace {
 
-struct CDevice
+bool WaitFor(const std::function<bool()>& fnDone, int nMs = 5000)
 {
-    std::string ip;
-    int hw, fw;
-};
-
-class CRecordingOwner : public CDeviceOwner
-{
-public:
-    void AddOrUpdateDevice(std::uint32_t, const char* mac, const char* ip, const char*, const char*,
-                           int hwVersion, int fwVersion) override
-    {
-        m_devices[mac] = {ip, hwVersion, fwVersion};
-        ++m_nReports;
-    }
-    void SetProcessStatus(int keepRunning, const char* text) override
-    {
-        m_statuses.emplace_back(keepRunning, text);
-    }
-
-    std::map<std::string, CDevice> m_devices;
-    int m_nReports = 0;
-    std::vector<std::pair<int, std::string>> m_statuses;
-};
-
-bool WaitFor(const std::function<bool()>& done, int ms = 5000)
-{
-    QDeadlineTimer deadline(ms);
-    while (!done() && !deadline.hasExpired())
+    QDeadlineTimer deadline(nMs);
+    while (!fnDone() && !deadline.hasExpired())
         QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
-    return done();
+    return fnDone();
 }
 
 // Lets everything in flight arrive; used only to show that something does NOT arrive.
-void Settle(int ms)
+void Settle(int nMs)
 {
-    WaitFor([] { return false; }, ms);
+    WaitFor([] { return false; }, nMs);
 }
 
-// A cardwise-sim process, stopped when the object goes.
-class CSim
-{
-public:
-    explicit CSim(const QStringList& arguments)
-    {
-        m_process.setProgram(QStringLiteral(CARDWISE_SIM_PATH));
-        m_process.setArguments(arguments);
-        m_process.start();
-    }
-    ~CSim()
-    {
-        m_process.kill();
-        m_process.waitForFinished(5000);
-    }
-    // Waits for the line that says the endpoint is bound.
-    bool Ready()
-    {
-        QDeadlineTimer deadline(10000);
-        while (!m_process.canReadLine() && !deadline.hasExpired() &&
-               m_process.state() != QProcess::NotRunning)
-            m_process.waitForReadyRead(100);
-        return m_process.readLine().startsWith("cardwise-sim:");
-    }
+const QString SIM = QStringLiteral(CARDWISE_SIM_PATH);
 
-    QProcess m_process;
-};
-
-CVarDataGroup NewSettings(const char* ip, bool restart)
+CVarDataGroup NewSettings(const char* pszIp, bool bRestart)
 {
     CVarDataGroup values;
-    values.Add(static_cast<unsigned long>(::inet_addr(ip)), SET_IP);
+    values.Add(static_cast<unsigned long>(::inet_addr(pszIp)), SET_IP);
     values.Add(static_cast<unsigned long>(::inet_addr("255.255.255.0")), SET_MASK);
     values.Add(static_cast<unsigned long>(::inet_addr("10.9.9.1")), SET_GATEWAY);
     values.Add(static_cast<unsigned long>(8080), SET_HTTP_PORT);
-    if (restart)
+    if (bRestart)
         values.Add(static_cast<char>(1), SET_RESTART);
     return values;
 }
@@ -112,59 +62,59 @@ protected:
 
 TEST_F(CDeviceSocketSimTest, SearchFindsEverySimulatedCard)
 {
-    CSim sim({"--cards", "500", "--reply-jitter-ms", "100"});
-    ASSERT_TRUE(sim.Ready());
+    CSimProcess sim(SIM, {"--cards", "500", "--reply-jitter-ms", "100"});
+    ASSERT_FALSE(sim.WaitReady().isEmpty());
     ASSERT_NE(m_socket.OpenSocket(1), 0);
 
     m_socket.SendSearch("127.0.0.1", PORT_CARD);
 
-    ASSERT_TRUE(WaitFor([&] { return m_owner.m_devices.size() == 500; }))
-        << m_owner.m_devices.size() << " of 500 cards found";
-    EXPECT_EQ(m_owner.m_devices.at("00-1A-2B-00-01-F4").fw, 699);
-    const CVarDataGroup* params = m_socket.FindDeviceParams("00-1A-2B-00-00-01");
-    ASSERT_NE(params, nullptr);
-    EXPECT_EQ(CommandOf(params->GetAt(0).GetID()), CMD_DEVICE_INFO);
-    EXPECT_EQ(params->GetSize(), 16);
+    ASSERT_TRUE(WaitFor([&] { return m_owner.LatestByMac().size() == 500; }))
+        << m_owner.LatestByMac().size() << " of 500 cards found";
+    EXPECT_EQ(m_owner.LatestByMac().at("00-1A-2B-00-01-F4").nFwVer, 699);
+    const CVarDataGroup* pParams = m_socket.FindDeviceParams("00-1A-2B-00-00-01");
+    ASSERT_NE(pParams, nullptr);
+    EXPECT_EQ(CommandOf(pParams->GetAt(0).GetID()), CMD_DEVICE_INFO);
+    EXPECT_EQ(pParams->GetSize(), 16);
 }
 
 TEST_F(CDeviceSocketSimTest, SubnetScopeSearchReachesCardsByBroadcast)
 {
-    CSim sim({"--cards", "5", "--bind", "0.0.0.0"});
-    ASSERT_TRUE(sim.Ready());
+    CSimProcess sim(SIM, {"--cards", "5", "--bind", "0.0.0.0"});
+    ASSERT_FALSE(sim.WaitReady().isEmpty());
     // Subnet scope opens without the broadcast flag; the directed broadcast must still leave.
     ASSERT_NE(m_socket.OpenSocket(0), 0);
 
     m_socket.SendSearch("127.255.255.255", PORT_CARD);
 
-    ASSERT_TRUE(WaitFor([&] { return m_owner.m_devices.size() == 5; }));
-    const CVarDataGroup* params = m_socket.FindDeviceParams("00-1A-2B-00-00-05");
-    ASSERT_NE(params, nullptr);
-    EXPECT_EQ(CommandOf(params->GetAt(0).GetID()), CMD_DEVICE_INFO_BROADCAST);
+    ASSERT_TRUE(WaitFor([&] { return m_owner.LatestByMac().size() == 5; }));
+    const CVarDataGroup* pParams = m_socket.FindDeviceParams("00-1A-2B-00-00-05");
+    ASSERT_NE(pParams, nullptr);
+    EXPECT_EQ(CommandOf(pParams->GetAt(0).GetID()), CMD_DEVICE_INFO_BROADCAST);
 }
 
 TEST_F(CDeviceSocketSimTest, RightPasswordSetsAndRestartsTheCard)
 {
-    CSim sim({"--cards", "3", "--restart-ms", "1500"});
-    ASSERT_TRUE(sim.Ready());
+    CSimProcess sim(SIM, {"--cards", "3", "--restart-ms", "1500"});
+    ASSERT_FALSE(sim.WaitReady().isEmpty());
     ASSERT_NE(m_socket.OpenSocket(1), 0);
-    const unsigned char mac[] = {0x00, 0x1A, 0x2B, 0x00, 0x00, 0x02};
+    const unsigned char arrMac[] = {0x00, 0x1A, 0x2B, 0x00, 0x00, 0x02};
 
-    EXPECT_GT(
-        m_socket.SendSetParams(mac, NewSettings("10.9.9.9", true), "lemon", "127.0.0.1", PORT_CARD),
-        0);
+    EXPECT_GT(m_socket.SendSetParams(arrMac, NewSettings("10.9.9.9", true), "lemon", "127.0.0.1",
+                                     PORT_CARD),
+              0);
 
-    ASSERT_TRUE(WaitFor([&] { return m_owner.m_devices.count("00-1A-2B-00-00-02") == 1; }));
-    const CDevice acknowledged = m_owner.m_devices.at("00-1A-2B-00-00-02");
-    EXPECT_EQ(acknowledged.ip, "10.9.9.9");
-    EXPECT_EQ(acknowledged.hw, -1);
-    EXPECT_TRUE(m_owner.m_statuses.empty());
+    ASSERT_TRUE(WaitFor([&] { return m_owner.LatestByMac().count("00-1A-2B-00-00-02") == 1; }));
+    const CRecordingOwner::CDeviceCall acknowledged = m_owner.LatestByMac().at("00-1A-2B-00-00-02");
+    EXPECT_EQ(acknowledged.strIp, "10.9.9.9");
+    EXPECT_EQ(acknowledged.nHwVer, -1);
+    EXPECT_TRUE(m_owner.m_arrStatuses.empty());
 
     // Given the card restarts, when searched at once, then only the other two answer.
-    m_owner.m_devices.clear();
+    m_owner.m_arrDevices.clear();
     m_socket.SendSearch("", PORT_CARD);
-    ASSERT_TRUE(WaitFor([&] { return m_owner.m_devices.size() == 2; }));
+    ASSERT_TRUE(WaitFor([&] { return m_owner.LatestByMac().size() == 2; }));
     Settle(200);
-    EXPECT_EQ(m_owner.m_devices.count("00-1A-2B-00-00-02"), 0u);
+    EXPECT_EQ(m_owner.LatestByMac().count("00-1A-2B-00-00-02"), 0u);
 
     // When it is back, it answers with its new settings.
     QDeadlineTimer nextSearch(0);
@@ -174,53 +124,54 @@ TEST_F(CDeviceSocketSimTest, RightPasswordSetsAndRestartsTheCard)
                 m_socket.SendSearch("", PORT_CARD);
                 nextSearch.setRemainingTime(100);
             }
-            return m_owner.m_devices.count("00-1A-2B-00-00-02") == 1;
+            return m_owner.LatestByMac().count("00-1A-2B-00-00-02") == 1;
         },
         10000));
-    EXPECT_EQ(m_owner.m_devices.at("00-1A-2B-00-00-02").ip, "10.9.9.9");
-    const CVarDataGroup* params = m_socket.FindDeviceParams("00-1A-2B-00-00-02");
-    ASSERT_NE(params, nullptr);
-    EXPECT_EQ((*params)[MakeValueId(CMD_DEVICE_INFO, INFO_HTTP_PORT)].Get_int(), 8080);
+    EXPECT_EQ(m_owner.LatestByMac().at("00-1A-2B-00-00-02").strIp, "10.9.9.9");
+    const CVarDataGroup* pParams = m_socket.FindDeviceParams("00-1A-2B-00-00-02");
+    ASSERT_NE(pParams, nullptr);
+    EXPECT_EQ((*pParams)[MakeValueId(CMD_DEVICE_INFO, INFO_HTTP_PORT)].Get_int(), 8080);
 }
 
 TEST_F(CDeviceSocketSimTest, WrongPasswordGetsErrorReply)
 {
-    CSim sim({"--cards", "2"});
-    ASSERT_TRUE(sim.Ready());
+    CSimProcess sim(SIM, {"--cards", "2"});
+    ASSERT_FALSE(sim.WaitReady().isEmpty());
     ASSERT_NE(m_socket.OpenSocket(1), 0);
-    const unsigned char mac[] = {0x00, 0x1A, 0x2B, 0x00, 0x00, 0x01};
+    const unsigned char arrMac[] = {0x00, 0x1A, 0x2B, 0x00, 0x00, 0x01};
 
-    m_socket.SendSetParams(mac, NewSettings("10.9.9.9", false), "lemons", "127.0.0.1", PORT_CARD);
+    m_socket.SendSetParams(arrMac, NewSettings("10.9.9.9", false), "lemons", "127.0.0.1",
+                           PORT_CARD);
 
-    ASSERT_TRUE(WaitFor([&] { return !m_owner.m_statuses.empty(); }));
-    EXPECT_EQ(m_owner.m_statuses[0], std::make_pair(0, std::string("Password Error")));
+    ASSERT_TRUE(WaitFor([&] { return !m_owner.m_arrStatuses.empty(); }));
+    EXPECT_EQ(m_owner.m_arrStatuses[0], std::make_pair(0, std::string("Password Error")));
     m_socket.SendSearch("", PORT_CARD);
-    ASSERT_TRUE(WaitFor([&] { return m_owner.m_devices.size() == 2; }));
-    EXPECT_EQ(m_owner.m_devices.at("00-1A-2B-00-00-01").ip, "192.168.1.10");
+    ASSERT_TRUE(WaitFor([&] { return m_owner.LatestByMac().size() == 2; }));
+    EXPECT_EQ(m_owner.LatestByMac().at("00-1A-2B-00-00-01").strIp, "192.168.1.10");
 }
 
 TEST_F(CDeviceSocketSimTest, SimulatorReportsUnusableEndpointAndBadArguments)
 {
-    CSim first({"--cards", "1"});
-    ASSERT_TRUE(first.Ready());
+    CSimProcess first(SIM, {"--cards", "1"});
+    ASSERT_FALSE(first.WaitReady().isEmpty());
 
     const struct
     {
-        QStringList arguments;
-        int exitCode;
-        const char* message;
-    } cases[] = {
+        QStringList arrArguments;
+        int nExitCode;
+        const char* pszMessage;
+    } arrCases[] = {
         {{"--cards", "1"}, 2, "port in use"},
         {{"--bind", "10.255.0.1", "--port", "16800"}, 2, "cannot listen on 10.255.0.1:16800"},
+        // Usage errors (the unit tests hold the rest): one of the arguments, one of the file.
         {{"--cards", "0"}, 1, "--cards"},
         {{"--config", "/nonexistent/cards.json"}, 1, "/nonexistent/cards.json"},
-        {{"--bind", "somewhere"}, 1, "--bind"},
     };
-    for (const auto& c : cases) {
-        CSim sim(c.arguments);
-        ASSERT_TRUE(sim.m_process.waitForFinished(10000));
-        EXPECT_EQ(sim.m_process.exitCode(), c.exitCode) << c.message;
-        EXPECT_TRUE(sim.m_process.readAllStandardError().contains(c.message)) << c.message;
+    for (const auto& c : arrCases) {
+        CSimProcess sim(SIM, c.arrArguments);
+        ASSERT_TRUE(sim.Process().waitForFinished(10000));
+        EXPECT_EQ(sim.Process().exitCode(), c.nExitCode) << c.pszMessage;
+        EXPECT_TRUE(sim.ErrorText().contains(c.pszMessage)) << c.pszMessage;
     }
 }
 

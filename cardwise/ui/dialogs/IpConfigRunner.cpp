@@ -10,18 +10,19 @@ CIpConfigRunner::CIpConfigRunner(IpConfigToolRunner fnRunTool, MessageBoxSink fn
 {
 }
 
-QByteArray CIpConfigRunner::TrimLeadingLineEnds(const QByteArray& output)
+QByteArray CIpConfigRunner::TrimLeadingLineEnds(const QByteArray& strOutput)
 {
     qsizetype nStart = 0;
-    while (nStart < output.size() && (output.at(nStart) == '\r' || output.at(nStart) == '\n'))
+    while (nStart < strOutput.size() &&
+           (strOutput.at(nStart) == '\r' || strOutput.at(nStart) == '\n'))
         ++nStart;
-    return output.mid(nStart);
+    return strOutput.mid(nStart);
 }
 
 void CIpConfigRunner::OnIpConfig() const
 {
-    QByteArray output;
-    const bool bStarted = m_fnRunTool(output);
+    QByteArray strOutput;
+    const bool bStarted = m_fnRunTool(strOutput);
     if (!m_fnMessageBox)
         return;
     if (!bStarted) {
@@ -31,12 +32,12 @@ void CIpConfigRunner::OnIpConfig() const
         return;
     }
     // The tool writes in the system's own encoding.
-    m_fnMessageBox(QString::fromLocal8Bit(TrimLeadingLineEnds(output)),
+    m_fnMessageBox(QString::fromLocal8Bit(TrimLeadingLineEnds(strOutput)),
                    QStringLiteral("IpConfig Output"), MSG_ICON_NONE);
 }
 
 bool RunToolWithTimeout(const QString& strProgram, const QStringList& arrArguments, int nTimeoutMs,
-                        QByteArray& output)
+                        QByteArray& strOutput)
 {
     QProcess process;
     process.setProcessChannelMode(QProcess::MergedChannels);
@@ -48,12 +49,12 @@ bool RunToolWithTimeout(const QString& strProgram, const QStringList& arrArgumen
         process.kill();
         process.waitForFinished();
     }
-    output = process.readAll();
+    strOutput = process.readAll();
     return true;
 }
 
-bool RunIpAddressTool(QByteArray& output)
+bool RunIpAddressTool(QByteArray& strOutput)
 {
     return RunToolWithTimeout(QStringLiteral("ip"), QStringList{QStringLiteral("address")},
-                              CIpConfigRunner::TOOL_TIMEOUT_MS, output);
+                              CIpConfigRunner::TOOL_TIMEOUT_MS, strOutput);
 }

@@ -12,7 +12,7 @@
 
 // Runs the tool and collects its standard output and error; false when it cannot be started.
 // Same form as CDeviceTools::fnRunIpConfig of the main window.
-using IpConfigToolRunner = std::function<bool(QByteArray& output)>;
+using IpConfigToolRunner = std::function<bool(QByteArray& strOutput)>;
 
 class CIpConfigRunner
 {
@@ -29,7 +29,7 @@ public:
     void OnIpConfig() const;
 
     // The output without the carriage returns and line feeds at its start; its end stays.
-    static QByteArray TrimLeadingLineEnds(const QByteArray& output);
+    static QByteArray TrimLeadingLineEnds(const QByteArray& strOutput);
 
 private:
     IpConfigToolRunner m_fnRunTool;
@@ -40,7 +40,7 @@ private:
 // for it to end; a program still running then is killed and what it wrote so far is the
 // output. False when it cannot be started.
 bool RunToolWithTimeout(const QString& strProgram, const QStringList& arrArguments, int nTimeoutMs,
-                        QByteArray& output);
+                        QByteArray& strOutput);
 
 // `ip address`, within CIpConfigRunner::TOOL_TIMEOUT_MS.
-bool RunIpAddressTool(QByteArray& output);
+bool RunIpAddressTool(QByteArray& strOutput);

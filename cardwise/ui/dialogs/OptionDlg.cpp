@@ -19,7 +19,7 @@
 namespace {
 
 // Column widths in pixels, in the order of COptionTable's columns.
-constexpr int kColumnWidths[COptionTable::COL_COUNT] = {20, 120, 200, 160};
+constexpr int COLUMN_WIDTHS[COptionTable::COL_COUNT] = {20, 120, 200, 160};
 
 } // namespace
 
@@ -75,7 +75,7 @@ void COptionDlg::InitParamList()
     // A title wider than its column (a translated one, "No." at 20 pixels) widens it.
     int nTotal = 0;
     for (int nColumn = 0; nColumn < COptionTable::COL_COUNT; ++nColumn) {
-        const int nWidth = std::max(kColumnWidths[nColumn], pHeader->sectionSizeHint(nColumn));
+        const int nWidth = std::max(COLUMN_WIDTHS[nColumn], pHeader->sectionSizeHint(nColumn));
         pHeader->resizeSection(nColumn, nWidth);
         nTotal += nWidth;
     }

@@ -18,9 +18,9 @@
 
 namespace {
 
-const CFakeCard kCardA{"00-1A-2B-00-00-01", "192.168.1.2", "255.255.255.0", "192.168.1.1", 2, 7};
-const CFakeCard kCardB{"00-1A-2B-00-00-02", "192.168.1.100", "255.255.255.0", "192.168.1.1", 3, 9};
-const CFakeCard kCardC{"00-1A-2B-00-00-03", "10.0.0.5", "255.0.0.0", "10.0.0.1", 1, 4};
+const CFakeCard CARD_A{"00-1A-2B-00-00-01", "192.168.1.2", "255.255.255.0", "192.168.1.1", 2, 7};
+const CFakeCard CARD_B{"00-1A-2B-00-00-02", "192.168.1.100", "255.255.255.0", "192.168.1.1", 3, 9};
+const CFakeCard CARD_C{"00-1A-2B-00-00-03", "10.0.0.5", "255.0.0.0", "10.0.0.1", 1, 4};
 
 } // namespace
 
@@ -50,24 +50,24 @@ private slots:
 private:
     // Builds and shows the window; the first search has run when it returns.
     void MakeWindow();
-    template <typename T> T* Find(const char* name) const
+    template <typename T> T* Find(const char* pszName) const
     {
-        return m_pDlg->findChild<T*>(QLatin1String(name));
+        return m_pDlg->findChild<T*>(QLatin1String(pszName));
     }
-    QString Text(const char* label) const { return Find<QLabel>(label)->text(); }
+    QString Text(const char* pszLabel) const { return Find<QLabel>(pszLabel)->text(); }
     // Ticks timer 1 through the window while it runs; returns the ticks.
     int RunSweep();
-    void Deliver(const CFakeCard& card, const char* source);
-    void ClickRow(int row);
+    void Deliver(const CFakeCard& card, const char* pszSource);
+    void ClickRow(int nRow);
     // Clicks the radio's indicator, the part of the button that takes clicks.
-    void ClickRadio(const char* name);
-    void TypeInto(const char* control, const QString& keys);
-    QString Cell(int row, int column) const;
+    void ClickRadio(const char* pszName);
+    void TypeInto(const char* pszControl, const QString& strKeys);
+    QString Cell(int nRow, int nColumn) const;
     bool ToolButtonsEnabled() const;
 
     CFakeNetwork m_network;
     CSteppedTimerHost m_timers;
-    std::vector<CRecordedMessage> m_messages;
+    CMessageRecorder m_messages;
     int m_nParamDialogRuns = 0;
     QStringList m_arrLaunched;
     std::unique_ptr<CCardwiseDlg> m_pDlg;
@@ -77,7 +77,7 @@ void tst_CCardwiseDlg::init()
 {
     m_network = CFakeNetwork();
     m_timers = CSteppedTimerHost();
-    m_messages.clear();
+    m_messages.m_arrMessages.clear();
     m_nParamDialogRuns = 0;
     m_arrLaunched.clear();
     SetLocalLang("default", 1);
@@ -99,22 +99,19 @@ void tst_CCardwiseDlg::MakeWindow()
         return std::vector<CAdapterAddress>{{"192.168.1.10", "255.255.255.0"},
                                             {"10.9.8.7", "255.255.255.255"}};
     };
-    services.core.fnMessageBox = [this](const QString& text, const QString& caption,
-                                        EMsgIcon icon) {
-        m_messages.push_back({text, caption, icon});
-    };
+    services.core.fnMessageBox = m_messages.Sink();
     services.core.fnRunParamDialog = [this](COptionTable&) {
         ++m_nParamDialogRuns;
         return false;
     };
     services.pTimers = &m_timers;
     services.fnGetHostAddresses = [] { return QStringList{"192.168.1.10", "10.9.8.7"}; };
-    services.tools.fnOpenUrl = [this](const QString& url) { m_arrLaunched << url; };
-    services.tools.fnRunInTerminal = [this](const QStringList& cmd) {
-        m_arrLaunched << cmd.join(' ');
+    services.tools.fnOpenUrl = [this](const QString& strUrl) { m_arrLaunched << strUrl; };
+    services.tools.fnRunInTerminal = [this](const QStringList& arrCmd) {
+        m_arrLaunched << arrCmd.join(' ');
     };
-    services.tools.fnRunIpConfig = [](QByteArray& output) {
-        output = "\r\n\nlo: up\n";
+    services.tools.fnRunIpConfig = [](QByteArray& strOutput) {
+        strOutput = "\r\n\nlo: up\n";
         return true;
     };
     m_pDlg = std::make_unique<CCardwiseDlg>(std::move(services));
@@ -133,46 +130,46 @@ int tst_CCardwiseDlg::RunSweep()
     return nTicks;
 }
 
-void tst_CCardwiseDlg::Deliver(const CFakeCard& card, const char* source)
+void tst_CCardwiseDlg::Deliver(const CFakeCard& card, const char* pszSource)
 {
-    m_network.Deliver(DeviceInfoFrame(card), source);
+    m_network.Deliver(DeviceInfoFrame(card), pszSource);
 }
 
-void tst_CCardwiseDlg::ClickRow(int row)
+void tst_CCardwiseDlg::ClickRow(int nRow)
 {
-    auto* list = Find<QTableView>("IDC_DEVICE_LIST");
-    const QRect rect = list->visualRect(list->model()->index(row, CDeviceListModel::COL_MAC));
-    QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, rect.center());
+    auto* pList = Find<QTableView>("IDC_DEVICE_LIST");
+    const QRect rect = pList->visualRect(pList->model()->index(nRow, CDeviceListModel::COL_MAC));
+    QTest::mouseClick(pList->viewport(), Qt::LeftButton, {}, rect.center());
 }
 
-void tst_CCardwiseDlg::ClickRadio(const char* name)
+void tst_CCardwiseDlg::ClickRadio(const char* pszName)
 {
-    auto* radio = Find<QRadioButton>(name);
-    const int half = radio->height() / 2;
-    QTest::mouseClick(radio, Qt::LeftButton, {}, QPoint(half, half));
+    auto* pRadio = Find<QRadioButton>(pszName);
+    const int nHalf = pRadio->height() / 2;
+    QTest::mouseClick(pRadio, Qt::LeftButton, {}, QPoint(nHalf, nHalf));
 }
 
-void tst_CCardwiseDlg::TypeInto(const char* control, const QString& keys)
+void tst_CCardwiseDlg::TypeInto(const char* pszControl, const QString& strKeys)
 {
-    auto* ctrl = Find<CIPAddressCtrl>(control);
-    ctrl->ClearAddress();
-    ctrl->Field(0)->setFocus();
-    for (const QChar c : keys)
+    auto* pCtrl = Find<CIPAddressCtrl>(pszControl);
+    pCtrl->ClearAddress();
+    pCtrl->Field(0)->setFocus();
+    for (const QChar c : strKeys)
         QTest::keyClick(QApplication::focusWidget(), c.toLatin1());
 }
 
-QString tst_CCardwiseDlg::Cell(int row, int column) const
+QString tst_CCardwiseDlg::Cell(int nRow, int nColumn) const
 {
-    const QAbstractItemModel* model = Find<QTableView>("IDC_DEVICE_LIST")->model();
-    return model->data(model->index(row, column)).toString();
+    const QAbstractItemModel* pModel = Find<QTableView>("IDC_DEVICE_LIST")->model();
+    return pModel->data(pModel->index(nRow, nColumn)).toString();
 }
 
 bool tst_CCardwiseDlg::ToolButtonsEnabled() const
 {
     // The four buttons always move together; a mismatch counts as the wrong state.
     const bool bSetup = Find<QPushButton>("IDOK")->isEnabled();
-    for (const char* name : {"IDC_WEB", "IDC_TELNET", "IDC_PING"}) {
-        if (Find<QPushButton>(name)->isEnabled() != bSetup)
+    for (const char* pszName : {"IDC_WEB", "IDC_TELNET", "IDC_PING"}) {
+        if (Find<QPushButton>(pszName)->isEnabled() != bSetup)
             return !bSetup;
     }
     return bSetup;
@@ -188,9 +185,9 @@ void tst_CCardwiseDlg::startUpSearchesLocalScope()
     QVERIFY(!Find<CIPAddressCtrl>("IDC_MASK")->isEnabled());
     QVERIFY(Find<QRadioButton>("IDC_SCOPE_RANGE")->isHidden());
     QCOMPARE(m_network.m_nCreated, 1);
-    QCOMPARE(m_network.m_sent.size(), size_t(2));
-    QCOMPARE(m_network.m_sent[0].address, std::string("192.168.1.255"));
-    QCOMPARE(m_network.m_sent[1].address, std::string("255.255.255.255"));
+    QCOMPARE(m_network.m_arrSent.size(), size_t(2));
+    QCOMPARE(m_network.m_arrSent[0].strAddress, std::string("192.168.1.255"));
+    QCOMPARE(m_network.m_arrSent[1].strAddress, std::string("255.255.255.255"));
     QCOMPARE(m_timers.GetPeriod(CAssistantCore::TIMER_SWEEP), 20u);
     QCOMPARE(m_timers.GetPeriod(TIMER_CLOCK), 1000u);
     QCOMPARE(Text("IDC_STATUS"), QStringLiteral("Scanning Device...."));
@@ -211,8 +208,8 @@ void tst_CCardwiseDlg::socketFailureStartsNoPhase()
     MakeWindow();
 
     // The message itself is the core's; the window must stay usable without a socket
-    QCOMPARE(m_messages.size(), size_t(1));
-    QVERIFY(m_network.m_sent.empty());
+    QCOMPARE(m_messages.m_arrMessages.size(), size_t(1));
+    QVERIFY(m_network.m_arrSent.empty());
     QVERIFY(!m_timers.IsActive(CAssistantCore::TIMER_SWEEP));
     QVERIFY(Find<QPushButton>("IDC_SEARCH")->isEnabled());
     QVERIFY(m_timers.IsActive(TIMER_CLOCK));
@@ -224,22 +221,23 @@ void tst_CCardwiseDlg::tabOrderFollowsTemplate()
     // The tab stops from the first radio on; an address control is entered at its first
     // field. Of the scope radios only the checked one is a tab stop, as in a group of the
     // native dialog; the arrow keys move between them.
-    QStringList chain;
-    QWidget* const first = Find<QWidget>("IDC_SCOPE_LOCAL");
-    QWidget* widget = first;
+    QStringList arrChain;
+    QWidget* const pFirst = Find<QWidget>("IDC_SCOPE_LOCAL");
+    QWidget* pWidget = pFirst;
     do {
-        QString name = widget->objectName();
-        if (qobject_cast<CIPAddressCtrl*>(widget->parentWidget()) != nullptr)
-            name = widget->parentWidget()->objectName();
-        const bool bStop = (widget->focusPolicy() & Qt::TabFocus) && name.startsWith("ID");
-        if (bStop && (chain.isEmpty() || chain.last() != name))
-            chain << name;
-        widget = widget->nextInFocusChain();
-    } while (widget != first);
+        QString strName = pWidget->objectName();
+        if (qobject_cast<CIPAddressCtrl*>(pWidget->parentWidget()) != nullptr)
+            strName = pWidget->parentWidget()->objectName();
+        const bool bStop = (pWidget->focusPolicy() & Qt::TabFocus) && strName.startsWith("ID");
+        if (bStop && (arrChain.isEmpty() || arrChain.last() != strName))
+            arrChain << strName;
+        pWidget = pWidget->nextInFocusChain();
+    } while (pWidget != pFirst);
 
-    QCOMPARE(chain.join(' '), QStringLiteral("IDC_SCOPE_LOCAL IDC_SEARCH IDOK IDCANCEL IDC_ADDRESS "
-                                             "IDC_MASK IDC_DEVICE_LIST IDC_WEB IDC_TELNET "
-                                             "IDC_PING IDC_IPCONFIG"));
+    QCOMPARE(arrChain.join(' '),
+             QStringLiteral("IDC_SCOPE_LOCAL IDC_SEARCH IDOK IDCANCEL IDC_ADDRESS "
+                            "IDC_MASK IDC_DEVICE_LIST IDC_WEB IDC_TELNET "
+                            "IDC_PING IDC_IPCONFIG"));
 }
 
 void tst_CCardwiseDlg::startUpLabelsStayUntranslated()
@@ -269,21 +267,21 @@ void tst_CCardwiseDlg::startUpLabelsStayUntranslated()
 void tst_CCardwiseDlg::subnetClickRestoresDefaults()
 {
     MakeWindow();
-    auto* address = Find<CIPAddressCtrl>("IDC_ADDRESS");
-    auto* mask = Find<CIPAddressCtrl>("IDC_MASK");
+    auto* pAddress = Find<CIPAddressCtrl>("IDC_ADDRESS");
+    auto* pMask = Find<CIPAddressCtrl>("IDC_MASK");
 
     ClickRadio("IDC_SCOPE_SUBNET");
-    QVERIFY(address->isEnabled() && mask->isEnabled());
+    QVERIFY(pAddress->isEnabled() && pMask->isEnabled());
     TypeInto("IDC_ADDRESS", QStringLiteral("10.0.0.1"));
-    mask->ClearAddress();
+    pMask->ClearAddress();
 
     ClickRadio("IDC_SCOPE_SUBNET");
-    QCOMPARE(address->GetAddress(), 0xC0A80101u);
-    QCOMPARE(mask->GetAddress(), 0xFFFFFF00u);
+    QCOMPARE(pAddress->GetAddress(), 0xC0A80101u);
+    QCOMPARE(pMask->GetAddress(), 0xFFFFFF00u);
 
     ClickRadio("IDC_SCOPE_LOCAL");
-    QVERIFY(!address->isEnabled() && !mask->isEnabled());
-    QCOMPARE(address->GetAddress(), 0xC0A80101u);
+    QVERIFY(!pAddress->isEnabled() && !pMask->isEnabled());
+    QCOMPARE(pAddress->GetAddress(), 0xC0A80101u);
 }
 
 void tst_CCardwiseDlg::subnetSearchChecksInput_data()
@@ -317,9 +315,9 @@ void tst_CCardwiseDlg::subnetSearchChecksInput()
 
     // Given a finished Local search that listed a card
     MakeWindow();
-    Deliver(kCardA, "192.168.1.2");
+    Deliver(CARD_A, "192.168.1.2");
     RunSweep();
-    const size_t nSentBefore = m_network.m_sent.size();
+    const size_t nSentBefore = m_network.m_arrSent.size();
 
     // When the operator types a subnet and searches
     ClickRadio("IDC_SCOPE_SUBNET");
@@ -330,15 +328,15 @@ void tst_CCardwiseDlg::subnetSearchChecksInput()
     // Then the list is emptied either way
     QCOMPARE(Find<QTableView>("IDC_DEVICE_LIST")->model()->rowCount(), 0);
     if (destination.isEmpty()) {
-        QCOMPARE(m_messages.size(), size_t(1));
-        QCOMPARE(m_messages[0].strText, QStringLiteral("must input the param"));
+        QCOMPARE(m_messages.m_arrMessages.size(), size_t(1));
+        QCOMPARE(m_messages.m_arrMessages[0].strText, QStringLiteral("must input the param"));
         QCOMPARE(m_network.m_nCreated, 1);
-        QCOMPARE(m_network.m_sent.size(), nSentBefore);
+        QCOMPARE(m_network.m_arrSent.size(), nSentBefore);
         QVERIFY(Find<QPushButton>("IDC_SEARCH")->isEnabled());
     } else {
-        QVERIFY(m_messages.empty());
+        QVERIFY(m_messages.m_arrMessages.empty());
         QCOMPARE(m_network.m_nCreated, 2);
-        QCOMPARE(m_network.m_sent.back().address, destination.toStdString());
+        QCOMPARE(m_network.m_arrSent.back().strAddress, destination.toStdString());
         QVERIFY(m_timers.IsActive(CAssistantCore::TIMER_SWEEP));
     }
 }
@@ -347,32 +345,32 @@ void tst_CCardwiseDlg::sweepStepsProgressAndRepeats()
 {
     MakeWindow();
     QSignalSpy finished(m_pDlg.get(), &CCardwiseDlg::searchFinished);
-    auto* progress = Find<CProgressCtrl>("IDC_PROGRESS");
+    auto* pProgress = Find<CProgressCtrl>("IDC_PROGRESS");
 
     // The first sweep: one step at the start and 49 ticks fill the bar
     QCOMPARE(RunSweep(), 50);
-    QCOMPARE(progress->value(), progress->maximum());
-    QCOMPARE(progress->maximum(), 50);
+    QCOMPARE(pProgress->value(), pProgress->maximum());
+    QCOMPARE(pProgress->maximum(), 50);
     QCOMPARE(finished.count(), 1);
     QCOMPARE(Text("IDC_STATUS"), QStringLiteral("Scanning Device  Finished"));
     QVERIFY(Find<QPushButton>("IDC_SEARCH")->isEnabled());
     // Four repeats, all to the last destination
-    QCOMPARE(m_network.m_sent.size(), size_t(6));
-    for (size_t i = 2; i < m_network.m_sent.size(); ++i)
-        QCOMPARE(m_network.m_sent[i].address, std::string("255.255.255.255"));
+    QCOMPARE(m_network.m_arrSent.size(), size_t(6));
+    for (size_t i = 2; i < m_network.m_arrSent.size(); ++i)
+        QCOMPARE(m_network.m_arrSent[i].strAddress, std::string("255.255.255.255"));
 
     // The next sweep starts from a full bar: its first step wraps to the start
     QTest::mouseClick(Find<QPushButton>("IDC_SEARCH"), Qt::LeftButton);
-    QCOMPARE(progress->value(), 0);
+    QCOMPARE(pProgress->value(), 0);
     QCOMPARE(RunSweep(), 50);
-    QCOMPARE(progress->value(), 49);
+    QCOMPARE(pProgress->value(), 49);
     QCOMPARE(finished.count(), 2);
 }
 
 void tst_CCardwiseDlg::buttonsFollowPhaseAndSelection()
 {
     MakeWindow();
-    Deliver(kCardA, "192.168.1.2");
+    Deliver(CARD_A, "192.168.1.2");
 
     // A row selected during the sweep leaves the buttons off
     ClickRow(0);
@@ -393,9 +391,9 @@ void tst_CCardwiseDlg::buttonsFollowPhaseAndSelection()
 void tst_CCardwiseDlg::listOrderAndUpdates()
 {
     MakeWindow();
-    Deliver(kCardA, "192.168.1.2");
-    Deliver(kCardB, "192.168.1.100");
-    Deliver(kCardC, "10.0.0.5");
+    Deliver(CARD_A, "192.168.1.2");
+    Deliver(CARD_B, "192.168.1.100");
+    Deliver(CARD_C, "10.0.0.5");
 
     // Rows stand in the byte order of the configured address text
     QCOMPARE(Cell(0, CDeviceListModel::COL_IP), QStringLiteral("10.0.0.5"));
@@ -404,7 +402,7 @@ void tst_CCardwiseDlg::listOrderAndUpdates()
 
     // A second reply of the same card updates its row in place (the version rules are the
     // model's), with the address the reply came from
-    CFakeCard moved = kCardA;
+    CFakeCard moved = CARD_A;
     moved.strIp = "10.0.0.9";
     Deliver(moved, "172.16.0.9");
     QCOMPARE(Find<QTableView>("IDC_DEVICE_LIST")->model()->rowCount(), 3);
@@ -412,7 +410,7 @@ void tst_CCardwiseDlg::listOrderAndUpdates()
     QCOMPARE(Cell(2, CDeviceListModel::COL_ACTUAL_IP), QStringLiteral("172.16.0.9"));
 
     // An acknowledgement shows its status at once, without waiting for a tick
-    m_network.Deliver(AckFrame(kCardB), "192.168.1.100");
+    m_network.Deliver(AckFrame(CARD_B), "192.168.1.100");
     QCOMPARE(Text("IDC_STATUS"), QStringLiteral("setting request is accessed"));
     QCOMPARE(Cell(1, CDeviceListModel::COL_FW_VER), QStringLiteral("9"));
 }
@@ -436,27 +434,27 @@ void tst_CCardwiseDlg::errorReplyEndsPhase()
 void tst_CCardwiseDlg::enterRunsSetupEscapeCloses()
 {
     MakeWindow();
-    Deliver(kCardA, "192.168.1.2");
+    Deliver(CARD_A, "192.168.1.2");
     RunSweep();
-    auto* list = Find<QTableView>("IDC_DEVICE_LIST");
+    auto* pList = Find<QTableView>("IDC_DEVICE_LIST");
     QSignalSpy rejected(m_pDlg.get(), &QDialog::rejected);
 
     // Without a selection Enter does nothing, and the window stays
-    list->setFocus();
-    QTest::keyClick(list, Qt::Key_Return);
+    pList->setFocus();
+    QTest::keyClick(pList, Qt::Key_Return);
     QCOMPARE(m_nParamDialogRuns, 0);
 
     // With a row selected Enter runs the Setup flow for it, and the window still stays
     ClickRow(0);
-    QTest::keyClick(list, Qt::Key_Return);
-    QTest::keyClick(list, Qt::Key_Enter);
+    QTest::keyClick(pList, Qt::Key_Return);
+    QTest::keyClick(pList, Qt::Key_Enter);
     QCOMPARE(m_nParamDialogRuns, 2);
     QVERIFY(m_pDlg->isVisible());
     QCOMPARE(m_network.m_nDestroyed, 0);
     QVERIFY(ToolButtonsEnabled());
 
     // Esc closes it and takes the socket and the timers with it
-    QTest::keyClick(list, Qt::Key_Escape);
+    QTest::keyClick(pList, Qt::Key_Escape);
     QVERIFY(!m_pDlg->isVisible());
     QCOMPARE(rejected.count(), 1);
     QCOMPARE(m_network.m_nDestroyed, 1);
@@ -468,7 +466,7 @@ void tst_CCardwiseDlg::closingDuringSweepStopsTimers()
     MakeWindow();
     m_pDlg->OnTimer(CAssistantCore::TIMER_SWEEP);
     const int nTick = m_pDlg->GetCore().GetTick();
-    const size_t nSent = m_network.m_sent.size();
+    const size_t nSent = m_network.m_arrSent.size();
 
     QTest::mouseClick(Find<QPushButton>("IDCANCEL"), Qt::LeftButton);
 
@@ -478,26 +476,26 @@ void tst_CCardwiseDlg::closingDuringSweepStopsTimers()
     for (int i = 0; i < 10; ++i)
         m_pDlg->OnTimer(CAssistantCore::TIMER_SWEEP);
     QCOMPARE(m_pDlg->GetCore().GetTick(), nTick);
-    QCOMPARE(m_network.m_sent.size(), nSent);
+    QCOMPARE(m_network.m_arrSent.size(), nSent);
 }
 
 void tst_CCardwiseDlg::deviceToolsUseReplyAddress()
 {
     MakeWindow();
-    Deliver(kCardA, "192.168.1.20");
+    Deliver(CARD_A, "192.168.1.20");
     RunSweep();
     ClickRow(0);
 
-    for (const char* button : {"IDC_WEB", "IDC_PING", "IDC_TELNET"})
-        QTest::mouseClick(Find<QPushButton>(button), Qt::LeftButton);
+    for (const char* pszButton : {"IDC_WEB", "IDC_PING", "IDC_TELNET"})
+        QTest::mouseClick(Find<QPushButton>(pszButton), Qt::LeftButton);
     QCOMPARE(m_arrLaunched,
              (QStringList{"http://192.168.1.20", "ping 192.168.1.20", "telnet 192.168.1.20"}));
 
     // IpConfig shows the tool's output without its leading line ends
     QTest::mouseClick(Find<QPushButton>("IDC_IPCONFIG"), Qt::LeftButton);
-    QCOMPARE(m_messages.size(), size_t(1));
-    QCOMPARE(m_messages[0].strText, QStringLiteral("lo: up\n"));
-    QCOMPARE(m_messages[0].strCaption, QStringLiteral("IpConfig Output"));
+    QCOMPARE(m_messages.m_arrMessages.size(), size_t(1));
+    QCOMPARE(m_messages.m_arrMessages[0].strText, QStringLiteral("lo: up\n"));
+    QCOMPARE(m_messages.m_arrMessages[0].strCaption, QStringLiteral("IpConfig Output"));
 }
 
 QTEST_MAIN(tst_CCardwiseDlg)

@@ -23,7 +23,7 @@ private:
     static std::unique_ptr<CIPAddressCtrl> MakeFocused();
     static int FocusedField(const CIPAddressCtrl& ctrl);
     // Each key goes to whichever field has the focus at that moment, as typing does.
-    static void TypeKeys(const QString& keys);
+    static void TypeKeys(const QString& strKeys);
 };
 
 void tst_CIPAddressCtrl::cleanup()
@@ -33,31 +33,28 @@ void tst_CIPAddressCtrl::cleanup()
 
 std::unique_ptr<CIPAddressCtrl> tst_CIPAddressCtrl::MakeFocused()
 {
-    auto ctrl = std::make_unique<CIPAddressCtrl>();
-    ctrl->show();
-    ctrl->activateWindow();
-    if (!QTest::qWaitForWindowActive(ctrl.get())) {
+    auto pCtrl = std::make_unique<CIPAddressCtrl>();
+    pCtrl->show();
+    pCtrl->activateWindow();
+    if (!QTest::qWaitForWindowActive(pCtrl.get()))
         return nullptr;
-    }
-    ctrl->setFocus();
-    return ctrl;
+    pCtrl->setFocus();
+    return pCtrl;
 }
 
 int tst_CIPAddressCtrl::FocusedField(const CIPAddressCtrl& ctrl)
 {
     for (int i = 0; i < 4; ++i) {
-        if (ctrl.Field(i)->hasFocus()) {
+        if (ctrl.Field(i)->hasFocus())
             return i;
-        }
     }
     return -1;
 }
 
-void tst_CIPAddressCtrl::TypeKeys(const QString& keys)
+void tst_CIPAddressCtrl::TypeKeys(const QString& strKeys)
 {
-    for (const QChar c : keys) {
+    for (const QChar c : strKeys)
         QTest::keyClick(QApplication::focusWidget(), c.toLatin1());
-    }
 }
 
 void tst_CIPAddressCtrl::typedAddress_data()
@@ -91,34 +88,33 @@ void tst_CIPAddressCtrl::typedAddress()
     QFETCH(uint, address);
     QFETCH(int, filled);
 
-    auto ctrl = MakeFocused();
-    QVERIFY(ctrl);
+    auto pCtrl = MakeFocused();
+    QVERIFY(pCtrl);
     TypeKeys(keys);
 
-    QStringList actual;
-    for (int i = 0; i < 4; ++i) {
-        actual << ctrl->Field(i)->text();
-    }
-    QCOMPARE(actual.join(QLatin1Char('|')), fields);
-    std::uint32_t value = 0;
-    QCOMPARE(ctrl->GetAddress(value), filled);
-    QCOMPARE(value, address);
+    QStringList arrActual;
+    for (int i = 0; i < 4; ++i)
+        arrActual << pCtrl->Field(i)->text();
+    QCOMPARE(arrActual.join(QLatin1Char('|')), fields);
+    std::uint32_t dwValue = 0;
+    QCOMPARE(pCtrl->GetAddress(dwValue), filled);
+    QCOMPARE(dwValue, address);
 }
 
 void tst_CIPAddressCtrl::backspaceInEmptyFieldMovesBack()
 {
-    auto ctrl = MakeFocused();
-    QVERIFY(ctrl);
+    auto pCtrl = MakeFocused();
+    QVERIFY(pCtrl);
     TypeKeys(QStringLiteral("12.34."));
-    QCOMPARE(FocusedField(*ctrl), 2);
+    QCOMPARE(FocusedField(*pCtrl), 2);
 
     QTest::keyClick(QApplication::focusWidget(), Qt::Key_Backspace);
-    QCOMPARE(FocusedField(*ctrl), 1);
-    QCOMPARE(ctrl->Field(1)->text(), QStringLiteral("34"));
+    QCOMPARE(FocusedField(*pCtrl), 1);
+    QCOMPARE(pCtrl->Field(1)->text(), QStringLiteral("34"));
     // Back in the previous field the key deletes as usual.
     QTest::keyClick(QApplication::focusWidget(), Qt::Key_Backspace);
-    QCOMPARE(ctrl->Field(1)->text(), QStringLiteral("3"));
-    QCOMPARE(ctrl->GetAddress(), 0x0C030000u);
+    QCOMPARE(pCtrl->Field(1)->text(), QStringLiteral("3"));
+    QCOMPARE(pCtrl->GetAddress(), 0x0C030000u);
 }
 
 void tst_CIPAddressCtrl::valueHasFirstFieldInMostSignificantByte()
@@ -126,9 +122,9 @@ void tst_CIPAddressCtrl::valueHasFirstFieldInMostSignificantByte()
     CIPAddressCtrl ctrl;
     QSignalSpy changed(&ctrl, &CIPAddressCtrl::addressChanged);
     QVERIFY(ctrl.IsBlank());
-    std::uint32_t value = 0xDEADBEEF;
-    QCOMPARE(ctrl.GetAddress(value), 0);
-    QCOMPARE(value, 0u);
+    std::uint32_t dwValue = 0xDEADBEEF;
+    QCOMPARE(ctrl.GetAddress(dwValue), 0);
+    QCOMPARE(dwValue, 0u);
 
     ctrl.SetAddress(0xC0A80164);
     QCOMPARE(ctrl.Field(0)->text(), QStringLiteral("192"));
@@ -138,8 +134,8 @@ void tst_CIPAddressCtrl::valueHasFirstFieldInMostSignificantByte()
 
     // A blank field among filled ones reads as 0
     ctrl.Field(1)->clear();
-    QCOMPARE(ctrl.GetAddress(value), 3);
-    QCOMPARE(value, 0xC0000164u);
+    QCOMPARE(ctrl.GetAddress(dwValue), 3);
+    QCOMPARE(dwValue, 0xC0000164u);
     // 0.0.0.0 is an address, not a blank control
     ctrl.SetAddress(0);
     QVERIFY(!ctrl.IsBlank());
@@ -150,23 +146,23 @@ void tst_CIPAddressCtrl::valueHasFirstFieldInMostSignificantByte()
 void tst_CIPAddressCtrl::tabLeavesTheControl()
 {
     QWidget window;
-    auto* before = new QLineEdit(&window);
-    auto* ctrl = new CIPAddressCtrl(&window);
-    auto* after = new QLineEdit(&window);
-    QWidget::setTabOrder(before, ctrl);
-    QWidget::setTabOrder(ctrl, after);
+    auto* pBefore = new QLineEdit(&window);
+    auto* pCtrl = new CIPAddressCtrl(&window);
+    auto* pAfter = new QLineEdit(&window);
+    QWidget::setTabOrder(pBefore, pCtrl);
+    QWidget::setTabOrder(pCtrl, pAfter);
     window.show();
     QVERIFY(QTest::qWaitForWindowActive(&window));
 
-    before->setFocus();
-    QTest::keyClick(before, Qt::Key_Tab);
-    QVERIFY(ctrl->Field(0)->hasFocus());
+    pBefore->setFocus();
+    QTest::keyClick(pBefore, Qt::Key_Tab);
+    QVERIFY(pCtrl->Field(0)->hasFocus());
     // From any field, Tab goes on to the next control rather than the next octet.
-    ctrl->Field(2)->setFocus();
-    QTest::keyClick(ctrl->Field(2), Qt::Key_Tab);
-    QVERIFY(after->hasFocus());
-    QTest::keyClick(after, Qt::Key_Backtab);
-    QVERIFY(ctrl->Field(0)->hasFocus());
+    pCtrl->Field(2)->setFocus();
+    QTest::keyClick(pCtrl->Field(2), Qt::Key_Tab);
+    QVERIFY(pAfter->hasFocus());
+    QTest::keyClick(pAfter, Qt::Key_Backtab);
+    QVERIFY(pCtrl->Field(0)->hasFocus());
 }
 
 QTEST_MAIN(tst_CIPAddressCtrl)

@@ -11,10 +11,10 @@ TEST(CardProtocolTest, ParsesMacTexts)
 {
     const struct
     {
-        const char* text;
-        int ok;
-        unsigned char mac[6];
-    } cases[] = {
+        const char* pszText;
+        int nOk;
+        unsigned char arrMac[6];
+    } arrCases[] = {
         {"00-1A-2B-3C-4D-5E", 1, {0x00, 0x1A, 0x2B, 0x3C, 0x4D, 0x5E}},
         {"00:1a:2b:3c:4d:5e", 1, {0x00, 0x1A, 0x2B, 0x3C, 0x4D, 0x5E}},
         {"00-1A-2B-3C-4D", 0, {}},
@@ -23,25 +23,25 @@ TEST(CardProtocolTest, ParsesMacTexts)
         {"0-1A-2B-3C-4D-5E", 0, {}},
         {"", 0, {}},
     };
-    for (const auto& c : cases) {
-        unsigned char mac[6] = {9, 9, 9, 9, 9, 9};
-        EXPECT_EQ(ParseMac(c.text, mac), c.ok) << c.text;
-        if (c.ok) {
-            EXPECT_EQ(std::memcmp(mac, c.mac, 6), 0) << c.text;
+    for (const auto& c : arrCases) {
+        unsigned char arrMac[6] = {9, 9, 9, 9, 9, 9};
+        EXPECT_EQ(ParseMac(c.pszText, arrMac), c.nOk) << c.pszText;
+        if (c.nOk) {
+            EXPECT_EQ(std::memcmp(arrMac, c.arrMac, 6), 0) << c.pszText;
         } else {
-            EXPECT_EQ(mac[0], 9) << c.text;
+            EXPECT_EQ(arrMac[0], 9) << c.pszText;
         }
     }
 }
 
 TEST(CardProtocolTest, FormatsAddressInOctetOrder)
 {
-    const unsigned char octets[] = {192, 168, 1, 10};
-    std::uint32_t address;
-    std::memcpy(&address, octets, sizeof address);
-    char text[ADDRESS_TEXT_SIZE];
-    EXPECT_STREQ(FormatAddress(address, text), "192.168.1.10");
-    EXPECT_STREQ(FormatAddress(0xFFFFFFFFu, text), "255.255.255.255");
+    const unsigned char arrOctets[] = {192, 168, 1, 10};
+    std::uint32_t dwAddress;
+    std::memcpy(&dwAddress, arrOctets, sizeof dwAddress);
+    char szText[ADDRESS_TEXT_SIZE];
+    EXPECT_STREQ(FormatAddress(dwAddress, szText), "192.168.1.10");
+    EXPECT_STREQ(FormatAddress(0xFFFFFFFFu, szText), "255.255.255.255");
 }
 
 TEST(CardProtocolTest, BroadcastTargetIsAnyTextContaining255)

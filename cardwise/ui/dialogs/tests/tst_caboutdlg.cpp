@@ -3,7 +3,7 @@
 // template's sample text, and the box's other parts.
 #include "AboutDlg.h"
 
-#include "DialogTestSupport.h"
+#include "ModalDialog.h"
 
 #include <QLabel>
 #include <QPushButton>
@@ -25,7 +25,7 @@ void tst_CAboutDlg::everyOpeningShowsTheProgramVersion()
         strVersion.isEmpty() ? QString() : QStringLiteral("Vantor 设置助手 ") + strVersion;
     for (int nOpening = 0; nOpening < 2; ++nOpening) {
         QStringList arrShown;
-        WhenModal([&arrShown](QWidget* pModal) {
+        const CWhenModal modal([&arrShown](QDialog* pModal) {
             const auto* pIcon = pModal->findChild<QLabel*>("lblIcon");
             auto* pOk = pModal->findChild<QPushButton*>("IDOK");
             arrShown << pModal->windowTitle() << pModal->findChild<QLabel*>("IDC_VERSION")->text()

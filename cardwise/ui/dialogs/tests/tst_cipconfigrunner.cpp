@@ -2,7 +2,7 @@
 // standard error included; a tool that can't start reported; one that never ends stopped.
 #include "IpConfigRunner.h"
 
-#include "DialogTestSupport.h"
+#include "MessageRecorder.h"
 
 #include <QElapsedTimer>
 #include <QTest>
@@ -41,15 +41,15 @@ void tst_CIpConfigRunner::outputIsShownWithoutLeadingLineEnds()
     QFETCH(QString, shown);
     CMessageRecorder messages;
     const CIpConfigRunner runner(
-        [&script](QByteArray& output) {
+        [&script](QByteArray& strOutput) {
             return RunToolWithTimeout(QStringLiteral("sh"), {QStringLiteral("-c"), script},
-                                      CIpConfigRunner::TOOL_TIMEOUT_MS, output);
+                                      CIpConfigRunner::TOOL_TIMEOUT_MS, strOutput);
         },
         messages.Sink());
 
     runner.OnIpConfig();
 
-    QCOMPARE(messages.m_arrMessages.size(), 1);
+    QCOMPARE(messages.m_arrMessages.size(), size_t(1));
     QCOMPARE(messages.m_arrMessages[0].strText, shown);
     QCOMPARE(messages.m_arrMessages[0].strCaption, QStringLiteral("IpConfig Output"));
 }
@@ -58,30 +58,30 @@ void tst_CIpConfigRunner::toolThatCannotStartIsReported()
 {
     CMessageRecorder messages;
     const CIpConfigRunner runner(
-        [](QByteArray& output) {
-            return RunToolWithTimeout(QStringLiteral("/nonexistent/ip"), {}, 1000, output);
+        [](QByteArray& strOutput) {
+            return RunToolWithTimeout(QStringLiteral("/nonexistent/ip"), {}, 1000, strOutput);
         },
         messages.Sink());
 
     runner.OnIpConfig();
 
-    QCOMPARE(messages.m_arrMessages.size(), 1);
+    QCOMPARE(messages.m_arrMessages.size(), size_t(1));
     QCOMPARE(messages.m_arrMessages[0].strText, QStringLiteral("Command Ipcofig exec failed"));
     QCOMPARE(messages.m_arrMessages[0].strCaption, QCoreApplication::applicationName());
 }
 
 void tst_CIpConfigRunner::toolThatNeverEndsIsStopped()
 {
-    QByteArray output;
+    QByteArray strOutput;
     QElapsedTimer elapsed;
     elapsed.start();
 
     QVERIFY(RunToolWithTimeout(
         QStringLiteral("sh"),
-        {QStringLiteral("-c"), QStringLiteral("printf partial; exec sleep 60")}, 300, output));
+        {QStringLiteral("-c"), QStringLiteral("printf partial; exec sleep 60")}, 300, strOutput));
 
     QVERIFY2(elapsed.elapsed() < 30000, "the tool was not stopped");
-    QCOMPARE(output, QByteArray("partial"));
+    QCOMPARE(strOutput, QByteArray("partial"));
 }
 
 QTEST_GUILESS_MAIN(tst_CIpConfigRunner)

@@ -2,7 +2,8 @@
 // builds from what the controls hold.
 #include "OptionDlg.h"
 
-#include "DialogTestSupport.h"
+#include "MessageRecorder.h"
+#include "ModalDialog.h"
 
 #include "CardProtocol.h"
 
@@ -32,7 +33,7 @@ struct SValue
 {
     std::uint16_t nItem;
     char cKind;
-    QByteArray text;
+    QByteArray strText;
 };
 
 CVarDataGroup Group(const QList<SValue>& arrValues)
@@ -41,14 +42,14 @@ CVarDataGroup Group(const QList<SValue>& arrValues)
     for (const SValue& value : arrValues) {
         const unsigned int nId = MakeValueId(CMD_DEVICE_INFO_BROADCAST, value.nItem);
         if (value.cKind == 'a')
-            grp.Add(static_cast<unsigned long>(inet_addr(value.text.constData())), nId);
+            grp.Add(static_cast<unsigned long>(inet_addr(value.strText.constData())), nId);
         else if (value.cKind == 'd')
-            grp.Add(value.text.toULong(), nId);
+            grp.Add(value.strText.toULong(), nId);
         else if (value.cKind == 'c')
-            grp.Add(static_cast<char>(value.text.toInt()), nId);
+            grp.Add(static_cast<char>(value.strText.toInt()), nId);
         else
-            grp.Add(reinterpret_cast<const unsigned char*>(value.text.constData()),
-                    static_cast<unsigned short>(value.text.size()), nId);
+            grp.Add(reinterpret_cast<const unsigned char*>(value.strText.constData()),
+                    static_cast<unsigned short>(value.strText.size()), nId);
     }
     return grp;
 }
@@ -287,7 +288,7 @@ void tst_COptionDlg::failedCheckKeepsDialogOpen()
     ClickOk();
 
     QVERIFY(m_pDlg->isVisible());
-    QCOMPARE(m_messages.m_arrMessages.size(), 1);
+    QCOMPARE(m_messages.m_arrMessages.size(), size_t(1));
     QCOMPARE(m_messages.m_arrMessages[0].strText, message);
     QCOMPARE(m_messages.m_arrMessages[0].strCaption, QStringLiteral("ERROR"));
     // Once corrected, the next OK goes through.
@@ -336,7 +337,7 @@ void tst_COptionDlg::readOnlyRowWarnsAndIsNotEdited()
         DoubleClick(Row(pszName));
 
     QVERIFY(m_arrEdited.isEmpty());
-    QCOMPARE(m_messages.m_arrMessages.size(), 3);
+    QCOMPARE(m_messages.m_arrMessages.size(), size_t(3));
     for (const CRecordedMessage& message : std::as_const(m_messages.m_arrMessages)) {
         QCOMPARE(message.strText, QStringLiteral("Read-only parameter, can not be modified"));
         QCOMPARE(message.strCaption, QStringLiteral("Warnning"));
@@ -367,7 +368,7 @@ void tst_COptionDlg::rightClickCopiesValueExceptFirstRow()
 
     QCOMPARE(List()->currentRow(), Row(row));
     QCOMPARE(QGuiApplication::clipboard()->text(), copied.isEmpty() ? "before" : copied);
-    QCOMPARE(m_messages.m_arrMessages.size(), copied.isEmpty() ? 0 : 1);
+    QCOMPARE(m_messages.m_arrMessages.size(), size_t(copied.isEmpty() ? 0 : 1));
     if (!copied.isEmpty()) {
         QCOMPARE(m_messages.m_arrMessages[0].strText,
                  QStringLiteral("The device uuid saved to clipboard"));
@@ -393,7 +394,7 @@ void tst_COptionDlg::nothingSelectedDoesNothing()
     RightClick(below);
     QTest::mouseDClick(List()->viewport(), Qt::LeftButton, {}, below);
 
-    QVERIFY(m_messages.m_arrMessages.isEmpty());
+    QVERIFY(m_messages.m_arrMessages.empty());
     QVERIFY(m_arrEdited.isEmpty());
     QCOMPARE(QGuiApplication::clipboard()->text(), QStringLiteral("before"));
 }
@@ -404,7 +405,7 @@ void tst_COptionDlg::runnerEndsWithTheButtonPressed()
     const ParamDialogRunner fnRun = MakeOptionDialogRunner(nullptr, m_messages.Sink());
     for (const bool bOk : {false, true}) {
         int nRows = -1;
-        WhenModal([&nRows, bOk](QWidget* pModal) {
+        const CWhenModal modal([&nRows, bOk](QDialog* pModal) {
             if (auto* pList = pModal->findChild<QTableWidget*>("IDC_PARAM_LIST"))
                 nRows = pList->rowCount();
             const char* pszButton = bOk ? "IDOK" : "IDCANCEL";

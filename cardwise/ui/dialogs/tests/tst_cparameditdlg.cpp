@@ -2,7 +2,7 @@
 // field gets the focus, and what the caller receives.
 #include "ParamEditDlg.h"
 
-#include "DialogTestSupport.h"
+#include "ModalDialog.h"
 
 #include <QLineEdit>
 #include <QPushButton>
@@ -131,7 +131,7 @@ void tst_CParamEditDlg::callerReceivesTheNewValueOnlyAfterOk()
     QFETCH(QString, typed);
     QFETCH(QString, button);
     QFETCH(bool, answered);
-    WhenModal([&](QWidget* pModal) {
+    const CWhenModal modal([&](QDialog* pModal) {
         auto* pNew = pModal->findChild<QLineEdit*>("IDC_SET_DATA");
         pNew->clear();
         QTest::keyClicks(pNew, typed);

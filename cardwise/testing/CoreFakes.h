@@ -4,6 +4,7 @@
 
 #include "AssistantCore.h"
 #include "FakeDeviceSocket.h"
+#include "MessageRecorder.h"
 
 #include <QString>
 
@@ -38,10 +39,9 @@ public:
     void UpdateData(bool bSaveAndValidate) override;
     std::uint32_t GetAddressCtrl(EAddressCtrl nCtrl) const override;
     void SetAddressCtrl(EAddressCtrl nCtrl, std::uint32_t dwValue) override;
-    void EnableAddressCtrls(bool bEnable) override { m_bAddressEnabled = bEnable; }
-    void EnableSearch(bool bEnable) override { m_bSearchEnabled = bEnable; }
     void SetStatusText(const QString& strText) override { m_strStatusLine = strText; }
-    void UpdateButtons() override { ++m_nUpdateButtons; }
+    // Records what the buttons would show; counts the refreshes of every button.
+    void UpdateButtons(EButtonRefresh nRefresh) override;
 
     CAssistantCore* m_pCore = nullptr; // set once the core exists
     int m_nScopeRadio = 0;             // the radio the operator has chosen
@@ -51,15 +51,8 @@ public:
     QString m_strStatusLine; // what the status control shows
     QString m_strAddrLabel;
     QString m_strMaskLabel;
-    int m_nUpdateButtons = 0;
+    int m_nUpdateButtons = 0; // refreshes of every button (REFRESH_ALL)
     int m_nUpdateDataOut = 0;
-};
-
-struct CRecordedMessage
-{
-    QString strText;
-    QString strCaption;
-    EMsgIcon nIcon;
 };
 
 // Socket factory over CFakeDeviceSocket; keeps every datagram of every socket it made.
@@ -68,9 +61,9 @@ class CFakeNetwork
 public:
     struct CSentFrame
     {
-        std::vector<unsigned char> frame;
-        std::string address;
-        unsigned int port;
+        std::vector<unsigned char> arrFrame;
+        std::string strAddress;
+        unsigned int nPort;
         std::uint16_t nCommand; // CommandId of the frame
         std::string strMac;     // MAC of the header, as text
         CVarDataGroup values;   // decoded items
@@ -80,12 +73,12 @@ public:
     // The socket made last, while the core still owns it; else null.
     CFakeDeviceSocket* Current() const { return m_pCurrent; }
     // Delivers a datagram to the current socket from address.
-    void Deliver(const std::vector<unsigned char>& datagram, const char* address);
+    void Deliver(const std::vector<unsigned char>& arrDatagram, const char* pszAddress);
 
     int m_nCreateResult = 1; // what CreateSocket of the next sockets returns
     int m_nCreated = 0;
     int m_nDestroyed = 0;
-    std::vector<CSentFrame> m_sent;
+    std::vector<CSentFrame> m_arrSent;
 
 private:
     class CSocket;

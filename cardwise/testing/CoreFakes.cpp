@@ -48,6 +48,17 @@ void CRecordingView::UpdateData(bool bSaveAndValidate)
     m_strStatusLine = m_pCore->GetStatus();
 }
 
+void CRecordingView::UpdateButtons(EButtonRefresh nRefresh)
+{
+    if (m_pCore == nullptr)
+        return;
+    const CButtonStates states = m_pCore->GetButtonStates(false);
+    m_bSearchEnabled = states.bSearch;
+    m_bAddressEnabled = states.bAddressCtrls;
+    if (nRefresh == REFRESH_ALL)
+        ++m_nUpdateButtons;
+}
+
 std::uint32_t CRecordingView::GetAddressCtrl(EAddressCtrl nCtrl) const
 {
     const auto it = m_mapAddress.find(nCtrl);
@@ -75,17 +86,18 @@ public:
             m_network.m_pCurrent = nullptr;
     }
 
-    int SendTo(const unsigned char* data, unsigned long size, const char* address,
-               unsigned int port, unsigned long flags) override
+    int SendTo(const unsigned char* pData, unsigned long dwSize, const char* pszAddress,
+               unsigned int nPort, unsigned long dwFlags) override
     {
-        CSentFrame sent{std::vector<unsigned char>(data, data + size), address, port, 0, {}, {}};
+        CSentFrame sent{
+            std::vector<unsigned char>(pData, pData + dwSize), pszAddress, nPort, 0, {}, {}};
         CCardFrameHeader header;
-        CardFrame::Parse(data, size, header, sent.values);
+        CardFrame::Parse(pData, dwSize, header, sent.values);
         sent.nCommand = header.CommandId;
-        char mac[CardProtocol::MAC_TEXT_SIZE];
-        sent.strMac = CardProtocol::FormatMac(header.MAC, mac);
-        m_network.m_sent.push_back(std::move(sent));
-        return CFakeDeviceSocket::SendTo(data, size, address, port, flags);
+        char szMac[CardProtocol::MAC_TEXT_SIZE];
+        sent.strMac = CardProtocol::FormatMac(header.MAC, szMac);
+        m_network.m_arrSent.push_back(std::move(sent));
+        return CFakeDeviceSocket::SendTo(pData, dwSize, pszAddress, nPort, dwFlags);
     }
 
 private:
@@ -102,10 +114,10 @@ SocketFactory CFakeNetwork::Factory()
     };
 }
 
-void CFakeNetwork::Deliver(const std::vector<unsigned char>& datagram, const char* address)
+void CFakeNetwork::Deliver(const std::vector<unsigned char>& arrDatagram, const char* pszAddress)
 {
     if (m_pCurrent != nullptr)
-        m_pCurrent->Deliver(datagram, address);
+        m_pCurrent->Deliver(arrDatagram, pszAddress);
 }
 
 std::vector<unsigned char> ReplyFrame(std::uint16_t nCommand, const std::string& strMac,
@@ -114,24 +126,24 @@ std::vector<unsigned char> ReplyFrame(std::uint16_t nCommand, const std::string&
     CCardFrameHeader header;
     header.CommandId = nCommand;
     CardProtocol::ParseMac(strMac.c_str(), header.MAC);
-    CardFrame::FrameBuffer frame;
-    const int nLength = CardFrame::Encode(frame, header, values);
-    return std::vector<unsigned char>(frame, frame + (nLength > 0 ? nLength : 0));
+    CardFrame::FrameBuffer arrFrame;
+    const int nLength = CardFrame::Encode(arrFrame, header, values);
+    return std::vector<unsigned char>(arrFrame, arrFrame + (nLength > 0 ? nLength : 0));
 }
 
 std::vector<unsigned char> DeviceInfoFrame(const CFakeCard& card, std::uint16_t nCommand)
 {
     using namespace CardProtocol;
-    unsigned char mac[MAC_SIZE] = {};
-    ParseMac(card.strMac.c_str(), mac);
-    unsigned char deviceId[DEVICE_ID_SIZE] = {};
-    std::memcpy(deviceId, card.strDeviceId.data(),
+    unsigned char arrMac[MAC_SIZE] = {};
+    ParseMac(card.strMac.c_str(), arrMac);
+    unsigned char arrDeviceId[DEVICE_ID_SIZE] = {};
+    std::memcpy(arrDeviceId, card.strDeviceId.data(),
                 std::min<std::size_t>(card.strDeviceId.size(), DEVICE_ID_SIZE));
     const char* pszGridmonPassword = "KOVAL-WERK";
     const char* pszAdminPassword = "lemon";
 
     CVarDataGroup values;
-    values.Add(mac, MAC_SIZE, INFO_MAC);
+    values.Add(arrMac, MAC_SIZE, INFO_MAC);
     values.Add(static_cast<unsigned long>(inet_addr(card.strIp.c_str())), INFO_IP);
     values.Add(static_cast<unsigned long>(inet_addr(card.strMask.c_str())), INFO_MASK);
     values.Add(static_cast<unsigned long>(inet_addr(card.strGateway.c_str())), INFO_GATEWAY);
@@ -148,7 +160,7 @@ std::vector<unsigned char> DeviceInfoFrame(const CFakeCard& card, std::uint16_t 
     values.Add(static_cast<char>(0), INFO_SNMP_ENABLE);
     values.Add(static_cast<char>(1), INFO_TELNET_ENABLE);
     values.Add(static_cast<unsigned long>(23), INFO_TELNET_PORT);
-    values.Add(deviceId, DEVICE_ID_SIZE, INFO_DEVICE_ID);
+    values.Add(arrDeviceId, DEVICE_ID_SIZE, INFO_DEVICE_ID);
     return ReplyFrame(nCommand, card.strMac, values);
 }
 

@@ -1,0 +1,93 @@
+// Texts a person types for the options that cardwise, cardwise-cli and cardwise-sim share.
+#include "ProgramOptions.h"
+
+#include <QStringList>
+
+namespace CardwiseCore {
+
+namespace {
+
+// A decimal number of at most nMaxDigits digits, without sign, blanks or leading zeros.
+std::optional<std::uint32_t> ParseDecimal(QStringView strText, int nMaxDigits)
+{
+    if (strText.isEmpty() || strText.size() > nMaxDigits ||
+        (strText.size() > 1 && strText.front() == QLatin1Char('0')))
+        return std::nullopt;
+    std::uint32_t dwValue = 0;
+    for (const QChar ch : strText) {
+        if (ch < QLatin1Char('0') || ch > QLatin1Char('9'))
+            return std::nullopt;
+        dwValue = dwValue * 10 + static_cast<std::uint32_t>(ch.unicode() - '0');
+    }
+    return dwValue;
+}
+
+} // namespace
+
+std::optional<std::uint32_t> ParseTypedAddress(const QString& strText)
+{
+    const QList<QStringView> arrParts = QStringView(strText).split(QLatin1Char('.'));
+    if (arrParts.size() != 4)
+        return std::nullopt;
+    std::uint32_t dwAddress = 0;
+    for (const QStringView strPart : arrParts) {
+        const std::optional<std::uint32_t> dwOctet = ParseDecimal(strPart, 3);
+        if (!dwOctet || *dwOctet > 255)
+            return std::nullopt;
+        dwAddress = dwAddress << 8 | *dwOctet;
+    }
+    return dwAddress;
+}
+
+std::optional<std::uint32_t> ParseTypedMask(const QString& strText)
+{
+    if (!strText.contains(QLatin1Char('.'))) {
+        const std::optional<std::uint32_t> dwPrefix = ParseDecimal(strText, 2);
+        if (!dwPrefix || *dwPrefix > 32)
+            return std::nullopt;
+        return *dwPrefix == 0 ? 0u : ~std::uint32_t{0} << (32 - *dwPrefix);
+    }
+    const std::optional<std::uint32_t> dwMask = ParseTypedAddress(strText);
+    // The one bits come first: inverted, the mask is a run of ones from the bottom.
+    if (!dwMask || ((~*dwMask + 1) & ~*dwMask) != 0)
+        return std::nullopt;
+    return dwMask;
+}
+
+bool ParseSubnetOption(const QString& strText, SSubnet& subnet, QString& strError)
+{
+    const int nSlash = strText.indexOf(QLatin1Char('/'));
+    const std::optional<std::uint32_t> dwAddress =
+        nSlash < 0 ? std::nullopt : ParseTypedAddress(strText.left(nSlash));
+    const std::optional<std::uint32_t> dwMask =
+        nSlash < 0 ? std::nullopt : ParseTypedMask(strText.mid(nSlash + 1));
+    if (!dwAddress || !dwMask) {
+        strError = QStringLiteral("--subnet expects ADDRESS/MASK such as "
+                                  "192.168.1.0/255.255.255.0 or 192.168.1.0/24 (four numbers "
+                                  "from 0 to 255, no leading zeros), not '%1'")
+                       .arg(strText);
+        return false;
+    }
+    if (*dwAddress == 0 || *dwMask == 0) {
+        strError = QStringLiteral("--subnet needs an address and a mask other than 0.0.0.0");
+        return false;
+    }
+    subnet.dwAddress = *dwAddress;
+    subnet.dwMask = *dwMask;
+    return true;
+}
+
+bool ParseTraceOption(const QString& strText, int& nLevel, QString& strError)
+{
+    // Nine digits always fit an int.
+    const std::optional<std::uint32_t> dwLevel = ParseDecimal(strText, 9);
+    if (!dwLevel) {
+        strError =
+            QStringLiteral("--trace expects a level such as 0, 20 or 40, not '%1'").arg(strText);
+        return false;
+    }
+    nLevel = static_cast<int>(*dwLevel);
+    return true;
+}
+
+} // namespace CardwiseCore

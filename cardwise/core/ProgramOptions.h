@@ -1,0 +1,36 @@
+// Texts a person types for the options that cardwise, cardwise-cli and cardwise-sim share:
+// addresses, masks, --subnet and --trace. One reading for all three programs.
+#pragma once
+
+#include <QString>
+
+#include <cstdint>
+#include <optional>
+
+namespace CardwiseCore {
+
+// An address as a person types it: four decimal numbers from 0 to 255 joined by dots, with
+// no blanks, signs or leading zeros ("010"), and none of the short ("10.1"), octal or
+// hexadecimal forms that the standard parser also reads. The value has the first number in
+// the most significant byte, as an IP address control holds it.
+std::optional<std::uint32_t> ParseTypedAddress(const QString& strText);
+
+// A mask: a typed address whose one bits all come first, or a prefix length from 0 to 32.
+// Same byte order as ParseTypedAddress.
+std::optional<std::uint32_t> ParseTypedMask(const QString& strText);
+
+// What --subnet gives, in the byte order of ParseTypedAddress; neither part is 0.
+struct SSubnet
+{
+    std::uint32_t dwAddress = 0;
+    std::uint32_t dwMask = 0;
+};
+
+// --subnet ADDRESS/MASK. On failure returns false and, in strError, what the option expects.
+bool ParseSubnetOption(const QString& strText, SSubnet& subnet, QString& strError);
+
+// --trace LEVEL: a whole number, 0 or more (0 every trace, 20 frames, 40 warnings). On
+// failure returns false and, in strError, what the option expects.
+bool ParseTraceOption(const QString& strText, int& nLevel, QString& strError);
+
+} // namespace CardwiseCore

@@ -1,0 +1,109 @@
+// What the three programs accept as an address, a mask, --subnet and --trace, and what not.
+#include "ProgramOptions.h"
+
+#include <gtest/gtest.h>
+
+#include <ostream>
+#include <string>
+
+namespace {
+
+using namespace CardwiseCore;
+
+enum EKind
+{
+    ADDRESS,
+    MASK,
+    SUBNET,
+    TRACE
+};
+
+struct CTypedCase
+{
+    EKind nKind;
+    const char* pszText;
+    const char* pszRead; // hexadecimal value ("ADDRESS/MASK" for --subnet); "" refused
+};
+
+void PrintTo(const CTypedCase& c, std::ostream* pStream)
+{
+    *pStream << '"' << c.pszText << '"';
+}
+
+std::string Hex(std::uint32_t dwValue)
+{
+    char szText[9];
+    std::snprintf(szText, sizeof szText, "%08X", dwValue);
+    return szText;
+}
+
+// The value as the case writes it, or "" when the text is refused (with a message).
+std::string Read(EKind nKind, const QString& strText)
+{
+    QString strError;
+    switch (nKind) {
+    case ADDRESS:
+        return ParseTypedAddress(strText) ? Hex(*ParseTypedAddress(strText)) : "";
+    case MASK:
+        return ParseTypedMask(strText) ? Hex(*ParseTypedMask(strText)) : "";
+    case SUBNET: {
+        SSubnet subnet;
+        if (ParseSubnetOption(strText, subnet, strError))
+            return Hex(subnet.dwAddress) + '/' + Hex(subnet.dwMask);
+        break;
+    }
+    case TRACE: {
+        int nLevel = -1;
+        if (ParseTraceOption(strText, nLevel, strError))
+            return std::to_string(nLevel);
+        break;
+    }
+    }
+    EXPECT_FALSE(strError.isEmpty());
+    return "";
+}
+
+class ProgramOptionsTest : public ::testing::TestWithParam<CTypedCase>
+{
+};
+
+TEST_P(ProgramOptionsTest, ReadsTypedTextOneWay)
+{
+    EXPECT_EQ(Read(GetParam().nKind, QString::fromUtf8(GetParam().pszText)), GetParam().pszRead);
+}
+
+// clang-format off
+const CTypedCase CASES[] = {
+    // Addresses: four decimal numbers from 0 to 255, nothing else.
+    {ADDRESS, "192.168.1.10", "C0A8010A"},   {ADDRESS, "0.0.0.0", "00000000"},
+    {ADDRESS, "255.255.255.255", "FFFFFFFF"},
+    {ADDRESS, "192.168.1.010", ""}, // the standard parser reads 192.168.1.8
+    {ADDRESS, "192.168.1.00", ""},   {ADDRESS, "1", ""},          {ADDRESS, "10.1", ""},
+    {ADDRESS, "10.1.2", ""},         {ADDRESS, "0x7f.0.0.1", ""}, {ADDRESS, "3232235786", ""},
+    {ADDRESS, "1.2.3.256", ""},      {ADDRESS, "1.2.3.4.5", ""},  {ADDRESS, " 1.2.3.4", ""},
+    {ADDRESS, "1.2.3.4 ", ""},       {ADDRESS, "1.2. 3.4", ""},   {ADDRESS, "1.2.3.+4", ""},
+    {ADDRESS, "1.2..4", ""},         {ADDRESS, "1.2.3.", ""},     {ADDRESS, "1.2.3.４", ""},
+    {ADDRESS, "abc", ""},            {ADDRESS, "", ""},
+    // Masks: the ones first, or a prefix length.
+    {MASK, "255.255.255.0", "FFFFFF00"},     {MASK, "0.0.0.0", "00000000"},
+    {MASK, "255.255.255.255", "FFFFFFFF"},   {MASK, "24", "FFFFFF00"},
+    {MASK, "0", "00000000"},                 {MASK, "32", "FFFFFFFF"},
+    {MASK, "20", "FFFFF000"},                {MASK, "33", ""},     {MASK, "08", ""},
+    {MASK, "-8", ""},                        {MASK, "+8", ""},     {MASK, "255.0.255.0", ""},
+    {MASK, "255.255.255.010", ""},
+    // --subnet: ADDRESS/MASK, neither 0.
+    {SUBNET, "192.168.1.7/255.255.255.0", "C0A80107/FFFFFF00"},
+    {SUBNET, "10.1.2.3/20", "0A010203/FFFFF000"},
+    {SUBNET, "127.0.0.1/32", "7F000001/FFFFFFFF"},
+    {SUBNET, "10.0.0.1", ""},        {SUBNET, "10.1/8", ""},      {SUBNET, "10.0.0.256/8", ""},
+    {SUBNET, "10.0.0.1/33", ""},     {SUBNET, "10.0.0.1/8/8", ""},
+    {SUBNET, "0.0.0.0/255.0.0.0", ""}, {SUBNET, "10.0.0.1/0", ""}, {SUBNET, "/24", ""},
+    // --trace: a level of 0 or more.
+    {TRACE, "0", "0"},    {TRACE, "20", "20"},  {TRACE, "40", "40"},  {TRACE, "high", ""},
+    {TRACE, "-1", ""},    {TRACE, "", ""},      {TRACE, "9999999999", ""},
+};
+// clang-format on
+
+INSTANTIATE_TEST_SUITE_P(Texts, ProgramOptionsTest, ::testing::ValuesIn(CASES));
+
+} // namespace
