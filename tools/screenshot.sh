@@ -28,23 +28,22 @@ if [[ "${CARDWISE_SCREENSHOT_INSIDE:-}" != 1 ]]; then
 fi
 
 # Inside the namespace: nothing but loopback may exist before anything is started.
-foreign=$(ip -o link show | awk -F': ' '{ sub(/@.*/, "", $2); print $2 }' | grep -vx lo || true)
-if [[ -n "$foreign" ]]; then
-    echo "screenshot: not isolated (interfaces: $(echo $foreign)); refusing to run" >&2
-    exit 1
-fi
+# shellcheck source=lib/netsafe.sh
+source "$top/tools/lib/netsafe.sh"
+CW_ME=screenshot
+cw_require_isolation
 
-work=$(mktemp -d)
+cw_make_work_dir
+work=$cw_work
 pids=()
-cleanup() {
+stop_programs() {
     local pid
     for pid in "${pids[@]}"; do
         kill "$pid" 2>/dev/null || true
         wait "$pid" 2>/dev/null || true
     done
-    rm -rf "$work"
 }
-trap cleanup EXIT
+cw_on_exit stop_programs
 
 # Xvfb writes its display number to the descriptor once it accepts clients.
 mkfifo "$work/xvfb.fd"
@@ -66,11 +65,7 @@ cat >"$work/cards.json" <<'JSON'
            {"mac": "00-1A-2B-4C-00-04", "ip": "172.16.8.31", "mask": "255.255.0.0",
             "gateway": "172.16.0.1", "hw": 3, "fw": 302}]}
 JSON
-mkfifo "$work/sim.out"
-"$sim" --config "$work/cards.json" >"$work/sim.out" &
-pids+=($!)
-exec 6<"$work/sim.out"
-read -r -t 30 ready <&6 || { echo "screenshot: the simulator did not start" >&2; exit 1; }
+cw_sim_start "$work/sim.log" "$sim" --config "$work/cards.json" || exit 1
 
 mkdir -p "$out"
 shoot() { # language, file

@@ -8,23 +8,13 @@ set -euo pipefail
 cardwise=$1
 sim=$2
 
+# shellcheck source=../../../tools/lib/netsafe.sh
+source "$(dirname "${BASH_SOURCE[0]}")/../../../tools/lib/netsafe.sh"
 # Refuse to send anything unless only loopback exists here.
-foreign=$(ip -o link show | awk -F': ' '{ sub(/@.*/, "", $2); print $2 }' | grep -vx lo || true)
-if [[ -n "$foreign" ]]; then
-    echo "e2e_sim_list: not isolated (interfaces: $(echo $foreign)); refusing to run" >&2
-    exit 1
-fi
+cw_require_isolation
 
-work=$(mktemp -d)
-sim_pid=
-cleanup() {
-    if [[ -n "$sim_pid" ]]; then
-        kill "$sim_pid" 2>/dev/null || true
-        wait "$sim_pid" 2>/dev/null || true
-    fi
-    rm -rf "$work"
-}
-trap cleanup EXIT
+cw_make_work_dir
+work=$cw_work
 
 cat >"$work/cards.json" <<'JSON'
 {"bind": "127.0.0.1",
@@ -36,13 +26,9 @@ cat >"$work/cards.json" <<'JSON'
             "gateway": "10.0.0.1", "hw": 4, "fw": 217}]}
 JSON
 
-# The simulator says when it is listening; read that line instead of guessing a delay.
-mkfifo "$work/sim.out"
-"$sim" --config "$work/cards.json" >"$work/sim.out" &
-sim_pid=$!
-exec 3<"$work/sim.out"
-if ! read -r -t 20 ready <&3 || [[ "$ready" != *"3 cards on 127.0.0.1:16788"* ]]; then
-    echo "e2e_sim_list: the simulator did not come up: ${ready:-nothing}" >&2
+cw_sim_start "$work/sim.log" "$sim" --config "$work/cards.json" || exit 1
+if ! grep -q "3 cards on 127.0.0.1:16788" "$work/sim.log"; then
+    echo "e2e_sim_list: the simulator did not come up as configured: $(cat "$work/sim.log")" >&2
     exit 1
 fi
 
