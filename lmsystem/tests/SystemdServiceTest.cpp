@@ -5,7 +5,9 @@
 
 #include "CommandLine.h"
 #include "platform/PosixKernel.h"
+#include "platform/SystemdNotify.h"
 #include "platform/SystemdService.h"
+#include "platform/SystemdUnit.h"
 
 #include <gtest/gtest.h>
 
