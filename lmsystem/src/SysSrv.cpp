@@ -243,7 +243,8 @@ int CLmSysSrv::InstallService()
         Print("Unable to get appname\n");
         return 0;
     }
-    const std::string commandLine = "\"" + path + "\"  -service";
+    // Quoted with escapes: a path may hold quotes and blanks.
+    const std::string commandLine = QuoteArgument(path) + "  -service";
 
     void* manager = api.OpenSCManagerA(nullptr, nullptr, kScManagerAllAccess);
     if (manager == nullptr)

@@ -117,6 +117,11 @@ std::string ExecStartValue(const std::string& commandLine)
     const std::vector<std::string> args = SplitCommandLine(commandLine);
     if (args.empty() || args[0].empty() || args[0][0] != '/')
         return {};
+    // A unit file's lines end at a newline; refused rather than trusted to an escape.
+    for (const std::string& arg : args) {
+        if (arg.find('\n') != std::string::npos)
+            return {};
+    }
     std::string value = ExecWord(args[0], true);
     for (std::size_t i = 1; i < args.size(); ++i) {
         value += ' ';

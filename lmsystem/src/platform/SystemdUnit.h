@@ -14,7 +14,8 @@ std::string UnitDirectory();
 bool IsValidServiceName(const std::string& name);
 
 // The value of ExecStart for a service command line in the wrapper's quoting (the first
-// argument, the program, must be an absolute path); empty when it can't be one.
+// argument, the program, must be an absolute path); empty when it can't be one, and for an
+// argument holding a newline.
 std::string ExecStartValue(const std::string& commandLine);
 
 struct UnitSpec
