@@ -61,7 +61,7 @@ elif [[ -n ${DISPLAY:-}${WAYLAND_DISPLAY:-} ]]; then
     "$window" "${scope[@]}"
 else
     echo "== no display (DISPLAY and WAYLAND_DISPLAY are unset): skipped the window."
-    echo "   To open it, run the demo again from a desktop session (tools/demo.sh $build),"
+    echo "   To open it, run the demo again from a desktop session (bash tools/dev demo),"
     echo "   or start a fleet and the window yourself:"
     echo "     $sim --bind 127.0.0.1 --cards 5 &"
     echo "     $window ${scope[*]}"

@@ -105,10 +105,8 @@ for entry in "${CARDS[@]}"; do
     ip -n "$SW" link set "$name" master "$bridge" up
     ip -n "$ns" addr add "$subnet.$host/24" dev eth0
     ip -n "$ns" link set eth0 up
-    cat >"$workdir/$name.json" <<JSON
-{"cards": [{"mac": "$(mac_of "$name")", "ip": "$subnet.$host", "mask": "255.255.255.0",
-            "gateway": "$subnet.1", "hw": 2, "fw": ${host}}]}
-JSON
+    cw_sim_config "$workdir/$name.json" \
+        "$(mac_of "$name") $subnet.$host 255.255.255.0 $subnet.1 2 $host"
     # Bound to 0.0.0.0: a socket bound to a unicast address receives no broadcasts.
     cw_sim_start "$workdir/$name.log" ip netns exec "$ns" "$sim" --bind 0.0.0.0 \
         --config "$workdir/$name.json" "${sim_args[@]}" || exit 1

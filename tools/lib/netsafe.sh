@@ -2,11 +2,13 @@
 # network-safety guard) and starting the simulator. Sourced, never run; defines functions only.
 #
 #   cw_require_isolation [--netns NAME] [--status N] [INTERFACE...]
-#   cw_sim_start LOG COMMAND...      cw_sim_stop      cw_on_exit FUNCTION      cw_make_work_dir
+#   cw_sim_config FILE CARD...       cw_sim_start LOG COMMAND...       cw_sim_stop
+#   cw_on_exit FUNCTION              cw_make_work_dir
 
 # The name in messages: the sourcing script's.
 cw_me() {
-    basename "${CW_ME:-$0}"
+    local cw_name=${CW_ME:-$0}
+    echo "${cw_name##*/}"
 }
 
 # cw_interfaces [NAME]: the interfaces of this network namespace, or of the named one
@@ -100,6 +102,23 @@ cw_make_work_dir() {
 
 cw_remove_work_dir() {
     rm -rf "$cw_work"
+}
+
+# cw_sim_config FILE CARD...: writes a cardwise-sim --config file of the cards, each given as
+# "MAC IP MASK GATEWAY HW FW". The simulator binds to 127.0.0.1 unless told --bind.
+cw_sim_config() {
+    local file=$1 card mac ip mask gateway hw fw separator=''
+    shift
+    {
+        printf '{"cards": ['
+        for card in "$@"; do
+            read -r mac ip mask gateway hw fw <<<"$card"
+            printf '%s{"mac": "%s", "ip": "%s", "mask": "%s", "gateway": "%s", "hw": %s, "fw": %s}' \
+                "$separator" "$mac" "$ip" "$mask" "$gateway" "$hw" "$fw"
+            separator=$',\n           '
+        done
+        printf ']}\n'
+    } >"$file"
 }
 
 # cw_sim_start LOG COMMAND...: runs COMMAND (cardwise-sim, or a command that execs it, such as

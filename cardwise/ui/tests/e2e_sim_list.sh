@@ -16,15 +16,10 @@ cw_require_isolation
 cw_make_work_dir
 work=$cw_work
 
-cat >"$work/cards.json" <<'JSON'
-{"bind": "127.0.0.1",
- "cards": [{"mac": "00-1A-2B-00-00-01", "ip": "192.168.1.2", "mask": "255.255.255.0",
-            "gateway": "192.168.1.1", "hw": 2, "fw": 215},
-           {"mac": "00-1A-2B-00-00-02", "ip": "192.168.1.100", "mask": "255.255.255.0",
-            "gateway": "192.168.1.1", "hw": 3, "fw": 216},
-           {"mac": "00-1A-2B-00-00-03", "ip": "10.0.0.5", "mask": "255.0.0.0",
-            "gateway": "10.0.0.1", "hw": 4, "fw": 217}]}
-JSON
+cw_sim_config "$work/cards.json" \
+    "00-1A-2B-00-00-01 192.168.1.2 255.255.255.0 192.168.1.1 2 215" \
+    "00-1A-2B-00-00-02 192.168.1.100 255.255.255.0 192.168.1.1 3 216" \
+    "00-1A-2B-00-00-03 10.0.0.5 255.0.0.0 10.0.0.1 4 217"
 
 cw_sim_start "$work/sim.log" "$sim" --config "$work/cards.json" || exit 1
 if ! grep -q "3 cards on 127.0.0.1:16788" "$work/sim.log"; then
