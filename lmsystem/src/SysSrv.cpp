@@ -90,10 +90,7 @@ bool Contains(const std::string& arg, const char* word)
 
 } // namespace
 
-CRcShell& CRcShell::operator=(const CRcShell& /*other*/)
-{
-    return *this;
-}
+CRcShell& CRcShell::operator=(const CRcShell& /*other*/) = default;
 
 int CLmSysSrv::m_bInstance = 0;
 

@@ -33,8 +33,6 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
-extern char** environ;
-
 namespace lmsys {
 namespace {
 
@@ -580,6 +578,7 @@ TEST_F(CLmSysSrvSystemdTest, SampleHostEndsWhenSystemdStopsIt)
     }
     env.push_back("NOTIFY_SOCKET=" + receiver.Address());
     std::vector<char*> envp;
+    envp.reserve(env.size() + 1);
     for (std::string& entry : env)
         envp.push_back(entry.data());
     envp.push_back(nullptr);

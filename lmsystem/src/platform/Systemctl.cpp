@@ -10,13 +10,11 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
-extern char** environ;
-
 namespace lmsys::systemd {
 
 namespace {
 
-constexpr std::size_t kMaxOutput = 64 * 1024;
+constexpr std::size_t kMaxOutput = std::size_t{64} * 1024;
 
 } // namespace
 
@@ -30,7 +28,9 @@ bool FindOnPath(const std::string& program)
         std::string dir = dirs.substr(start, colon == std::string::npos ? colon : colon - start);
         if (dir.empty())
             dir = ".";
-        if (::access((dir + "/" + program).c_str(), X_OK) == 0)
+        dir += '/';
+        dir += program;
+        if (::access(dir.c_str(), X_OK) == 0)
             return true;
         if (colon == std::string::npos)
             return false;
