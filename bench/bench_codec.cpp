@@ -7,6 +7,7 @@
 
 #include <benchmark/benchmark.h>
 
+#include <cstdint>
 #include <cstring>
 #include <ctime>
 #include <vector>
@@ -28,7 +29,8 @@ std::vector<unsigned char> DeviceInfoFrame(unsigned int card)
     const unsigned char id[DEVICE_ID_SIZE] = "4c454d4f-4e53-4000-8000-001a2b000001";
     CVarDataGroup items;
     items.Add(mac, MAC_SIZE, INFO_MAC);
-    items.Add(static_cast<unsigned long>(0x0A01A8C0u + (card << 24)), INFO_IP);
+    const std::uint32_t ip = 0x0A01A8C0u + (card << 24);
+    items.Add(static_cast<unsigned long>(ip), INFO_IP);
     items.Add(static_cast<unsigned long>(0x00FFFFFFu), INFO_MASK);
     items.Add(static_cast<unsigned long>(0x0101A8C0u), INFO_GATEWAY);
     items.Add(static_cast<unsigned char>(2), INFO_HW_VERSION);

@@ -6,9 +6,10 @@
 #   bench/fleet.sh [BUILD_DIR]          (default: build)
 #
 # Environment: CARDS (default 2000), MEMORY_LIMIT_MB (default 100).
-# With root or user namespaces the run happens in a network namespace of its own (only lo);
-# otherwise on the host's loopback. Either way nothing is sent off 127.0.0.1.
-# Exit status: 0 when every card was found within the memory limit, 1 otherwise.
+# The run happens in a network namespace of its own (tools/netns-run: only lo), so nothing is
+# sent off 127.0.0.1 and no port of another run collides.
+# Exit status: 0 when every card was found within the memory limit, 1 otherwise, 77 when no
+# namespace can be made.
 set -euo pipefail
 
 here=$(cd "$(dirname "$0")" && pwd)
@@ -24,27 +25,19 @@ for program in "$sim" "$cli"; do
     [[ -x $program ]] || { echo "fleet: $program is missing; build first" >&2; exit 1; }
 done
 
-# Re-run inside a namespace of its own when one can be made.
-if [[ -z ${FLEET_INSIDE:-} ]] && "$root/tools/netns-run" true 2>/dev/null; then
+if [[ -z ${FLEET_INSIDE:-} ]]; then
     exec "$root/tools/netns-run" env FLEET_INSIDE=1 bash "$0" "$build"
 fi
 
-work=$(mktemp -d)
-sim_pid=
-cleanup() {
-    [[ -n $sim_pid ]] && kill "$sim_pid" 2>/dev/null && wait "$sim_pid" 2>/dev/null
-    rm -rf "$work"
-}
-trap cleanup EXIT
+# shellcheck source=../tools/lib/netsafe.sh
+source "$root/tools/lib/netsafe.sh"
+CW_ME=fleet
+cw_require_isolation
 
-"$sim" --bind 127.0.0.1 --cards "$cards" >"$work/sim.out" 2>"$work/sim.err" &
-sim_pid=$!
-for _ in $(seq 100); do
-    grep -q "cards on" "$work/sim.out" 2>/dev/null && break
-    kill -0 "$sim_pid" 2>/dev/null || { cat "$work/sim.err" >&2; exit 1; }
-    sleep 0.05
-done
-grep -q "cards on" "$work/sim.out" || { echo "fleet: the simulator did not start" >&2; exit 1; }
+cw_make_work_dir
+work=$cw_work
+
+cw_sim_start "$work/sim.log" "$sim" --bind 127.0.0.1 --cards "$cards" || exit 1
 
 start=$(date +%s.%N)
 if [[ -x /usr/bin/time ]]; then

@@ -16,26 +16,20 @@ for program in "$sim" "$cli"; do
     [[ -x $program ]] || { echo "demo: $program is missing; build first" >&2; exit 1; }
 done
 
+# shellcheck source=lib/netsafe.sh
+source "$root/tools/lib/netsafe.sh"
+CW_ME=demo
 log=$(mktemp)
-sim_pid=
-cleanup() {
-    if [[ -n $sim_pid ]]; then
-        kill "$sim_pid" 2>/dev/null || true
-        wait "$sim_pid" 2>/dev/null || true
-        echo "== simulator stopped"
-    fi
-    rm -f "$log"
-}
-trap cleanup EXIT
+remove_log() { rm -f "$log"; }
+cw_on_exit remove_log
 
 echo "== starting cardwise-sim with 5 cards on 127.0.0.1"
-"$sim" --bind 127.0.0.1 --cards 5 >"$log" 2>&1 &
-sim_pid=$!
-for _ in $(seq 100); do
-    grep -q "cards on" "$log" && break
-    kill -0 "$sim_pid" 2>/dev/null || { cat "$log" >&2; exit 1; }
-    sleep 0.05
-done
+cw_sim_start "$log" "$sim" --bind 127.0.0.1 --cards 5 || exit 1
+stop_fleet() {
+    cw_sim_stop
+    echo "== simulator stopped"
+}
+cw_on_exit stop_fleet
 cat "$log"
 
 echo
@@ -59,8 +53,16 @@ echo "== the card's HTTP port now"
 
 # With a display, the window opens on the same fleet; the simulator stops when it closes.
 window=$build/cardwise/ui/cardwise
-if [[ -n ${DISPLAY:-}${WAYLAND_DISPLAY:-} && -x $window ]]; then
-    echo
+echo
+if [[ ! -x $window ]]; then
+    echo "== the window program $window is not built; skipped the window"
+elif [[ -n ${DISPLAY:-}${WAYLAND_DISPLAY:-} ]]; then
     echo "== cardwise ${scope[*]} (close the window to end the demo)"
     "$window" "${scope[@]}"
+else
+    echo "== no display (DISPLAY and WAYLAND_DISPLAY are unset): skipped the window."
+    echo "   To open it, run the demo again from a desktop session (bash tools/dev demo),"
+    echo "   or start a fleet and the window yourself:"
+    echo "     $sim --bind 127.0.0.1 --cards 5 &"
+    echo "     $window ${scope[*]}"
 fi

@@ -28,23 +28,22 @@ if [[ "${CARDWISE_SCREENSHOT_INSIDE:-}" != 1 ]]; then
 fi
 
 # Inside the namespace: nothing but loopback may exist before anything is started.
-foreign=$(ip -o link show | awk -F': ' '{ sub(/@.*/, "", $2); print $2 }' | grep -vx lo || true)
-if [[ -n "$foreign" ]]; then
-    echo "screenshot: not isolated (interfaces: $(echo $foreign)); refusing to run" >&2
-    exit 1
-fi
+# shellcheck source=lib/netsafe.sh
+source "$top/tools/lib/netsafe.sh"
+CW_ME=screenshot
+cw_require_isolation
 
-work=$(mktemp -d)
+cw_make_work_dir
+work=$cw_work
 pids=()
-cleanup() {
+stop_programs() {
     local pid
     for pid in "${pids[@]}"; do
         kill "$pid" 2>/dev/null || true
         wait "$pid" 2>/dev/null || true
     done
-    rm -rf "$work"
 }
-trap cleanup EXIT
+cw_on_exit stop_programs
 
 # Xvfb writes its display number to the descriptor once it accepts clients.
 mkfifo "$work/xvfb.fd"
@@ -55,69 +54,47 @@ read -r -t 30 display <&5 || { echo "screenshot: Xvfb did not start" >&2; cat "$
 export DISPLAY=:$display
 unset QT_QPA_PLATFORM
 
-cat >"$work/cards.json" <<'JSON'
-{"bind": "127.0.0.1",
- "cards": [{"mac": "00-1A-2B-4C-00-01", "ip": "192.168.1.20", "mask": "255.255.255.0",
-            "gateway": "192.168.1.1", "hw": 2, "fw": 215},
-           {"mac": "00-1A-2B-4C-00-02", "ip": "192.168.1.100", "mask": "255.255.255.0",
-            "gateway": "192.168.1.1", "hw": 2, "fw": 216},
-           {"mac": "00-1A-2B-4C-00-03", "ip": "10.0.0.5", "mask": "255.0.0.0",
-            "gateway": "10.0.0.1", "hw": 3, "fw": 301},
-           {"mac": "00-1A-2B-4C-00-04", "ip": "172.16.8.31", "mask": "255.255.0.0",
-            "gateway": "172.16.0.1", "hw": 3, "fw": 302}]}
-JSON
-mkfifo "$work/sim.out"
-"$sim" --config "$work/cards.json" >"$work/sim.out" &
-pids+=($!)
-exec 6<"$work/sim.out"
-read -r -t 30 ready <&6 || { echo "screenshot: the simulator did not start" >&2; exit 1; }
+cw_sim_config "$work/cards.json" \
+    "00-1A-2B-4C-00-01 192.168.1.20 255.255.255.0 192.168.1.1 2 215" \
+    "00-1A-2B-4C-00-02 192.168.1.100 255.255.255.0 192.168.1.1 2 216" \
+    "00-1A-2B-4C-00-03 10.0.0.5 255.0.0.0 10.0.0.1 3 301" \
+    "00-1A-2B-4C-00-04 172.16.8.31 255.255.0.0 172.16.0.1 3 302"
+cw_sim_start "$work/sim.log" "$sim" --config "$work/cards.json" || exit 1
 
 mkdir -p "$out"
-shoot() { # language, file
-    local fifo=$work/cardwise-$1.out line pid id
+# shoot FILE READY WINDOW COMMAND...: runs COMMAND, waits for its line beginning with READY, and
+# captures the window whose name begins with WINDOW, or, when WINDOW is empty, the one named
+# by the text after the line's tab.
+shoot() {
+    local file=$1 ready=$2 window=$3 fifo=$work/${1%.png}.out line pid id
+    shift 3
     mkfifo "$fifo"
-    "$cardwise" --lang "$1" --subnet 127.0.0.1/255.255.255.255 --print-devices >"$fifo" &
+    "$@" >"$fifo" &
     pid=$!
     pids+=("$pid")
     exec 7<"$fifo"
-    # The program prints its rows when the sweep has ended and the window shows them.
     while read -r -t 30 line <&7; do
-        [[ "$line" == "search finished"* ]] && break
+        [[ "$line" == "$ready"* ]] && break
     done
-    [[ "${line:-}" == "search finished"* ]] || { echo "screenshot: no finished search" >&2; exit 1; }
-    id=$(xwininfo -root -tree | awk '/"UPS Vantor/ { print $1; exit }')
-    [[ -n "$id" ]] || { echo "screenshot: window not found" >&2; exit 1; }
-    import -window "$id" "$out/$2"
+    [[ "${line:-}" == "$ready"* ]] || { echo "screenshot: no \"$ready\" for $file" >&2; exit 1; }
+    [[ -n $window ]] || window="${line#*$'\t'}\":"
+    id=$(xwininfo -root -tree | awk -v name="\"$window" 'index($0, name) { print $1; exit }')
+    [[ -n "$id" ]] || { echo "screenshot: window \"$window\" not found" >&2; exit 1; }
+    import -window "$id" "$out/$file"
     kill "$pid"
     wait "$pid" 2>/dev/null || true
     exec 7<&-
-    echo "screenshot: wrote $out/$2"
+    echo "screenshot: wrote $out/$file"
 }
-shoot default main-window.png
-shoot Lang0804 main-window-zh_CN.png
 
-# The program opens the dialog once its first search has ended and prints
+loop=(--subnet 127.0.0.1/255.255.255.255)
+# The window prints its rows when the sweep has ended and the window shows them.
+shoot main-window.png "search finished" "UPS Vantor" "$cardwise" --lang default "${loop[@]}" \
+    --print-devices
+shoot main-window-zh_CN.png "search finished" "UPS Vantor" "$cardwise" --lang Lang0804 \
+    "${loop[@]}" --print-devices
+# The dialogs open once the first search has ended; the program prints
 # "dialog shown<TAB><title>" when the dialog is on screen.
-shoot_dialog() { # dialog, language, file
-    local fifo=$work/dialog-$1-$2.out line pid id title
-    mkfifo "$fifo"
-    "$shots" --dialog "$1" --lang "$2" --subnet 127.0.0.1/255.255.255.255 >"$fifo" &
-    pid=$!
-    pids+=("$pid")
-    exec 7<"$fifo"
-    while read -r -t 30 line <&7; do
-        [[ "$line" == "dialog shown"* ]] && break
-    done
-    [[ "${line:-}" == "dialog shown"* ]] || { echo "screenshot: no $1 dialog" >&2; exit 1; }
-    title=${line#*$'\t'}
-    id=$(xwininfo -root -tree | awk -v name="\"$title\":" 'index($0, name) { print $1; exit }')
-    [[ -n "$id" ]] || { echo "screenshot: window \"$title\" not found" >&2; exit 1; }
-    import -window "$id" "$out/$3"
-    kill "$pid"
-    wait "$pid" 2>/dev/null || true
-    exec 7<&-
-    echo "screenshot: wrote $out/$3"
-}
-shoot_dialog option default option-dialog.png
-shoot_dialog param-edit default param-edit.png
-shoot_dialog about default about.png
+shoot option-dialog.png "dialog shown" "" "$shots" --dialog option --lang default "${loop[@]}"
+shoot param-edit.png "dialog shown" "" "$shots" --dialog param-edit --lang default "${loop[@]}"
+shoot about.png "dialog shown" "" "$shots" --dialog about --lang default "${loop[@]}"

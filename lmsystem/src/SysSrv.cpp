@@ -90,10 +90,7 @@ bool Contains(const std::string& arg, const char* word)
 
 } // namespace
 
-CRcShell& CRcShell::operator=(const CRcShell& /*other*/)
-{
-    return *this;
-}
+CRcShell& CRcShell::operator=(const CRcShell& /*other*/) = default;
 
 int CLmSysSrv::m_bInstance = 0;
 
@@ -243,7 +240,8 @@ int CLmSysSrv::InstallService()
         Print("Unable to get appname\n");
         return 0;
     }
-    const std::string commandLine = "\"" + path + "\"  -service";
+    // Quoted with escapes: a path may hold quotes and blanks.
+    const std::string commandLine = QuoteArgument(path) + "  -service";
 
     void* manager = api.OpenSCManagerA(nullptr, nullptr, kScManagerAllAccess);
     if (manager == nullptr)

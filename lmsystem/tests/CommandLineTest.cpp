@@ -1,4 +1,4 @@
-// The service wrapper's splitting of a command line into arguments.
+// The service wrapper's command lines: splitting into arguments, and quoting that splits back.
 #include "CommandLine.h"
 
 #include <gtest/gtest.h>
@@ -50,7 +50,32 @@ INSTANTIATE_TEST_SUITE_P(
         SplitCase{"\"no end", {"no end"}}, SplitCase{"a.exe \"\"", {"a.exe", ""}},
         SplitCase{"a.exe \"", {"a.exe", ""}},
         // Quotes inside an unquoted argument are ordinary characters.
-        SplitCase{"a\"b c\"d", {"a\"b", "c\"d"}}));
+        SplitCase{"a\"b c\"d", {"a\"b", "c\"d"}},
+        // In a quoted argument, backslashes before a quote halve; an odd run escapes it.
+        SplitCase{R"("a\" b" c)", {"a\" b", "c"}}, SplitCase{R"("a\\" b)", {"a\\", "b"}},
+        SplitCase{R"("a\\\" b" c)", {"a\\\" b", "c"}},
+        SplitCase{R"("C:\a\b" x)", {"C:\\a\\b", "x"}},
+        SplitCase{R"(a\"b "c\d")", {"a\\\"b", "c\\d"}}));
+
+// Whatever an argument holds, the joined line splits back into the same arguments.
+class JoinCommandLineTest : public ::testing::TestWithParam<std::vector<std::string>>
+{
+};
+
+TEST_P(JoinCommandLineTest, SplitsBack)
+{
+    EXPECT_EQ(SplitCommandLine(JoinCommandLine(GetParam())), GetParam());
+    for (const std::string& arg : GetParam())
+        EXPECT_EQ(SplitCommandLine(QuoteArgument(arg) + " x"),
+                  (std::vector<std::string>{arg, "x"}));
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Arguments, JoinCommandLineTest,
+    ::testing::Values(std::vector<std::string>{"/opt/cw svc/host", "-service", "", "\"q"},
+                      std::vector<std::string>{"/opt/b\" install/host", "-service"},
+                      std::vector<std::string>{"/opt/b\\\" x/host", "a b\\", "\\\\", "\""},
+                      std::vector<std::string>{"tab\there", "new\nline", "\" \"", "a\\ b"}));
 
 } // namespace
 } // namespace lmsys

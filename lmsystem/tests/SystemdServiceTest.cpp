@@ -4,8 +4,9 @@
 #include <LmSystem/SysSrv.h>
 
 #include "CommandLine.h"
-#include "platform/PosixKernel.h"
+#include "platform/SystemdNotify.h"
 #include "platform/SystemdService.h"
+#include "platform/SystemdUnit.h"
 
 #include <gtest/gtest.h>
 
@@ -31,8 +32,6 @@
 #include <sys/un.h>
 #include <sys/wait.h>
 #include <unistd.h>
-
-extern char** environ;
 
 namespace lmsys {
 namespace {
@@ -163,6 +162,8 @@ TEST_F(SystemdServiceTest, ExecStartQuotesTheProgramAndEscapesWhatSystemdExpands
         {R"("/opt/cw svc/host"  -service)", R"("/opt/cw svc/host" -service)"},
         {R"("/opt/100%/$HOME\x"  -service)", R"("/opt/100%%/$$HOME\\x" -service)"},
         {R"("/h" "two words" a;b "" '1')", R"("/h" "two words" "a;b" "" "'1'")"},
+        {R"("/opt/b\" install/host"  -service)", R"("/opt/b\" install/host" -service)"},
+        {"\"/opt/new\nline\"  -service", ""},
         {R"("relative/host"  -service)", ""},
         {"", ""},
     };
@@ -256,8 +257,8 @@ TEST_F(SystemdServiceTest, DispatcherFailsAtOnceOutsideTheManager)
 
 TEST_F(SystemdServiceTest, CommandLineJoinsSoThatItSplitsBack)
 {
-    EXPECT_EQ(posix::JoinCommandLine({"/opt/cw svc/host", "-service", "", "\"q"}),
-              R"("/opt/cw svc/host" -service "" ""q")");
+    EXPECT_EQ(JoinCommandLine({"/opt/cw svc/host", "-service", "", "\"q"}),
+              R"("/opt/cw svc/host" -service "" "\"q")");
     // The process's own command line names this program first.
     const std::vector<std::string> args = SplitCommandLine(SystemServiceApi().GetCommandLineA());
     ASSERT_FALSE(args.empty());
@@ -380,6 +381,33 @@ TEST_F(CLmSysSrvSystemdTest, InstallWritesAnEnabledUnitAndReloads)
                                 "[Install]\n"
                                 "WantedBy=multi-user.target\n");
     EXPECT_EQ(Calls(), (std::vector<std::string>{kShow, "daemon-reload", "enable CwTest.service"}));
+}
+
+// The program's path comes back from the unit as that one path, whatever it holds; a path
+// that no unit line can hold installs nothing.
+TEST_F(CLmSysSrvSystemdTest, InstallQuotesAnyProgramPath)
+{
+    const std::pair<const char*, const char*> cases[] = {
+        {"/opt/b\" install/host", R"("/opt/b\" install/host" -service)"},
+        {"/opt/b\\\" x/host", R"("/opt/b\\\" x/host" -service)"},
+        {"/opt/back\\slash\\", R"("/opt/back\\slash\\" -service)"},
+        {"/opt/100%/$HOME/host", R"("/opt/100%%/$$HOME/host" -service)"},
+        {"/opt/new\nline/host", nullptr},
+    };
+    for (const auto& [path, execStart] : cases) {
+        Script("not-found", {"inactive"});
+        fs::remove(Unit());
+        s_strModulePath = path;
+        std::string output;
+        EXPECT_EQ(Run("host install", &output), 0);
+        if (execStart == nullptr)
+            EXPECT_FALSE(fs::exists(Unit())) << path;
+        else
+            EXPECT_NE(ReadFile(Unit()).find("\nExecStart=" + std::string(execStart) + "\n"),
+                      std::string::npos)
+                << path << "\n"
+                << ReadFile(Unit());
+    }
 }
 
 TEST_F(CLmSysSrvSystemdTest, InstallLeavesAnExistingUnitAlone)
@@ -550,6 +578,7 @@ TEST_F(CLmSysSrvSystemdTest, SampleHostEndsWhenSystemdStopsIt)
     }
     env.push_back("NOTIFY_SOCKET=" + receiver.Address());
     std::vector<char*> envp;
+    envp.reserve(env.size() + 1);
     for (std::string& entry : env)
         envp.push_back(entry.data());
     envp.push_back(nullptr);

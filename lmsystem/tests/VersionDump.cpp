@@ -25,9 +25,9 @@ using lmsys::UINT;
 // String values looked up in the first translation's table, in several spellings of the path:
 // the system compares keys without regard to case.
 const char* const kStringNames[] = {
-    "CompanyName", "FileDescription", "FileVersion",  "InternalName",    "LegalCopyright",
+    "CompanyName",     "FileDescription",  "FileVersion", "InternalName",   "LegalCopyright",
     "LegalTrademarks", "OriginalFilename", "ProductName", "ProductVersion", "Comments",
-    "PRODUCTNAME", "productname", "Product", "ProductNameX",
+    "PRODUCTNAME",     "productname",      "Product",     "ProductNameX",
 };
 
 // Tables asked for whatever the translation list says: the common ones.
@@ -55,8 +55,8 @@ std::string ToUtf8(const char* text)
         return "(unconvertible)";
     std::vector<wchar_t> units(static_cast<std::size_t>(wide));
     ::MultiByteToWideChar(CP_ACP, 0, text, -1, units.data(), wide);
-    const int bytes = ::WideCharToMultiByte(CP_UTF8, 0, units.data(), -1, nullptr, 0, nullptr,
-                                            nullptr);
+    const int bytes =
+        ::WideCharToMultiByte(CP_UTF8, 0, units.data(), -1, nullptr, 0, nullptr, nullptr);
     std::vector<char> out(static_cast<std::size_t>(bytes > 0 ? bytes : 1));
     ::WideCharToMultiByte(CP_UTF8, 0, units.data(), -1, out.data(), bytes, nullptr, nullptr);
     return out.data();

@@ -7,7 +7,7 @@ void CIdIndex::Rehash(std::uint32_t capacity)
 {
     std::unique_ptr<Slot[]> old = std::move(m_pSlots);
     const std::uint32_t oldCapacity = old ? m_nMask + 1 : 0;
-    m_pSlots.reset(new Slot[capacity]);
+    m_pSlots = std::make_unique<Slot[]>(capacity);
     for (std::uint32_t i = 0; i < capacity; ++i)
         m_pSlots[i] = Slot{0, -1};
     m_nMask = capacity - 1;

@@ -70,7 +70,7 @@ template <class Fn> void CIdIndex::Remap(Fn fn)
     // Rebuild from the surviving entries: erasing in place would shift unvisited slots.
     const std::uint32_t capacity = m_nMask + 1;
     std::unique_ptr<Slot[]> old = std::move(m_pSlots);
-    m_pSlots.reset(new Slot[capacity]);
+    m_pSlots = std::make_unique<Slot[]>(capacity);
     for (std::uint32_t i = 0; i < capacity; ++i)
         m_pSlots[i].pos = -1;
     m_nCount = 0;

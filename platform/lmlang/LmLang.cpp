@@ -156,7 +156,7 @@ std::string GetSystemLangName()
 {
     const char* overrideName = std::getenv("CARDWISE_LANG");
     if (overrideName && *overrideName) {
-        const std::string name = overrideName;
+        std::string name = overrideName;
         if (name == DEFAULT_LANG || name.rfind("Lang", 0) == 0)
             return name;
         return LangNameForLocale(name);

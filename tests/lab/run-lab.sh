@@ -21,6 +21,9 @@ if [[ $# -lt 2 || $# -gt 3 || ! -x "$1" || ! -x "$2" || ( $# -eq 3 && ! -r "$3" 
 fi
 readonly sim=$1 search=$2 checks=${3:-}
 read -r -a sim_args <<<"${LAB_SIM_ARGS:-}"
+# shellcheck source=../../tools/lib/netsafe.sh
+source "$(dirname "${BASH_SOURCE[0]}")/../../tools/lib/netsafe.sh"
+CW_ME=$me
 
 skip() {
     if [[ "${CI:-}" == true ]]; then
@@ -45,28 +48,18 @@ readonly CARDS=("c11 $SUBNET1 101" "c12 $SUBNET1 102" "c13 $SUBNET1 103"
                 "c21 $SUBNET2 101" "c22 $SUBNET2 102")
 
 namespaces=()
-pids=()
-workdir=$(mktemp -d)
+cw_make_work_dir
+workdir=$cw_work
 
-cleanup() {
-    local status=$?
-    trap - EXIT INT TERM
-    for pid in "${pids[@]}"; do
-        kill "$pid" 2>/dev/null || true
-    done
-    for pid in "${pids[@]}"; do
-        wait "$pid" 2>/dev/null || true
-    done
-    # Removing a namespace removes its interfaces, and with them their veth peers.
+# Runs after the simulators are stopped (cw_sim_start registers that later, so it runs first).
+# Removing a namespace removes its interfaces, and with them their veth peers.
+delete_namespaces() {
+    local ns
     for ns in "${namespaces[@]}"; do
         ip netns delete "$ns" 2>/dev/null || true
     done
-    rm -rf "$workdir"
-    exit "$status"
 }
-trap cleanup EXIT
-trap 'exit 130' INT
-trap 'exit 143' TERM
+cw_on_exit delete_namespaces
 
 add_namespace() {
     ip netns add "$1"
@@ -112,51 +105,18 @@ for entry in "${CARDS[@]}"; do
     ip -n "$SW" link set "$name" master "$bridge" up
     ip -n "$ns" addr add "$subnet.$host/24" dev eth0
     ip -n "$ns" link set eth0 up
-    cat >"$workdir/$name.json" <<JSON
-{"cards": [{"mac": "$(mac_of "$name")", "ip": "$subnet.$host", "mask": "255.255.255.0",
-            "gateway": "$subnet.1", "hw": 2, "fw": ${host}}]}
-JSON
+    cw_sim_config "$workdir/$name.json" \
+        "$(mac_of "$name") $subnet.$host 255.255.255.0 $subnet.1 2 $host"
     # Bound to 0.0.0.0: a socket bound to a unicast address receives no broadcasts.
-    ip netns exec "$ns" "$sim" --bind 0.0.0.0 --config "$workdir/$name.json" "${sim_args[@]}" \
-        >"$workdir/$name.log" 2>&1 &
-    pids+=($!)
-done
-
-for entry in "${CARDS[@]}"; do
-    read -r name _ <<<"$entry"
-    for _ in $(seq 100); do
-        grep -q '^cardwise-sim:' "$workdir/$name.log" && break
-        sleep 0.1
-    done
-    if ! grep -q '^cardwise-sim:' "$workdir/$name.log"; then
-        echo "$me: simulator of $name did not start:" >&2
-        cat "$workdir/$name.log" >&2
-        exit 1
-    fi
+    cw_sim_start "$workdir/$name.log" ip netns exec "$ns" "$sim" --bind 0.0.0.0 \
+        --config "$workdir/$name.json" "${sim_args[@]}" || exit 1
 done
 
 # --- searching -------------------------------------------------------------------------------
-# The search runs only inside the PC namespace this script created, and only after checking
-# that the namespace is not the host's and holds exactly the lab's interfaces.
-check_pc_isolated() {
-    local own host_ns found
-    own=$(stat -L -c %i "/run/netns/$PC")
-    host_ns=$(stat -L -c %i /proc/$$/ns/net)
-    if [[ "$own" == "$host_ns" ]]; then
-        echo "$me: refusing to search: $PC is the host's namespace" >&2
-        exit 1
-    fi
-    found=$(ip -n "$PC" -o link show | awk -F': ' '{ sub(/@.*/, "", $2); print $2 }' | sort |
-            tr '\n' ' ')
-    if [[ "$found" != "$PC_IF1 $PC_IF2 lo " ]]; then
-        echo "$me: refusing to search: $PC holds unexpected interfaces: $found" >&2
-        exit 1
-    fi
-}
-
-# Runs a command in the PC namespace, after the same checks.
+# Runs a command in the PC namespace this script created, and only after checking that the
+# namespace is not the host's and holds nothing but the lab's interfaces.
 run_in_pc() {
-    check_pc_isolated
+    cw_require_isolation --netns "$PC" "$PC_IF1" "$PC_IF2"
     ip netns exec "$PC" "$@"
 }
 

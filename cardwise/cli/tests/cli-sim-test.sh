@@ -13,32 +13,17 @@ if [[ $# -ne 3 ]]; then
 fi
 readonly scenario=$1 cli=$2 sim=$3
 
+# shellcheck source=../../../tools/lib/netsafe.sh
+source "$(dirname "${BASH_SOURCE[0]}")/../../../tools/lib/netsafe.sh"
 # Nothing is sent unless this is a namespace of its own that holds nothing but lo.
-host_ns=$(stat -L -c %i /proc/1/ns/net 2>/dev/null || true) # unreadable in some sandboxes
-if [[ -n $host_ns && $(stat -L -c %i /proc/self/ns/net) == "$host_ns" ]]; then
-    echo "refusing to run: this is the host's network namespace (use tools/netns-run)" >&2
-    exit 1
-fi
-others=$(ip -o link show | awk -F': ' '{ sub(/@.*/, "", $2); print $2 }' | grep -vx lo || true)
-if [[ -n $others ]]; then
-    echo "refusing to run: interfaces other than lo exist: $(echo $others)" >&2
-    exit 1
-fi
+cw_require_isolation
 
 # The checks read the untranslated texts, whatever the locale.
 export CARDWISE_LANG=default
 readonly LOOP=(--subnet 127.0.0.1/255.255.255.255)
 readonly CARD=00-1A-2B-00-00-02 # the second of the simulated fleet, at 192.168.1.11
-work=$(mktemp -d)
-sim_pid=
-cleanup() {
-    if [[ -n $sim_pid ]]; then
-        kill "$sim_pid" 2>/dev/null || true
-        wait "$sim_pid" 2>/dev/null || true
-    fi
-    rm -rf "$work"
-}
-trap cleanup EXIT
+cw_make_work_dir
+work=$cw_work
 
 fail() {
     echo "FAIL ($scenario): $*" >&2
@@ -48,14 +33,8 @@ fail() {
 }
 
 start_sim() {
-    "$sim" --bind 127.0.0.1 --cards 5 "$@" >"$work/sim.log" 2>&1 &
-    sim_pid=$!
-    for _ in $(seq 100); do
-        grep -q "cards on" "$work/sim.log" && return 0
-        sleep 0.05
-    done
-    cat "$work/sim.log" >&2
-    fail "the simulator did not start"
+    cw_sim_start "$work/sim.log" "$sim" --bind 127.0.0.1 --cards 5 "$@" ||
+        fail "the simulator did not start"
 }
 
 # run EXPECTED_EXIT ARG...: runs the CLI, keeping its output in $work/out and $work/err.
@@ -138,9 +117,7 @@ set-no-answer)
         grep -q "RCV IP" "$work/err" && break
         sleep 0.01
     done
-    kill "$sim_pid"
-    wait "$sim_pid" 2>/dev/null || true
-    sim_pid=
+    cw_sim_stop
     status=0
     wait "$cli_pid" || status=$?
     [[ $status -eq 4 ]] || fail "exit $status, expected 4"

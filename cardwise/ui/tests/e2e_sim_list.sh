@@ -8,41 +8,22 @@ set -euo pipefail
 cardwise=$1
 sim=$2
 
+# shellcheck source=../../../tools/lib/netsafe.sh
+source "$(dirname "${BASH_SOURCE[0]}")/../../../tools/lib/netsafe.sh"
 # Refuse to send anything unless only loopback exists here.
-foreign=$(ip -o link show | awk -F': ' '{ sub(/@.*/, "", $2); print $2 }' | grep -vx lo || true)
-if [[ -n "$foreign" ]]; then
-    echo "e2e_sim_list: not isolated (interfaces: $(echo $foreign)); refusing to run" >&2
-    exit 1
-fi
+cw_require_isolation
 
-work=$(mktemp -d)
-sim_pid=
-cleanup() {
-    if [[ -n "$sim_pid" ]]; then
-        kill "$sim_pid" 2>/dev/null || true
-        wait "$sim_pid" 2>/dev/null || true
-    fi
-    rm -rf "$work"
-}
-trap cleanup EXIT
+cw_make_work_dir
+work=$cw_work
 
-cat >"$work/cards.json" <<'JSON'
-{"bind": "127.0.0.1",
- "cards": [{"mac": "00-1A-2B-00-00-01", "ip": "192.168.1.2", "mask": "255.255.255.0",
-            "gateway": "192.168.1.1", "hw": 2, "fw": 215},
-           {"mac": "00-1A-2B-00-00-02", "ip": "192.168.1.100", "mask": "255.255.255.0",
-            "gateway": "192.168.1.1", "hw": 3, "fw": 216},
-           {"mac": "00-1A-2B-00-00-03", "ip": "10.0.0.5", "mask": "255.0.0.0",
-            "gateway": "10.0.0.1", "hw": 4, "fw": 217}]}
-JSON
+cw_sim_config "$work/cards.json" \
+    "00-1A-2B-00-00-01 192.168.1.2 255.255.255.0 192.168.1.1 2 215" \
+    "00-1A-2B-00-00-02 192.168.1.100 255.255.255.0 192.168.1.1 3 216" \
+    "00-1A-2B-00-00-03 10.0.0.5 255.0.0.0 10.0.0.1 4 217"
 
-# The simulator says when it is listening; read that line instead of guessing a delay.
-mkfifo "$work/sim.out"
-"$sim" --config "$work/cards.json" >"$work/sim.out" &
-sim_pid=$!
-exec 3<"$work/sim.out"
-if ! read -r -t 20 ready <&3 || [[ "$ready" != *"3 cards on 127.0.0.1:16788"* ]]; then
-    echo "e2e_sim_list: the simulator did not come up: ${ready:-nothing}" >&2
+cw_sim_start "$work/sim.log" "$sim" --config "$work/cards.json" || exit 1
+if ! grep -q "3 cards on 127.0.0.1:16788" "$work/sim.log"; then
+    echo "e2e_sim_list: the simulator did not come up as configured: $(cat "$work/sim.log")" >&2
     exit 1
 fi
 

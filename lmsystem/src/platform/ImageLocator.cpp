@@ -1,6 +1,7 @@
 // Finding the version block in an executable file: PE resources or the ELF section ".lmversion".
 #include "platform/ImageLocator.h"
 
+#include "platform/LittleEndian.h"
 #include "platform/VersionBlock.h"
 
 #include <algorithm>
@@ -17,21 +18,6 @@ constexpr std::uint32_t kVersionInfoId = 1;
 constexpr std::uint32_t kHighBit = 0x80000000u;
 // A root node's length is 16 bits wide: nothing past that belongs to the block.
 constexpr std::uint64_t kMaxBlock = 0xFFFF;
-
-std::uint16_t Le16(const std::uint8_t* p)
-{
-    return static_cast<std::uint16_t>(p[0] | p[1] << 8);
-}
-
-std::uint32_t Le32(const std::uint8_t* p)
-{
-    return static_cast<std::uint32_t>(Le16(p)) | static_cast<std::uint32_t>(Le16(p + 2)) << 16;
-}
-
-std::uint64_t Le64(const std::uint8_t* p)
-{
-    return static_cast<std::uint64_t>(Le32(p)) | static_cast<std::uint64_t>(Le32(p + 4)) << 32;
-}
 
 // ---- PE ----
 

@@ -1,11 +1,9 @@
 // The service wrapper's operations on Linux: kernel objects as eventfd descriptors, threads,
 // the command line from /proc, and the systemd service manager.
-#include "platform/PosixKernel.h"
-
+#include "CommandLine.h"
 #include "platform/PortableVersion.h"
 #include "platform/SystemdService.h"
 
-#include <cctype>
 #include <cerrno>
 #include <chrono>
 #include <cstdint>
@@ -227,20 +225,6 @@ void* CurrentThreadHandle()
 }
 
 } // namespace
-
-std::string JoinCommandLine(const std::vector<std::string>& args)
-{
-    std::string line;
-    for (const std::string& arg : args) {
-        if (!line.empty())
-            line += ' ';
-        bool quote = arg.empty() || arg[0] == '"';
-        for (const char c : arg)
-            quote = quote || std::isspace(static_cast<unsigned char>(c)) != 0;
-        line += quote ? '"' + arg + '"' : arg;
-    }
-    return line;
-}
 
 } // namespace lmsys::posix
 

@@ -1,44 +1,12 @@
 // The service manager operations on Linux: systemd units, `systemctl` and the notify socket.
+// The table's functions are here; their parts in Systemctl.h (running systemctl),
+// SystemdUnit.h (unit files), ServiceHandles.h (the handle table) and SystemdNotify.h (the
+// notify protocol); the service side's dispatcher is in SystemdDispatcher.cpp.
 #pragma once
 
 #include "platform/ServiceApi.h"
 
-#include <string>
-#include <vector>
-
 namespace lmsys::systemd {
-
-// The directory for unit files: $CARDWISE_SYSTEMD_UNIT_DIR, or /etc/systemd/system.
-std::string UnitDirectory();
-
-// Whether `name` can be a unit's name ("<name>.service"): letters, digits, '_', '-', '.', ':',
-// not beginning with '.', at most 200 bytes.
-bool IsValidServiceName(const std::string& name);
-
-// The value of ExecStart for a service command line in the wrapper's quoting (the first
-// argument, the program, must be an absolute path); empty when it can't be one.
-std::string ExecStartValue(const std::string& commandLine);
-
-struct UnitSpec
-{
-    std::string strDisplayName;
-    std::string strExecStart;              // as ExecStartValue gives it
-    std::vector<std::string> dependencies; // unit names without ".service"
-    std::string strAccount;                // empty: root
-};
-
-// The text of a unit file.
-std::string UnitFileText(const UnitSpec& unit);
-
-// The notify message for a status report.
-std::string NotifyMessage(const ServiceStatus& status);
-
-// Sends one datagram to the notify socket `address` ("/path" or "@abstract"). An empty address
-// succeeds without sending: the manager listens for nothing.
-bool SendNotify(const std::string& address, const std::string& message);
-
-// Whether systemd started this process: $NOTIFY_SOCKET or $INVOCATION_ID is set.
-bool StartedByServiceManager();
 
 // The service manager operations of the table.
 void* OpenSCManagerA(const char* machine, const char* database, DWORD access);

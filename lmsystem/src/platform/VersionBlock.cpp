@@ -1,6 +1,8 @@
 // Reading a VS_VERSIONINFO block: node layout, lookup by path and the 8-bit copies of its texts.
 #include "platform/VersionBlock.h"
 
+#include "platform/LittleEndian.h"
+
 #include <algorithm>
 #include <cstring>
 
@@ -11,11 +13,6 @@ namespace {
 // Lookup paths have three levels at most; deeper nesting is only ever hostile.
 constexpr std::size_t kMaxDepth = 16;
 constexpr std::uint16_t kTextType = 1;
-
-std::uint16_t Le16(const std::uint8_t* p)
-{
-    return static_cast<std::uint16_t>(p[0] | p[1] << 8);
-}
 
 std::size_t Align4(std::size_t n)
 {

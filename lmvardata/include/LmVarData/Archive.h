@@ -14,7 +14,14 @@
 class LMVARDATA_EXPORT CArchiveException : public std::runtime_error
 {
 public:
-    enum Cause { none = 0, genericException = 1, readOnly = 2, endOfFile = 3, writeOnly = 4 };
+    enum Cause
+    {
+        none = 0,
+        genericException = 1,
+        readOnly = 2,
+        endOfFile = 3,
+        writeOnly = 4
+    };
 
     explicit CArchiveException(int cause);
 
@@ -24,7 +31,11 @@ public:
 class LMVARDATA_EXPORT CArchive
 {
 public:
-    enum Mode { store = 0, load = 1 };
+    enum Mode
+    {
+        store = 0,
+        load = 1
+    };
 
     // Over memory: storing appends to buffer; loading reads it from its first byte.
     CArchive(std::vector<unsigned char>& buffer, Mode mode);
@@ -44,7 +55,8 @@ public:
     // Reads up to count bytes and returns how many were read; 0 at the end of the stream.
     // Throws CArchiveException(writeOnly) when storing.
     std::size_t Read(void* data, std::size_t count);
-    // Reads exactly count bytes, or throws CArchiveException(endOfFile) after reading what is there.
+    // Reads exactly count bytes, or throws CArchiveException(endOfFile) after reading what is
+    // there.
     void EnsureRead(void* data, std::size_t count);
 
 private:

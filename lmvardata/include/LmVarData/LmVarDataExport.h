@@ -2,11 +2,11 @@
 #pragma once
 
 #if defined(_WIN32)
-#  if defined(LMVARDATA_BUILDING)
-#    define LMVARDATA_EXPORT __declspec(dllexport)
-#  else
-#    define LMVARDATA_EXPORT __declspec(dllimport)
-#  endif
+#if defined(LMVARDATA_BUILDING)
+#define LMVARDATA_EXPORT __declspec(dllexport)
 #else
-#  define LMVARDATA_EXPORT __attribute__((visibility("default")))
+#define LMVARDATA_EXPORT __declspec(dllimport)
+#endif
+#else
+#define LMVARDATA_EXPORT __attribute__((visibility("default")))
 #endif

@@ -7,7 +7,8 @@ class CArchive;
 struct CVarDataRecord;
 
 // Type codes; 0 and 14 to 255 are unassigned, but the readers can store them.
-enum VarDataType : unsigned char {
+enum VarDataType : unsigned char
+{
     VD_char = 1,
     VD_BYTE = 2,
     VD_short = 3,
@@ -42,8 +43,8 @@ public:
     CVarData(unsigned long value, unsigned int id);
     CVarData(float value, unsigned int id);
     CVarData(double value, unsigned int id);
-    // Text as Set_string; text must not be null.
-    CVarData(const char* text, unsigned int id);
+    // Text as Set_string; value must not be null.
+    CVarData(const char* value, unsigned int id);
     // Byte block of count bytes as Set_Buffer.
     CVarData(const unsigned char* data, unsigned short count, unsigned int id);
     virtual ~CVarData();
@@ -61,7 +62,7 @@ public:
     const CVarData& operator=(unsigned long value);
     const CVarData& operator=(float value);
     const CVarData& operator=(double value);
-    const CVarData& operator=(const char* text);
+    const CVarData& operator=(const char* value);
 
     // Setters: the type code becomes the setter's; the ID stays.
     void Set_char(char value);

@@ -33,7 +33,7 @@ public:
     int Add(unsigned long value, unsigned int id);
     int Add(float value, unsigned int id);
     int Add(double value, unsigned int id);
-    int Add(const char* text, unsigned int id);
+    int Add(const char* value, unsigned int id);
     int Add(const unsigned char* data, unsigned short count, unsigned int id);
     // Adds other's elements as Add(value) does, skipping empty values and ID 0; returns the size.
     int Add(const CVarDataGroup& other);
