@@ -1,0 +1,29 @@
+# Shared by the benchmark scripts: runs a command and measures its wall time and peak memory.
+# Sourced, never run; defines functions only.
+
+# measure OUT COMMAND...: runs COMMAND with its standard output in OUT; sets `seconds` (wall
+# time, two decimals) and `peak_kb` (peak resident memory). Returns COMMAND's status.
+measure() {
+    local out=$1 start end status=0 times
+    shift
+    start=$(date +%s.%N)
+    if [[ -x /usr/bin/time ]]; then
+        times=$(mktemp)
+        /usr/bin/time -v -o "$times" "$@" >"$out" || status=$?
+        peak_kb=$(awk -F': ' '/Maximum resident set size/ { print $2 }' "$times")
+        rm -f "$times"
+    else
+        # Without GNU time: the high-water mark the kernel keeps, read until the process ends.
+        "$@" >"$out" &
+        local pid=$! kb
+        peak_kb=0
+        while kb=$(awk '/^VmHWM:/ { print $2 }' "/proc/$pid/status" 2>/dev/null) && [[ -n $kb ]]; do
+            ((kb > peak_kb)) && peak_kb=$kb
+            sleep 0.01
+        done
+        wait "$pid" || status=$?
+    fi
+    end=$(date +%s.%N)
+    seconds=$(awk -v s="$start" -v e="$end" 'BEGIN { printf "%.2f", e - s }')
+    return "$status"
+}
