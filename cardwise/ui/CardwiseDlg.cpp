@@ -49,7 +49,7 @@ constexpr SColumn COLUMNS[CDeviceListModel::COL_COUNT] = {
     {50, "00000"},
     {50, "00000"},
     {70, "enp0s31f6"},
-    {120, "Address conflict"},
+    {120, "Address conflict, DHCP"},
 };
 
 // Rows with a note: a warning icon in the Note column and the row tinted amber, mixed into
@@ -236,10 +236,13 @@ void CCardwiseDlg::InitDeviceList()
     int nTotal = 0;
     for (int nColumn = 0; nColumn < CDeviceListModel::COL_COUNT; ++nColumn) {
         int nWidth = COLUMNS[nColumn].nWidth;
+        // The notes come with their icon.
+        const int nIcon = nColumn == CDeviceListModel::COL_NOTE ? metrics.height() + 6 : 0;
         if (nWidth > 0)
             nWidth = std::max(
                 {nWidth,
-                 metrics.horizontalAdvance(QLatin1String(COLUMNS[nColumn].pszSample)) + nPadding,
+                 metrics.horizontalAdvance(QLatin1String(COLUMNS[nColumn].pszSample)) + nPadding +
+                     nIcon,
                  pHeader->sectionSizeHint(nColumn)});
         pHeader->resizeSection(nColumn, nWidth);
         nTotal += nWidth;
