@@ -21,26 +21,16 @@ limit_mb=${MEMORY_LIMIT_MB:-100}
 sim=$build/cardwise/sim/cardwise-sim
 cli=$build/cardwise/cli/cardwise-cli
 
-for program in "$sim" "$cli"; do
-    [[ -x $program ]] || { echo "fleet: $program is missing; build first" >&2; exit 1; }
-done
-
-if [[ -z ${FLEET_INSIDE:-} ]]; then
-    exec "$root/tools/netns-run" env FLEET_INSIDE=1 bash "$0" "$build"
-fi
-
-# shellcheck source=../tools/lib/netsafe.sh
-source "$root/tools/lib/netsafe.sh"
-CW_ME=fleet
-cw_require_isolation
+# shellcheck source=lib.sh
+source "$here/lib.sh"
+bench_programs fleet "$sim" "$cli"
+bench_isolate fleet "$build"
 
 cw_make_work_dir
 work=$cw_work
 
 cw_sim_start "$work/sim.log" "$sim" --bind 127.0.0.1 --cards "$cards" || exit 1
 
-# shellcheck source=measure.sh
-source "$here/measure.sh"
 measure "$work/search.json" "$cli" search --subnet 127.0.0.1/255.255.255.255 --json
 
 found=$(grep -o '"mac":' "$work/search.json" | wc -l)

@@ -23,20 +23,10 @@ rates=${RATES:-2000 20000}
 sim=$build/cardwise/sim/cardwise-sim
 cli=$build/cardwise/cli/cardwise-cli
 
-for program in "$sim" "$cli"; do
-    [[ -x $program ]] || { echo "range: $program is missing; build first" >&2; exit 1; }
-done
-
-if [[ -z ${RANGE_INSIDE:-} ]]; then
-    exec "$root/tools/netns-run" env RANGE_INSIDE=1 bash "$0" "$build"
-fi
-
-# shellcheck source=../tools/lib/netsafe.sh
-source "$root/tools/lib/netsafe.sh"
-CW_ME=range
-cw_require_isolation
-# shellcheck source=measure.sh
-source "$here/measure.sh"
+# shellcheck source=lib.sh
+source "$here/lib.sh"
+bench_programs range "$sim" "$cli"
+bench_isolate range "$build"
 
 cw_make_work_dir
 work=$cw_work

@@ -18,8 +18,7 @@ const QCommandLineOption OPT_TRACE(QStringLiteral("trace"), QString(), QStringLi
 const QCommandLineOption OPT_HELP(QStringList{QStringLiteral("help"), QStringLiteral("h")});
 const QCommandLineOption OPT_SUBNET(QStringLiteral("subnet"), QString(),
                                     QStringLiteral("ADDRESS/MASK"));
-const QCommandLineOption OPT_RANGE(QStringLiteral("range"), QString(),
-                                   QStringLiteral("START-END"));
+const QCommandLineOption OPT_RANGE(QStringLiteral("range"), QString(), QStringLiteral("START-END"));
 const QCommandLineOption OPT_RATE(QStringLiteral("rate"), QString(), QStringLiteral("N"));
 const QCommandLineOption OPT_WAIT(QStringLiteral("wait"), QString(), QStringLiteral("MS"));
 const QCommandLineOption OPT_JSON(QStringLiteral("json"));
@@ -137,8 +136,8 @@ bool ParseCliArguments(const QStringList& arrArgs, SCliOptions& options, QString
     // Every option is known to the parser, so that one given to the wrong command gets a
     // message that says so rather than "unknown option".
     const std::vector<const QCommandLineOption*> arrAll = {
-        &OPT_SUBNET,   &OPT_RANGE,      &OPT_RATE,         &OPT_WAIT, &OPT_JSON,
-        &OPT_CSV,      &OPT_PASSWORD,   &OPT_NO_RESTART,   &OPT_WAIT_RESTART, &OPT_HEX};
+        &OPT_SUBNET, &OPT_RANGE,    &OPT_RATE,       &OPT_WAIT,         &OPT_JSON,
+        &OPT_CSV,    &OPT_PASSWORD, &OPT_NO_RESTART, &OPT_WAIT_RESTART, &OPT_HEX};
     std::vector<const QCommandLineOption*> arrAllowed;
     if (strCommand == QLatin1String("search")) {
         options.nCommand = CLI_SEARCH;
@@ -281,8 +280,10 @@ QString CliUsage()
         "Usage:\n"
         "  cardwise-cli search [--subnet ADDRESS/MASK | --range START-END [--rate N]]\n"
         "                      [--wait MS] [--json|--csv]\n"
-        "  cardwise-cli params MAC [--subnet ADDRESS/MASK | --range START-END] [--json]\n"
-        "  cardwise-cli set MAC --password PW [--subnet ADDRESS/MASK | --range START-END]\n"
+        "  cardwise-cli params MAC [--subnet ADDRESS/MASK | --range START-END [--rate N]]\n"
+        "                      [--json]\n"
+        "  cardwise-cli set MAC --password PW\n"
+        "                   [--subnet ADDRESS/MASK | --range START-END [--rate N]]\n"
         "                   [--no-restart] [--wait-restart] NAME=VALUE... [--json]\n"
         "  cardwise-cli decode [--hex] [FILE|-]\n"
         "\n"

@@ -110,19 +110,19 @@ QString DevicesJsonArray(const CDeviceListModel& list)
         QStringList arrNotes = NoteKeys(list.GetNotes(nRow));
         for (QString& strKey : arrNotes)
             strKey = JsonString(strKey);
-        arrItems.append(QStringLiteral("{\"mac\":%1,\"actual_ip\":%2,\"ip\":%3,\"mask\":%4,"
-                                       "\"gateway\":%5,\"hw\":%6,\"fw\":%7,\"adapter\":%8,"
-                                       "\"notes\":[%9]}")
-                            .arg(JsonString(list.GetItemText(nRow, C::COL_MAC)),
-                                 JsonString(list.GetItemText(nRow, C::COL_ACTUAL_IP)),
-                                 JsonString(list.GetItemText(nRow, C::COL_IP)),
-                                 JsonString(list.GetItemText(nRow, C::COL_MASK)),
-                                 JsonString(list.GetItemText(nRow, C::COL_GATEWAY)),
-                                 JsonNumberOrNull(list.GetItemText(nRow, C::COL_HW_VER)),
-                                 JsonNumberOrNull(list.GetItemText(nRow, C::COL_FW_VER)),
-                                 strAdapter.isEmpty() ? QStringLiteral("null")
-                                                      : JsonString(strAdapter),
-                                 arrNotes.join(QLatin1Char(','))));
+        arrItems.append(
+            QStringLiteral("{\"mac\":%1,\"actual_ip\":%2,\"ip\":%3,\"mask\":%4,"
+                           "\"gateway\":%5,\"hw\":%6,\"fw\":%7,\"adapter\":%8,"
+                           "\"notes\":[%9]}")
+                .arg(JsonString(list.GetItemText(nRow, C::COL_MAC)),
+                     JsonString(list.GetItemText(nRow, C::COL_ACTUAL_IP)),
+                     JsonString(list.GetItemText(nRow, C::COL_IP)),
+                     JsonString(list.GetItemText(nRow, C::COL_MASK)),
+                     JsonString(list.GetItemText(nRow, C::COL_GATEWAY)),
+                     JsonNumberOrNull(list.GetItemText(nRow, C::COL_HW_VER)),
+                     JsonNumberOrNull(list.GetItemText(nRow, C::COL_FW_VER)),
+                     strAdapter.isEmpty() ? QStringLiteral("null") : JsonString(strAdapter),
+                     arrNotes.join(QLatin1Char(','))));
     }
     return QLatin1Char('[') + arrItems.join(QLatin1Char(',')) + QLatin1Char(']');
 }
@@ -134,7 +134,7 @@ QString RenderDevices(const CDeviceListModel& list, ECliFormat nFormat)
     if (nFormat == FORMAT_JSON)
         return QStringLiteral("{\"devices\":%1}\n").arg(DevicesJsonArray(list));
 
-    static const int COLUMNS[] = {C::COL_MAC,     C::COL_ACTUAL_IP, C::COL_IP,    C::COL_MASK,
+    static const int COLUMNS[] = {C::COL_MAC,     C::COL_ACTUAL_IP, C::COL_IP,     C::COL_MASK,
                                   C::COL_GATEWAY, C::COL_HW_VER,    C::COL_FW_VER, C::COL_ADAPTER};
     if (nFormat == FORMAT_CSV) {
         // The notes by their keys, as in JSON, blank-separated in one field.

@@ -165,8 +165,8 @@ bool CCliSession::Search()
 
 int CCliSession::PhaseGuardMs() const
 {
-    return static_cast<int>(std::min<std::int64_t>(
-        PHASE_GUARD_MS + m_pCore->GetRangeSweepMs(), std::numeric_limits<int>::max()));
+    return static_cast<int>(std::min<std::int64_t>(PHASE_GUARD_MS + m_pCore->GetRangeSweepMs(),
+                                                   std::numeric_limits<int>::max()));
 }
 
 int CCliSession::FindCard() const

@@ -188,7 +188,8 @@ void CAssistantCore::StartRangeSweep()
 void CAssistantCore::SendDueRequests(std::int64_t nNow)
 {
     // Request n is due n / rate seconds after the origin; the first at once.
-    std::int64_t nDue = std::min(m_nSweepTotal, (nNow - m_nSweepOriginMs) * m_nRangeRate / 1000 + 1);
+    std::int64_t nDue =
+        std::min(m_nSweepTotal, (nNow - m_nSweepOriginMs) * m_nRangeRate / 1000 + 1);
     const std::int64_t nBurst = std::max<std::int64_t>(1, m_nRangeRate * RANGE_BURST_MS / 1000);
     if (nDue - m_nSweepSent > nBurst) {
         nDue = m_nSweepSent + nBurst;
@@ -248,8 +249,7 @@ std::int64_t CAssistantCore::GetRangeSweepMs() const
 {
     if (m_dwRangeStart == 0 || !RangeProblem(m_dwRangeStart, m_dwRangeEnd).isEmpty())
         return 0;
-    const std::int64_t nRequests =
-        RANGE_PASSES * (std::int64_t{m_dwRangeEnd} - m_dwRangeStart + 1);
+    const std::int64_t nRequests = RANGE_PASSES * (std::int64_t{m_dwRangeEnd} - m_dwRangeStart + 1);
     return nRequests * 1000 / m_nRangeRate + RANGE_LATE_REPLY_MS;
 }
 

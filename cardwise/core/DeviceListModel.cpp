@@ -186,8 +186,8 @@ QVariant CDeviceListModel::data(const QModelIndex& index, int role) const
 QVariant CDeviceListModel::headerData(int section, Qt::Orientation orientation, int role) const
 {
     static const char* const TITLES[COL_COUNT] = {
-        "", "IP Addr(Act)", "IP Addr(Set)", "MAC", "Mask", "Gateway", "HwVer", "FwVer", "Adapter",
-        "Note"};
+        "",        "IP Addr(Act)", "IP Addr(Set)", "MAC",     "Mask",
+        "Gateway", "HwVer",        "FwVer",        "Adapter", "Note"};
     if (orientation != Qt::Horizontal || role != Qt::DisplayRole || section < 0 ||
         section >= COL_COUNT)
         return QAbstractTableModel::headerData(section, orientation, role);

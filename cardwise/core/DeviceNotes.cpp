@@ -72,32 +72,34 @@ unsigned int DeviceNotes(const SNoteFacts& card, const std::vector<CAdapterAddre
     return nNotes;
 }
 
-QStringList NoteKeys(unsigned int nNotes)
+namespace {
+
+// One text per note of nNotes, in bit order.
+template <typename Text> QStringList Texts(unsigned int nNotes, Text fnText)
 {
-    QStringList arrKeys;
+    QStringList arrTexts;
     for (const SNoteText& note : NOTES) {
         if (nNotes & note.nNote)
-            arrKeys.append(QLatin1String(note.pszKey));
+            arrTexts.append(fnText(note));
     }
-    return arrKeys;
+    return arrTexts;
+}
+
+} // namespace
+
+QStringList NoteKeys(unsigned int nNotes)
+{
+    return Texts(nNotes, [](const SNoteText& note) { return QLatin1String(note.pszKey); });
 }
 
 QString NoteTitles(unsigned int nNotes)
 {
-    QStringList arrTitles;
-    for (const SNoteText& note : NOTES) {
-        if (nNotes & note.nNote)
-            arrTitles.append(Tr(note.pszTitle));
-    }
-    return arrTitles.join(QStringLiteral(", "));
+    return Texts(nNotes, [](const SNoteText& note) { return Tr(note.pszTitle); })
+        .join(QStringLiteral(", "));
 }
 
 QString NoteAdvice(unsigned int nNotes)
 {
-    QStringList arrAdvice;
-    for (const SNoteText& note : NOTES) {
-        if (nNotes & note.nNote)
-            arrAdvice.append(Tr(note.pszAdvice));
-    }
-    return arrAdvice.join(QStringLiteral("\n\n"));
+    return Texts(nNotes, [](const SNoteText& note) { return Tr(note.pszAdvice); })
+        .join(QStringLiteral("\n\n"));
 }

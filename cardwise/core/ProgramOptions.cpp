@@ -97,7 +97,7 @@ QString RangeProblem(std::uint32_t dwStart, std::uint32_t dwEnd)
 
 bool ParseRangeOption(const QString& strText, SRange& range, QString& strError)
 {
-    const int nDash = strText.indexOf(QLatin1Char('-'));
+    const qsizetype nDash = strText.indexOf(QLatin1Char('-'));
     const std::optional<std::uint32_t> dwStart =
         nDash < 0 ? std::nullopt : ParseTypedAddress(strText.left(nDash));
     const std::optional<std::uint32_t> dwEnd =

@@ -59,8 +59,7 @@ private:
                       std::uint32_t dwDestination);
     void AnswerSet(std::uint16_t nCommand, const unsigned char* pMac,
                    const unsigned char* pPassword, const CVarDataGroup& values,
-                   const std::string& strAddress, unsigned int nPort,
-                   std::uint32_t dwDestination);
+                   const std::string& strAddress, unsigned int nPort, std::uint32_t dwDestination);
     // With own addresses the reply leaves from dwSource (network order).
     void SendReply(const CSimCard& card, std::uint16_t nCommand, const CVarDataGroup& items,
                    const std::string& strAddress, unsigned int nPort, std::uint32_t dwSource);

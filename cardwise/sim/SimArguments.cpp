@@ -69,8 +69,8 @@ const QCommandLineOption OPT_VERSION(QStringList{"v", "version"}, "Displays vers
 void AddOptions(QCommandLineParser& parser)
 {
     parser.setApplicationDescription(QString::fromLatin1(DESCRIPTION));
-    parser.addOptions({OPT_HELP, OPT_VERSION, OPT_BIND, OPT_PORT, OPT_CARDS, OPT_CONFIG,
-                       OPT_FIRST, OPT_RESTART, OPT_JITTER, OPT_SEED, OPT_TRACE});
+    parser.addOptions({OPT_HELP, OPT_VERSION, OPT_BIND, OPT_PORT, OPT_CARDS, OPT_CONFIG, OPT_FIRST,
+                       OPT_RESTART, OPT_JITTER, OPT_SEED, OPT_TRACE});
 }
 
 // An option's number from nLow to nHigh; an option that is not given leaves nValue alone.
@@ -197,7 +197,8 @@ bool LoadSimSetup(const SSimArguments& args, std::vector<CSimCard>& arrCards,
         }
         for (std::size_t i = 0; i < arrCards.size(); ++i) {
             CSimCard& card = arrCards[i];
-            const std::uint32_t dwNewIp = qToBigEndian(*args.dwFirstAddress + static_cast<std::uint32_t>(i));
+            const std::uint32_t dwNewIp =
+                qToBigEndian(*args.dwFirstAddress + static_cast<std::uint32_t>(i));
             // A generated card's gateway follows its address into the new subnet.
             if (args.strConfig.isEmpty())
                 card.dwGateway = (dwNewIp & card.dwMask) | qToBigEndian(std::uint32_t{1});

@@ -93,8 +93,8 @@ public:
     int Deliver(const std::vector<unsigned char>& arrDatagram, const char* pszAddress,
                 unsigned int nPort = 16788, const CLmPacketInfo& info = {})
     {
-        return DeliverDatagram(arrDatagram.data(), static_cast<int>(arrDatagram.size()),
-                               pszAddress, nPort, info);
+        return DeliverDatagram(arrDatagram.data(), static_cast<int>(arrDatagram.size()), pszAddress,
+                               nPort, info);
     }
     // Interfaces by index come from m_mapInterfaces, not from the machine.
     std::string InterfaceName(unsigned int nIndex) override

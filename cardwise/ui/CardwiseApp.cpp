@@ -72,7 +72,8 @@ CCardwiseApp::EParse CCardwiseApp::ParseCommandLine(const QStringList& arrArgs,
     optPrint.setFlags(QCommandLineOption::HiddenFromHelp);
     QCommandLineOption optExit(QStringLiteral("exit-after-search"));
     optExit.setFlags(QCommandLineOption::HiddenFromHelp);
-    parser.addOptions({optHelp, optSubnet, optRange, optRate, optLang, optTrace, optPrint, optExit});
+    parser.addOptions(
+        {optHelp, optSubnet, optRange, optRate, optLang, optTrace, optPrint, optExit});
 
     if (!parser.parse(arrArgs)) {
         strMessage = parser.errorText();

@@ -68,10 +68,10 @@ protected:
         const QColor base = option->palette.color(QPalette::Base);
         const QColor amber(255, 176, 0);
         constexpr float SHARE = 0.25F;
-        option->backgroundBrush = QColor::fromRgbF(
-            base.redF() + (amber.redF() - base.redF()) * SHARE,
-            base.greenF() + (amber.greenF() - base.greenF()) * SHARE,
-            base.blueF() + (amber.blueF() - base.blueF()) * SHARE);
+        option->backgroundBrush =
+            QColor::fromRgbF(base.redF() + (amber.redF() - base.redF()) * SHARE,
+                             base.greenF() + (amber.greenF() - base.greenF()) * SHARE,
+                             base.blueF() + (amber.blueF() - base.blueF()) * SHARE);
         if (index.column() == CDeviceListModel::COL_NOTE) {
             option->features |= QStyleOptionViewItem::HasDecoration;
             option->icon = option->widget != nullptr
@@ -239,11 +239,11 @@ void CCardwiseDlg::InitDeviceList()
         // The notes come with their icon.
         const int nIcon = nColumn == CDeviceListModel::COL_NOTE ? metrics.height() + 6 : 0;
         if (nWidth > 0)
-            nWidth = std::max(
-                {nWidth,
-                 metrics.horizontalAdvance(QLatin1String(COLUMNS[nColumn].pszSample)) + nPadding +
-                     nIcon,
-                 pHeader->sectionSizeHint(nColumn)});
+            nWidth =
+                std::max({nWidth,
+                          metrics.horizontalAdvance(QLatin1String(COLUMNS[nColumn].pszSample)) +
+                              nPadding + nIcon,
+                          pHeader->sectionSizeHint(nColumn)});
         pHeader->resizeSection(nColumn, nWidth);
         nTotal += nWidth;
     }
@@ -295,8 +295,8 @@ void CCardwiseDlg::OnTimer(unsigned int nId)
     if (nId == TIMER_CLOCK && m_pPaneClock != nullptr)
         m_pPaneClock->setText(QTime::currentTime().toString(QStringLiteral("HH:mm:ss")));
     const unsigned int nWasRunning = m_core.GetTimerId();
-    const bool bSweep = nId == CAssistantCore::TIMER_SWEEP ||
-                        nId == CAssistantCore::TIMER_RANGE_SWEEP;
+    const bool bSweep =
+        nId == CAssistantCore::TIMER_SWEEP || nId == CAssistantCore::TIMER_RANGE_SWEEP;
     m_core.OnTimer(nId);
     if (bSweep && nWasRunning == nId && m_core.GetTimerId() == CAssistantCore::TIMER_NONE)
         emit searchFinished();
@@ -384,10 +384,10 @@ void CCardwiseDlg::OnRangeRate()
         nRate = m_services.fnAskRangeRate(m_core.GetRangeRate());
     else {
         bool bOk = false;
-        const int nValue = QInputDialog::getInt(
-            this, CardwiseCore::Tr("Range Sweep Rate"),
-            CardwiseCore::Tr("Requests per second of a range sweep:"), m_core.GetRangeRate(), 1,
-            CardwiseCore::RATE_MAX, 100, &bOk);
+        const int nValue =
+            QInputDialog::getInt(this, CardwiseCore::Tr("Range Sweep Rate"),
+                                 CardwiseCore::Tr("Requests per second of a range sweep:"),
+                                 m_core.GetRangeRate(), 1, CardwiseCore::RATE_MAX, 100, &bOk);
         if (bOk)
             nRate = nValue;
     }

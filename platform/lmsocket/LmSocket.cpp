@@ -189,7 +189,7 @@ std::string CLmSocket::InterfaceName(unsigned int index)
     const auto found = m_mapInterfaceNames.find(index);
     if (found != m_mapInterfaceNames.end())
         return found->second;
-    const std::string name =
+    std::string name =
         QNetworkInterface::interfaceNameFromIndex(static_cast<int>(index)).toStdString();
     m_mapInterfaceNames.emplace(index, name);
     return name;

@@ -72,8 +72,8 @@ protected:
     const CLmPacketInfo& GetPacketInfo() const { return m_packetInfo; }
     // Hands one datagram with its packet information to onReceive (the drain loop, and
     // endpoints without a network in tests).
-    int DeliverDatagram(const unsigned char* data, int size, const char* address,
-                        unsigned int port, const CLmPacketInfo& info);
+    int DeliverDatagram(const unsigned char* data, int size, const char* address, unsigned int port,
+                        const CLmPacketInfo& info);
 
 private:
     void DrainDatagrams();

@@ -10,8 +10,8 @@
 #   run-lab.sh CARDWISE_SIM LAB_SEARCH [CHECKS]
 #
 # CHECKS, when given, is a bash file sourced in place of the built-in checks once the lab is up;
-# it may use run_in_pc, mac_of, macs_on, macs_in, CARDS, SUBNET1..3, FOREIGN and count failures
-# in `failures`. LAB_SIM_ARGS adds options to every simulator (for example --restart-ms 300).
+# it may use run_in_pc, mac_of, macs_of, CARDS, SUBNET1..3, FOREIGN and count failures in
+# `failures`. LAB_SIM_ARGS adds options to every simulator (for example --restart-ms 300).
 #
 # Exit status: 0 all checks passed, 1 a check failed or the lab could not be built, 77 skipped
 # (not root; under CI=true that is a failure instead).
@@ -167,23 +167,16 @@ run_search() {
     run_in_pc "$search" --allow-if "$PC_IF1,$PC_IF2" --wait 800 "$@"
 }
 
-macs_on() { # bridge... -> sorted MACs of the cards on those wires
+macs_of() { # bridge|subnet VALUE... -> sorted MACs of the cards on those wires (bridge numbers)
+    #                                 or with addresses of those /24 subnets
+    local by=$1 entry name bridge address key wanted
+    shift
     for entry in "${CARDS[@]}"; do
-        read -r name bridge _ <<<"$entry"
+        read -r name bridge address <<<"$entry"
+        key=$bridge
+        [[ $by == subnet ]] && key=${address%.*}
         for wanted in "$@"; do
-            if [[ "$bridge" == "$wanted" ]]; then
-                mac_of "$name"
-                echo
-            fi
-        done
-    done | sort
-}
-
-macs_in() { # subnet... -> sorted MACs of the cards with addresses of those /24 subnets
-    for entry in "${CARDS[@]}"; do
-        read -r name _ address <<<"$entry"
-        for wanted in "$@"; do
-            if [[ "${address%.*}" == "$wanted" ]]; then
+            if [[ "$key" == "$wanted" ]]; then
                 mac_of "$name"
                 echo
             fi
@@ -207,10 +200,10 @@ check() { # description, expected MACs, search destinations...
     fi
 }
 
-all=$(macs_on 1 2)     # every card on the PC's wires
-first=$(macs_in "$SUBNET1")
-second=$(macs_in "$SUBNET2")
-routed=$(macs_on 3)
+all=$(macs_of bridge 1 2) # every card on the PC's wires
+first=$(macs_of subnet "$SUBNET1")
+second=$(macs_of subnet "$SUBNET2")
+routed=$(macs_of bridge 3)
 
 if [[ -n $checks ]]; then
     # shellcheck source=/dev/null
@@ -222,7 +215,7 @@ else
         "$all" "$SUBNET1.255" "$SUBNET2.255" 255.255.255.255
     # Linux sends the limited broadcast out of one interface only: the one the default route
     # uses. The card of a foreign subnet hears only this one.
-    check "limited broadcast leaves by the default route's adapter only" "$(macs_on 1)" \
+    check "limited broadcast leaves by the default route's adapter only" "$(macs_of bridge 1)" \
         255.255.255.255
     check "a card's own address reaches that card only" "$(mac_of c22)" "$SUBNET2.102"
     check "no broadcast crosses the router" "" "$SUBNET3.255"

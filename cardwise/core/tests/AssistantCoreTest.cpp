@@ -266,8 +266,7 @@ TEST_F(CAssistantCoreTest, RangeSweepAsksEveryAddressTwiceThenWaitsForLateReplie
     TickRange(10);
 
     // The second pass after the first, every request in its directed form, to one host each
-    const std::vector<std::string> arrPass{"10.0.255.254", "10.0.255.255", "10.1.0.0",
-                                           "10.1.0.1"};
+    const std::vector<std::string> arrPass{"10.0.255.254", "10.0.255.255", "10.1.0.0", "10.1.0.1"};
     std::vector<std::string> arrBoth = arrPass;
     arrBoth.insert(arrBoth.end(), arrPass.begin(), arrPass.end());
     EXPECT_EQ(Addresses(CMD_SEARCH), arrBoth);
@@ -293,11 +292,12 @@ struct SPacingCase
 {
     const char* pszName;
     int nRate;
-    std::vector<int> arrStepsMs;    // clock steps, one tick after each
+    std::vector<int> arrStepsMs;   // clock steps, one tick after each
     std::vector<int> arrSentAfter; // requests sent after each tick
 };
 
-class CRangePacingTest : public CAssistantCoreTest, public ::testing::WithParamInterface<SPacingCase>
+class CRangePacingTest : public CAssistantCoreTest,
+                         public ::testing::WithParamInterface<SPacingCase>
 {
 };
 
@@ -325,7 +325,7 @@ INSTANTIATE_TEST_SUITE_P(
         // A second without ticks sends one burst's worth (50 ms), then the pace goes on.
         SPacingCase{"StalledLoop", 2000, {1000, 10, 10}, {101, 121, 141}},
         SPacingCase{"FastRate", 20000, {10, 10}, {201, 401}}),
-    [](const ::testing::TestParamInfo<SPacingCase>& info) { return info.param.pszName; });
+    [](const ::testing::TestParamInfo<SPacingCase>& tested) { return tested.param.pszName; });
 
 TEST_F(CAssistantCoreTest, StopEndsTheRangeSweepWithWhatWasFound)
 {
@@ -391,7 +391,7 @@ INSTANTIATE_TEST_SUITE_P(
                       "10.0.0.0 – 10.1.0.0 holds 65537 addresses; one sweep covers at most "
                       "65536."},
         SRangeRefusal{"BlankStart", 0, 0x0A000101, "must input the param"}),
-    [](const ::testing::TestParamInfo<SRangeRefusal>& info) { return info.param.pszName; });
+    [](const ::testing::TestParamInfo<SRangeRefusal>& tested) { return tested.param.pszName; });
 
 TEST_F(CAssistantCoreTest, SetupInRangeScopeGoesToTheReplyAddressAndSweepsTheRangeAgain)
 {
@@ -443,8 +443,10 @@ TEST_F(CAssistantCoreTest, RepliesRecordTheirAdapterAndTheListExplainsEachCard)
     CFakeCard twin = foreign;
     twin.strMac = "00-1A-2B-3C-4D-5F";
     m_network.Deliver(DeviceInfoFrame(twin), "192.168.50.7", onEthA);
-    EXPECT_EQ(list.GetNotes(0), static_cast<unsigned int>(NOTE_OTHER_SUBNET | NOTE_ADDRESS_CONFLICT));
-    EXPECT_EQ(list.GetNotes(1), static_cast<unsigned int>(NOTE_OTHER_SUBNET | NOTE_ADDRESS_CONFLICT));
+    EXPECT_EQ(list.GetNotes(0),
+              static_cast<unsigned int>(NOTE_OTHER_SUBNET | NOTE_ADDRESS_CONFLICT));
+    EXPECT_EQ(list.GetNotes(1),
+              static_cast<unsigned int>(NOTE_OTHER_SUBNET | NOTE_ADDRESS_CONFLICT));
 
     // A sweep of host addresses finds the same card without the subnet note
     SearchRange(0xC0A83207, 0xC0A83207);

@@ -66,7 +66,7 @@ INSTANTIATE_TEST_SUITE_P(
         SNoteCase{"DhcpUnknown", "192.168.1.20", true, 2, -1, 1, NOTE_NONE},
         SNoteCase{"NoAddressYet", "0.0.0.0", true, 2, 1, 3, DHCP},
         SNoteCase{"Everything", "192.168.50.7", true, 2, 1, 2, OTHER | CONFLICT | DHCP}),
-    [](const ::testing::TestParamInfo<SNoteCase>& info) { return info.param.pszName; });
+    [](const ::testing::TestParamInfo<SNoteCase>& tested) { return tested.param.pszName; });
 
 TEST(DeviceNotesTextTest, KeysTitlesAndAdviceInBitOrder)
 {

@@ -74,8 +74,8 @@ TEST(SimArgumentsTest, FirstAddressGivesEachCardItsOwn)
     QString strError;
     std::vector<CSimCard> arrCards;
     CCardSimulator::COptions options;
-    ASSERT_TRUE(ParseSimArguments(SplitArgs("--cards 3 --first-address 127.1.0.255"), args,
-                                  strError));
+    ASSERT_TRUE(
+        ParseSimArguments(SplitArgs("--cards 3 --first-address 127.1.0.255"), args, strError));
     ASSERT_TRUE(LoadSimSetup(args, arrCards, options, strError)) << strError.toStdString();
     EXPECT_TRUE(options.bOwnAddresses);
     ASSERT_EQ(arrCards.size(), 3u);
@@ -85,8 +85,8 @@ TEST(SimArgumentsTest, FirstAddressGivesEachCardItsOwn)
     EXPECT_EQ(std::vector<int>(pGateway, pGateway + 4), (std::vector<int>{127, 1, 1, 1}));
 
     // The last card must stay below 255.255.255.255 + 1.
-    ASSERT_TRUE(ParseSimArguments(SplitArgs("--cards 3 --first-address 255.255.255.254"), args,
-                                  strError));
+    ASSERT_TRUE(
+        ParseSimArguments(SplitArgs("--cards 3 --first-address 255.255.255.254"), args, strError));
     EXPECT_FALSE(LoadSimSetup(args, arrCards, options, strError));
     EXPECT_TRUE(strError.contains("do not fit")) << strError.toStdString();
 }
