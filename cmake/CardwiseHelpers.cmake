@@ -10,9 +10,7 @@ if(CMAKE_CXX_COMPILER_ID STREQUAL "GNU")
     list(APPEND CARDWISE_PEDANTIC_WARNINGS duplicated-cond duplicated-branches logical-op)
 endif()
 
-# Warnings are applied per target, PRIVATE, so consumers never inherit them. A folder whose code
-# is not yet clean of the pedantic set sets CARDWISE_PEDANTIC_PENDING: there those warnings are
-# shown but never errors.
+# Warnings are applied per target, PRIVATE, so consumers never inherit them.
 function(cardwise_warnings target)
     target_compile_options(${target} PRIVATE -Wall -Wextra)
     if(CARDWISE_PEDANTIC)
@@ -21,10 +19,6 @@ function(cardwise_warnings target)
     endif()
     if(CARDWISE_WERROR)
         target_compile_options(${target} PRIVATE -Werror)
-        if(CARDWISE_PEDANTIC AND CARDWISE_PEDANTIC_PENDING)
-            list(TRANSFORM CARDWISE_PEDANTIC_WARNINGS PREPEND -Wno-error= OUTPUT_VARIABLE relaxed)
-            target_compile_options(${target} PRIVATE ${relaxed})
-        endif()
     endif()
 endfunction()
 

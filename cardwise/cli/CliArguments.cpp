@@ -92,7 +92,7 @@ bool CheckEditValue(const SParamEdit& edit, QString& strError)
 
 bool ParseEdit(const QString& strArg, SCliOptions& options, QString& strError)
 {
-    const int nEquals = strArg.indexOf(QLatin1Char('='));
+    const qsizetype nEquals = strArg.indexOf(QLatin1Char('='));
     if (nEquals <= 0) {
         strError = QStringLiteral("expected NAME=VALUE, not '%1'").arg(strArg);
         return false;
@@ -124,7 +124,7 @@ bool ParseCliArguments(const QStringList& arrArgs, SCliOptions& options, QString
         strError = QStringLiteral("no command given");
         return false;
     }
-    const QString strCommand = arrArgs.first();
+    const QString& strCommand = arrArgs.first();
     if (strCommand == QLatin1String("help") || strCommand == QLatin1String("--help") ||
         strCommand == QLatin1String("-h")) {
         options.nCommand = CLI_HELP;

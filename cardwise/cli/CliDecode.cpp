@@ -13,7 +13,7 @@
 namespace {
 
 // Larger than any UDP datagram; a bigger input is no frame.
-constexpr qint64 INPUT_MAX = 1024 * 1024;
+constexpr qint64 INPUT_MAX = qint64{1024} * 1024;
 // The input is not a whole frame.
 constexpr int EXIT_NOT_A_FRAME = 2;
 

@@ -56,7 +56,7 @@ std::optional<std::uint32_t> ParseTypedMask(const QString& strText)
 
 bool ParseSubnetOption(const QString& strText, SSubnet& subnet, QString& strError)
 {
-    const int nSlash = strText.indexOf(QLatin1Char('/'));
+    const qsizetype nSlash = strText.indexOf(QLatin1Char('/'));
     const std::optional<std::uint32_t> dwAddress =
         nSlash < 0 ? std::nullopt : ParseTypedAddress(strText.left(nSlash));
     const std::optional<std::uint32_t> dwMask =

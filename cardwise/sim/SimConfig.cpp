@@ -212,7 +212,7 @@ bool LoadSimConfig(const QString& strPath, CSimConfig& config, QString& strError
         return false;
     }
     // A configuration is a few kilobytes; refuse anything absurd before parsing it.
-    constexpr qint64 MAX_SIZE = 16 * 1024 * 1024;
+    constexpr qint64 MAX_SIZE = qint64{16} * 1024 * 1024;
     if (file.size() > MAX_SIZE) {
         strError = QStringLiteral("%1: larger than 16 MiB").arg(strPath);
         return false;

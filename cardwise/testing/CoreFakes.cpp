@@ -137,6 +137,8 @@ std::vector<unsigned char> DeviceInfoFrame(const CFakeCard& card, std::uint16_t 
     unsigned char arrMac[MAC_SIZE] = {};
     ParseMac(card.strMac.c_str(), arrMac);
     unsigned char arrDeviceId[DEVICE_ID_SIZE] = {};
+    // A fixed block of DEVICE_ID_SIZE bytes, not a text: no terminator is due.
+    // NOLINTNEXTLINE(bugprone-not-null-terminated-result)
     std::memcpy(arrDeviceId, card.strDeviceId.data(),
                 std::min<std::size_t>(card.strDeviceId.size(), DEVICE_ID_SIZE));
     const char* pszGridmonPassword = "KOVAL-WERK";

@@ -72,7 +72,7 @@ protected:
         m_network.m_arrSent.clear();
     }
     // Accepts the dialog as it was filled; pfnEdit may change it first.
-    void AcceptDialog(std::function<void(COptionTable&)> fnEdit = nullptr)
+    void AcceptDialog(const std::function<void(COptionTable&)>& fnEdit = nullptr)
     {
         m_fnDialog = [fnEdit](COptionTable& option) {
             if (fnEdit)

@@ -76,6 +76,7 @@ protected:
     std::vector<unsigned int> SentIds() const
     {
         std::vector<unsigned int> arrIds;
+        arrIds.reserve(static_cast<std::size_t>(m_option.m_grpSend.GetSize()));
         for (int i = 0; i < m_option.m_grpSend.GetSize(); ++i)
             arrIds.push_back(m_option.m_grpSend.GetID(i));
         return arrIds;
@@ -239,8 +240,8 @@ INSTANTIATE_TEST_SUITE_P(
                       CValueCase{"PortOverflow", SET_TELNET_PORT, "99999999999", VD_DWORD,
                                  0x7FFFFFFF},
                       CValueCase{"Address", SET_GATEWAY, "192.168.1.254", VD_DWORD, 0xFE01A8C0}),
-    [](const ::testing::TestParamInfo<CValueCase>& info) {
-        return std::string(info.param.pszName);
+    [](const ::testing::TestParamInfo<CValueCase>& caseInfo) {
+        return std::string(caseInfo.param.pszName);
     });
 
 TEST_F(COptionTableTest, BadValuesAreRejectedWithAMessage)
