@@ -119,13 +119,9 @@ void CCliSession::OnAcknowledged()
 
 void CCliSession::OnErrorReply(const QString& strText)
 {
-    // Only a set request is answered with an error. A stray one still ends a running sweep,
-    // which then has no last tick to end the wait.
-    if (!m_bSetSent) {
-        if (m_nWaitFor == WAIT_IDLE && m_pCore->GetTimerId() == CAssistantCore::TIMER_NONE)
-            m_loop.quit();
+    // The core passes on only the error reply of the card that the set request addressed.
+    if (!m_bSetSent)
         return;
-    }
     m_bErrorReply = true;
     m_strErrorText = strText;
     m_loop.quit();

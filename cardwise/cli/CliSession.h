@@ -41,8 +41,8 @@ public:
 private:
     class CCore;
 
-    // What ends a wait besides its time limit; once the set request is out, an error reply
-    // ends any wait.
+    // What ends a wait besides its time limit; once the set request is out, the card's
+    // error reply ends any wait.
     enum EWaitFor
     {
         WAIT_NONE,
