@@ -177,6 +177,12 @@ decode)
     for byte in $frame; do printf "\\x$byte"; done >"$work/frame.bin"
     run 0 decode "$work/frame.bin"
     has out "nSize=[2]"
+    # A text item that would clear the screen reaches the terminal escaped.
+    echo "D7 09 D7 09 25 00 0B 00 00 00 01 00 00 05 10 00 00 01 00
+          00 00 00 00 00 00 00 00 00 00 00 00 00 00 00 00  00 1A 2B 3C 4D 5E
+          0D 00 0B 05 1B 5B 32 4A 00  FF FF 00 00" | run 0 decode --hex
+    has out 'type=[VD_string],value=[\x1b[2J]'
+    lacks out $'\x1b'
     echo "00 01 02 03" | run 2 decode --hex
     has err "bad sync header"
     echo "D7 09 XX" | run 1 decode --hex
