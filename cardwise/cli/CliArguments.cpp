@@ -36,9 +36,7 @@ bool ParseNumber(const QString& strText, int nMin, int nMax, int& nValue)
 bool ParseMacArgument(const QString& strText, SCliOptions& options, QString& strError)
 {
     unsigned char arrMac[CardProtocol::MAC_SIZE];
-    const QByteArray strBytes = strText.toLatin1();
-    if (strText.size() != CardProtocol::MAC_TEXT_SIZE - 1 ||
-        !CardProtocol::ParseMac(strBytes.constData(), arrMac)) {
+    if (!ParseTypedMac(strText, arrMac)) {
         strError = QStringLiteral("bad MAC address '%1': expected six hexadecimal octets such "
                                   "as 00-1A-2B-3C-4D-5E")
                        .arg(strText);
