@@ -61,7 +61,7 @@ expect cli set "$mac" 'Telnet\ Port' = '' :: # bash splits words at =
 expect cli params "$mac" '' ::
 expect cli decode --hex "$work/fr" :: "$work/frame.txt"
 expect sim --c :: --cards --config
-expect sim --re :: --reply-jitter-ms --restart-ms
+expect sim --re :: --reorder --reply-jitter-ms --restart-ms
 expect sim --config "$work/fl" :: "$work/fleet.json"
 expect sim --port '' ::
 expect sim --bind 127 ::
