@@ -146,9 +146,16 @@ bool CCliSession::Search()
     if (m_pCore->GetTimerId() == CAssistantCore::TIMER_NONE)
         return false; // the socket could not be opened; the message is out
     Wait(WAIT_IDLE, PHASE_GUARD_MS);
+    MoreRounds();
     if (m_options.nWaitMs > 0)
         Wait(WAIT_TIME, m_options.nWaitMs);
     return true;
+}
+
+void CCliSession::MoreRounds()
+{
+    for (int nRound = 1; nRound < m_options.nRounds && m_pCore->SearchAgain(); ++nRound)
+        Wait(WAIT_IDLE, PHASE_GUARD_MS);
 }
 
 int CCliSession::FindCard() const
@@ -228,8 +235,10 @@ int CCliSession::RunSet()
 
     if (m_options.bWaitRestart) {
         // The restart wait ends with a new search; an error reply ends it early.
-        if (!m_bErrorReply)
+        if (!m_bErrorReply) {
             Wait(WAIT_IDLE, PHASE_GUARD_MS);
+            MoreRounds();
+        }
     } else if (!m_bAcknowledged && !m_bErrorReply)
         Wait(WAIT_ANSWER, ANSWER_WAIT_MS);
 

@@ -128,6 +128,21 @@ void CAssistantCore::OnSearch()
         return;
     }
 
+    StartSweep();
+}
+
+bool CAssistantCore::SearchAgain()
+{
+    if (!m_pSocket || m_nTimerId != TIMER_NONE || m_bSetupRunning)
+        return false;
+    for (const QString& strDest : std::as_const(m_arrDest))
+        m_pSocket->SendSearch(strDest.toLatin1().constData(), CardProtocol::PORT_CARD);
+    StartSweep();
+    return true;
+}
+
+void CAssistantCore::StartSweep()
+{
     StartPhase(TIMER_SWEEP);
     m_nTick = 0;
     m_progress.SetRange(0, SWEEP_TICKS);

@@ -90,6 +90,10 @@ public:
     void CollectBroadcastAddresses();
     // Empties the list, opens a fresh socket, sends the searches and starts the sweep.
     void OnSearch();
+    // Another sweep of the latest search, on its socket and to its destinations, the list
+    // kept: cards whose replies were lost join it. False, with nothing sent, while a phase
+    // runs or before a search opened a socket.
+    bool SearchAgain();
     // One tick of the phase whose timer this is; then the members go to the controls.
     void OnTimer(unsigned int nId);
     // The Setup flow for one row of the device list. Ignored while a phase runs.
@@ -130,6 +134,7 @@ private:
     void StartPhase(ETimer nTimer);
     void StopPhase();
     void SetSetupRunning(bool bRunning);
+    void StartSweep();
     void SweepStep();
     void RestartWaitStep();
     void StartRestartWait();

@@ -3,7 +3,7 @@
 #
 #   tools/netns-run cli-sim-test.sh SCENARIO CARDWISE_CLI CARDWISE_SIM CARDWISE_FLOOD
 #
-# Scenarios: search stray-error-replies params set-acknowledged set-wrong-password
+# Scenarios: search search-rounds stray-error-replies params set-acknowledged set-wrong-password
 # set-checks-fail set-no-answer wait-restart usage decode completion-params. Exit status 0 when
 # the scenario passed, 1 otherwise.
 set -euo pipefail
@@ -70,6 +70,14 @@ search)
     # bound to 127.0.0.1, does not hear it.
     run 0 search --json
     has out '{"devices":[]}'
+    ;;
+search-rounds)
+    # Two sweeps on one socket: ten requests reach the simulator, each card is listed once.
+    start_sim --trace 20
+    run 0 search "${LOOP[@]}" --rounds 2 --json
+    [[ $(grep -o '"mac":' "$work/out" | wc -l) -eq 5 ]] || fail "not five cards"
+    [[ $(grep -c 'cards answer' "$work/sim.log") -eq 10 ]] ||
+        fail "$(grep -c 'cards answer' "$work/sim.log") searches reached the simulator, not 10"
     ;;
 params)
     start_sim

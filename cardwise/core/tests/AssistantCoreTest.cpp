@@ -250,6 +250,27 @@ TEST_F(CAssistantCoreTest, RangeScopeOnlyRecordsTheAddresses)
     EXPECT_EQ(m_core.GetTimerId(), 0u);
 }
 
+TEST_F(CAssistantCoreTest, SearchAgainSweepsOnTheSameSocketAndKeepsTheList)
+{
+    EXPECT_FALSE(m_core.SearchAgain()); // no search yet
+    SearchAndListCard();
+    CFakeCard other = m_card;
+    other.strMac = "00-1A-2B-3C-4D-5F";
+
+    ASSERT_TRUE(m_core.SearchAgain());
+    EXPECT_FALSE(m_core.SearchAgain()); // its sweep runs
+    m_network.Deliver(DeviceInfoFrame(other), "192.168.1.21");
+    EXPECT_EQ(FinishSweep(), Core::SWEEP_TICKS);
+
+    EXPECT_EQ(m_network.m_nCreated, 1);
+    EXPECT_EQ(Addresses(CMD_SEARCH_BROADCAST),
+              (std::vector<std::string>{"192.168.1.255", "255.255.255.255", "255.255.255.255",
+                                        "255.255.255.255", "255.255.255.255", "255.255.255.255"}));
+    EXPECT_EQ(m_core.GetDeviceList().GetItemCount(), 2);
+    EXPECT_NE(m_core.GetSocket()->FindDeviceParams("00-1A-2B-3C-4D-5E"), nullptr);
+    EXPECT_EQ(m_core.GetStatus(), "Scanning Device  Finished");
+}
+
 TEST_F(CAssistantCoreTest, RepliesAfterTheSweepStillListCards)
 {
     m_core.OnSearch();
