@@ -25,14 +25,10 @@ for program in "$sim" "$cli"; do
     [[ -x $program ]] || { echo "fleet: $program is missing; build first" >&2; exit 1; }
 done
 
-if [[ -z ${FLEET_INSIDE:-} ]]; then
-    exec "$root/tools/netns-run" env FLEET_INSIDE=1 bash "$0" "$build"
-fi
-
 # shellcheck source=../tools/lib/netsafe.sh
 source "$root/tools/lib/netsafe.sh"
 CW_ME=fleet
-cw_require_isolation
+cw_isolate "$build"
 
 cw_make_work_dir
 work=$cw_work

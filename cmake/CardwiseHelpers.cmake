@@ -76,8 +76,9 @@ function(cardwise_netns_test)
     endif()
 endfunction()
 
-# A libFuzzer target; built only with clang and CARDWISE_BUILD_FUZZERS. `tools/dev fuzz` runs
-# every executable whose name starts with fuzz_.
+# A libFuzzer target; built only with clang and CARDWISE_BUILD_FUZZERS (which instruments
+# every target). `tools/dev fuzz` runs every executable whose name starts with fuzz_, from the
+# seed corpus in tests/corpus/<name>.
 function(cardwise_fuzzer name)
     if(NOT name MATCHES "^fuzz_")
         message(FATAL_ERROR "fuzzer ${name}: names start with fuzz_ so that CI runs them")
@@ -88,6 +89,7 @@ function(cardwise_fuzzer name)
     target_link_options(${name} PRIVATE -fsanitize=fuzzer,address,undefined)
     target_link_libraries(${name} PRIVATE ${ARG_LIBS})
     cardwise_warnings(${name})
+    add_dependencies(fuzzers ${name})
 endfunction()
 
 # Installs a shared library with its headers, a CMake package (find_package(<name>)) and a

@@ -19,12 +19,16 @@ const QCommandLineOption OPT_HELP(QStringList{QStringLiteral("help"), QStringLit
 const QCommandLineOption OPT_SUBNET(QStringLiteral("subnet"), QString(),
                                     QStringLiteral("ADDRESS/MASK"));
 const QCommandLineOption OPT_WAIT(QStringLiteral("wait"), QString(), QStringLiteral("MS"));
+const QCommandLineOption OPT_ROUNDS(QStringLiteral("rounds"), QString(), QStringLiteral("N"));
 const QCommandLineOption OPT_JSON(QStringLiteral("json"));
 const QCommandLineOption OPT_CSV(QStringLiteral("csv"));
 const QCommandLineOption OPT_PASSWORD(QStringLiteral("password"), QString(), QStringLiteral("PW"));
 const QCommandLineOption OPT_NO_RESTART(QStringLiteral("no-restart"));
 const QCommandLineOption OPT_WAIT_RESTART(QStringLiteral("wait-restart"));
 const QCommandLineOption OPT_HEX(QStringLiteral("hex"));
+
+// More sweeps than this find nothing that a longer --wait would not.
+constexpr int ROUNDS_MAX = 100;
 
 bool ParseNumber(const QString& strText, int nMin, int nMax, int& nValue)
 {
@@ -36,9 +40,7 @@ bool ParseNumber(const QString& strText, int nMin, int nMax, int& nValue)
 bool ParseMacArgument(const QString& strText, SCliOptions& options, QString& strError)
 {
     unsigned char arrMac[CardProtocol::MAC_SIZE];
-    const QByteArray strBytes = strText.toLatin1();
-    if (strText.size() != CardProtocol::MAC_TEXT_SIZE - 1 ||
-        !CardProtocol::ParseMac(strBytes.constData(), arrMac)) {
+    if (!ParseTypedMac(strText, arrMac)) {
         strError = QStringLiteral("bad MAC address '%1': expected six hexadecimal octets such "
                                   "as 00-1A-2B-3C-4D-5E")
                        .arg(strText);
@@ -134,18 +136,19 @@ bool ParseCliArguments(const QStringList& arrArgs, SCliOptions& options, QString
     // Every option is known to the parser, so that one given to the wrong command gets a
     // message that says so rather than "unknown option".
     const std::vector<const QCommandLineOption*> arrAll = {
-        &OPT_SUBNET,   &OPT_WAIT,       &OPT_JSON,         &OPT_CSV,
+        &OPT_SUBNET,   &OPT_WAIT,       &OPT_ROUNDS,       &OPT_JSON, &OPT_CSV,
         &OPT_PASSWORD, &OPT_NO_RESTART, &OPT_WAIT_RESTART, &OPT_HEX};
     std::vector<const QCommandLineOption*> arrAllowed;
     if (strCommand == QLatin1String("search")) {
         options.nCommand = CLI_SEARCH;
-        arrAllowed = {&OPT_SUBNET, &OPT_WAIT, &OPT_JSON, &OPT_CSV};
+        arrAllowed = {&OPT_SUBNET, &OPT_WAIT, &OPT_ROUNDS, &OPT_JSON, &OPT_CSV};
     } else if (strCommand == QLatin1String("params")) {
         options.nCommand = CLI_PARAMS;
-        arrAllowed = {&OPT_SUBNET, &OPT_JSON};
+        arrAllowed = {&OPT_SUBNET, &OPT_ROUNDS, &OPT_JSON};
     } else if (strCommand == QLatin1String("set")) {
         options.nCommand = CLI_SET;
-        arrAllowed = {&OPT_SUBNET, &OPT_PASSWORD, &OPT_NO_RESTART, &OPT_WAIT_RESTART, &OPT_JSON};
+        arrAllowed = {&OPT_SUBNET,     &OPT_ROUNDS,       &OPT_PASSWORD,
+                      &OPT_NO_RESTART, &OPT_WAIT_RESTART, &OPT_JSON};
     } else if (strCommand == QLatin1String("decode")) {
         options.nCommand = CLI_DECODE;
         arrAllowed = {&OPT_HEX};
@@ -197,6 +200,13 @@ bool ParseCliArguments(const QStringList& arrArgs, SCliOptions& options, QString
         !ParseNumber(parser.value(OPT_WAIT), 0, 3600 * 1000, options.nWaitMs)) {
         strError =
             QStringLiteral("--wait expects milliseconds, not '%1'").arg(parser.value(OPT_WAIT));
+        return false;
+    }
+    if (parser.isSet(OPT_ROUNDS) &&
+        !ParseNumber(parser.value(OPT_ROUNDS), 1, ROUNDS_MAX, options.nRounds)) {
+        strError = QStringLiteral("--rounds expects a number of sweeps from 1 to %1, not '%2'")
+                       .arg(ROUNDS_MAX)
+                       .arg(parser.value(OPT_ROUNDS));
         return false;
     }
 
@@ -257,10 +267,10 @@ QString CliUsage()
 {
     return QStringLiteral(
         "Usage:\n"
-        "  cardwise-cli search [--subnet ADDRESS/MASK] [--wait MS] [--json|--csv]\n"
-        "  cardwise-cli params MAC [--subnet ADDRESS/MASK] [--json]\n"
-        "  cardwise-cli set MAC --password PW [--subnet ADDRESS/MASK] [--no-restart]\n"
-        "                   [--wait-restart] NAME=VALUE... [--json]\n"
+        "  cardwise-cli search [--subnet ADDRESS/MASK] [--rounds N] [--wait MS] [--json|--csv]\n"
+        "  cardwise-cli params MAC [--subnet ADDRESS/MASK] [--rounds N] [--json]\n"
+        "  cardwise-cli set MAC --password PW [--subnet ADDRESS/MASK] [--rounds N]\n"
+        "                   [--no-restart] [--wait-restart] NAME=VALUE... [--json]\n"
         "  cardwise-cli decode [--hex] [FILE|-]\n"
         "\n"
         "Finds the UPS network cards, shows and changes their settings, and decodes frames.\n"
@@ -269,6 +279,8 @@ QString CliUsage()
         "\n"
         "  --subnet ADDRESS/MASK  search one network, e.g. 192.168.1.0/255.255.255.0 or\n"
         "                         192.168.1.0/24\n"
+        "  --rounds N             sweep N times (default 1) and list every card that answered\n"
+        "                         any sweep: on a lossy network, 3 find nearly every card\n"
         "  --wait MS              after the one-second sweep, listen MS milliseconds longer\n"
         "  --json, --csv          machine-readable output\n"
         "  --password PW          the card's password for set\n"

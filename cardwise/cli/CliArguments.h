@@ -38,7 +38,8 @@ struct SCliOptions
     int nTraceLevel = -1;                        // -1: as the environment says
     std::optional<CardwiseCore::SSubnet> subnet; // none: Local scope
     int nWaitMs = 0;
-    QString strMac; // normalised: upper case, hyphens
+    int nRounds = 1; // sweeps of one search, the list merged
+    QString strMac;  // normalised: upper case, hyphens
     QString strPassword;
     bool bNoRestart = false;
     bool bWaitRestart = false;

@@ -4,10 +4,13 @@
 #include "CardProtocol.h"
 #include "CoreText.h"
 #include "DeviceSocket.h"
+#include "LmDebug.h"
 
 #include <QCoreApplication>
 
 #include <netinet/in.h>
+
+#include <cstring>
 
 using namespace CardwiseCore;
 
@@ -95,6 +98,7 @@ void CAssistantCore::OnSearch()
 {
     m_view.UpdateData(true);
     m_listDevices.DeleteAllItems();
+    m_arrSetMac.reset();
 
     if (m_nScope == SCOPE_LOCAL) {
         CollectBroadcastAddresses();
@@ -124,6 +128,21 @@ void CAssistantCore::OnSearch()
         return;
     }
 
+    StartSweep();
+}
+
+bool CAssistantCore::SearchAgain()
+{
+    if (!m_pSocket || m_nTimerId != TIMER_NONE || m_bSetupRunning)
+        return false;
+    for (const QString& strDest : std::as_const(m_arrDest))
+        m_pSocket->SendSearch(strDest.toLatin1().constData(), CardProtocol::PORT_CARD);
+    StartSweep();
+    return true;
+}
+
+void CAssistantCore::StartSweep()
+{
     StartPhase(TIMER_SWEEP);
     m_nTick = 0;
     m_progress.SetRange(0, SWEEP_TICKS);
@@ -260,6 +279,8 @@ CAssistantCore::ESetup CAssistantCore::SetupDevice(int nRow)
                 m_pSocket->SendSetParams(arrMac, option.m_grpSend, strPassword.constData(),
                                          strDest.toLatin1().constData(), CardProtocol::PORT_CARD);
         }
+        m_arrSetMac.emplace();
+        std::memcpy(m_arrSetMac->data(), arrMac, CardProtocol::MAC_SIZE);
         m_strStatus = Tr("Send setting request to device.........");
         if (option.m_bAutoRestart)
             StartRestartWait();
@@ -298,6 +319,20 @@ void CAssistantCore::SetProcessStatus(int bKeepRunning, const char* pszText)
     ShowStatus(QString::fromUtf8(pszText != nullptr ? pszText : ""));
     if (!bKeepRunning)
         StopPhase();
+}
+
+void CAssistantCore::ReportErrorReply(const unsigned char* pMac, const char* pszText)
+{
+    // Any host can send an error frame, and a search is never answered with one: a stray
+    // frame must not cut a sweep short or answer someone else's request.
+    if (m_nTimerId == TIMER_SWEEP || !m_arrSetMac ||
+        std::memcmp(m_arrSetMac->data(), pMac, CardProtocol::MAC_SIZE) != 0) {
+        char szMac[CardProtocol::MAC_TEXT_SIZE];
+        LmTrace20("Error reply from %s ignored: no set request is waiting for that card\r\n",
+                  CardProtocol::FormatMac(pMac, szMac));
+        return;
+    }
+    SetProcessStatus(0, pszText);
 }
 
 void CAssistantCore::ShowStatus(const QString& strText)

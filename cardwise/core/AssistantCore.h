@@ -9,14 +9,17 @@
 #include "ProgressModel.h"
 #include "TimerHost.h"
 
+#include "CardProtocol.h"
 #include "DeviceOwner.h"
 
 #include <QString>
 #include <QStringList>
 
+#include <array>
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <optional>
 
 class CDeviceSocket;
 
@@ -87,6 +90,10 @@ public:
     void CollectBroadcastAddresses();
     // Empties the list, opens a fresh socket, sends the searches and starts the sweep.
     void OnSearch();
+    // Another sweep of the latest search, on its socket and to its destinations, the list
+    // kept: cards whose replies were lost join it. False, with nothing sent, while a phase
+    // runs or before a search opened a socket.
+    bool SearchAgain();
     // One tick of the phase whose timer this is; then the members go to the controls.
     void OnTimer(unsigned int nId);
     // The Setup flow for one row of the device list. Ignored while a phase runs.
@@ -99,6 +106,9 @@ public:
                            const char* pszMask, const char* pszGateway, int nHwVer,
                            int nFwVer) override;
     void SetProcessStatus(int bKeepRunning, const char* pszText) override;
+    // Goes on to SetProcessStatus only when the reply comes from the card that the latest
+    // set request addressed, and no sweep runs; any other is traced and dropped.
+    void ReportErrorReply(const unsigned char* pMac, const char* pszText) override;
 
     // What the buttons show in the current state, given whether one list row is selected.
     CButtonStates GetButtonStates(bool bRowSelected) const;
@@ -124,6 +134,7 @@ private:
     void StartPhase(ETimer nTimer);
     void StopPhase();
     void SetSetupRunning(bool bRunning);
+    void StartSweep();
     void SweepStep();
     void RestartWaitStep();
     void StartRestartWait();
@@ -145,6 +156,9 @@ private:
     int m_nTick = 0;
     // The Setup flow runs (its dialog is open): Search stays off until it ends.
     bool m_bSetupRunning = false;
+    // The card of the set request sent since the latest search, the one whose error reply
+    // counts; none before the first.
+    std::optional<std::array<unsigned char, CardProtocol::MAC_SIZE>> m_arrSetMac;
     std::uint32_t m_dwRangeStart = 0;
     std::uint32_t m_dwRangeEnd = 0;
     QStringList m_arrDest;

@@ -55,7 +55,7 @@ private:
     void OnDeviceInfo(const CVarDataGroup& group, std::uint32_t dwSourceAddress);
     void OnSetAck(const CVarDataGroup& group, std::uint32_t dwSourceAddress,
                   const unsigned char* pMac);
-    void OnErrorReply(const CVarDataGroup& group);
+    void OnErrorReply(const CVarDataGroup& group, const unsigned char* pMac);
     void StoreTarget(const char* pszAddress);
 
     CDeviceOwner* m_pOwner;

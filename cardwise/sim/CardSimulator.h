@@ -25,6 +25,11 @@ public:
         int nRestartMs = 3000; // how long a card stays silent after a restart
         int nJitterMs = 0;     // each reply is delayed by a random 0..nJitterMs ms
         unsigned int nSeed = 1;
+        // A bad network: the share of received requests and of replies that is dropped, the
+        // share of replies sent twice, and the answers to a search sent in shuffled order.
+        double dLoss = 0;
+        double dDuplicate = 0;
+        bool bReorder = false;
     };
 
     CCardSimulator(std::vector<CSimCard> arrCards, const COptions& options,
@@ -37,7 +42,8 @@ public:
     // Answers one request as received from address:port. Searches (0x1001, 0x2001) with a
     // valid search key get one device-information reply per card that is not restarting;
     // set requests (0x1002, 0x2002) get an acknowledgement or an error reply from the card
-    // whose MAC the header names. Anything else is ignored.
+    // whose MAC the header names. Anything else is ignored. Loss, duplicates and reordering
+    // apply as the options ask.
     void HandleDatagram(const unsigned char* pData, int nSize, const char* pszAddress,
                         unsigned int nPort);
 
@@ -53,6 +59,8 @@ private:
                    const std::string& strAddress, unsigned int nPort);
     void SendReply(const CSimCard& card, std::uint16_t nCommand, const CVarDataGroup& items,
                    const std::string& strAddress, unsigned int nPort);
+    // True with the probability dShare, from the seeded generator.
+    bool Chance(double dShare);
 
     std::vector<CSimCard> m_arrCards;
     std::vector<QDeadlineTimer> m_arrRestartEnds;

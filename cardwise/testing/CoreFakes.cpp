@@ -176,10 +176,10 @@ std::vector<unsigned char> AckFrame(const CFakeCard& card)
     return ReplyFrame(CMD_SET_ACK_BROADCAST, card.strMac, values);
 }
 
-std::vector<unsigned char> ErrorFrame(bool bPasswordRejected)
+std::vector<unsigned char> ErrorFrame(bool bPasswordRejected, const std::string& strMac)
 {
     CVarDataGroup values;
     // An error reply with no item would not be dispatched at all.
     values.Add(static_cast<char>(1), bPasswordRejected ? CardProtocol::ERROR_PASSWORD : 0xF001u);
-    return ReplyFrame(CardProtocol::CMD_ERROR, "00-00-00-00-00-00", values);
+    return ReplyFrame(CardProtocol::CMD_ERROR, strMac, values);
 }

@@ -244,6 +244,50 @@ INSTANTIATE_TEST_SUITE_P(
         return std::string(caseInfo.param.pszName);
     });
 
+// The Gridmon Password goes back byte for byte as the card sent it until the operator edits
+// it; an edited text goes as UTF-8.
+struct STextCase
+{
+    const char* pszName;
+    std::string strCardBytes;
+    const char* pszEdit; // null: not edited
+    std::string strSent;
+};
+
+void PrintTo(const STextCase& c, std::ostream* os)
+{
+    *os << c.pszName;
+}
+
+class COptionTableTextTest : public COptionTableTest,
+                             public ::testing::WithParamInterface<STextCase>
+{
+};
+
+TEST_P(COptionTableTextTest, TextTravelsAsTheCardSentItUntilEdited)
+{
+    const STextCase& c = GetParam();
+    AddCard();
+    AddBuffer(INFO_GRIDMON_PASSWORD, c.strCardBytes);
+    m_option.LoadParams();
+    if (c.pszEdit != nullptr)
+        Edit(SET_GRIDMON_PASSWORD, c.pszEdit);
+    ASSERT_EQ(Ok(), C::CHECK_OK);
+    EXPECT_EQ(std::string(m_option.m_grpSend[SET_GRIDMON_PASSWORD].Get_string()), c.strSent);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Texts, COptionTableTextTest,
+    ::testing::Values(STextCase{"NotUtf8Unedited", "\xFF\xFE", nullptr, "\xFF\xFE"},
+                      STextCase{"NotUtf8EditedToItsDisplay", "\xFF\xFE", "\u00FF\u00FE",
+                                "\xC3\xBF\xC3\xBE"},
+                      STextCase{"Utf8Unedited", "Z\xC3\xBCrich", nullptr, "Z\xC3\xBCrich"},
+                      STextCase{"ZeroByteEndsIt", std::string("ab\0cd", 5), nullptr, "ab"},
+                      STextCase{"Edited", "KOVAL-WERK", "neu", "neu"}),
+    [](const ::testing::TestParamInfo<STextCase>& info) {
+        return std::string(info.param.pszName);
+    });
+
 TEST_F(COptionTableTest, BadValuesAreRejectedWithAMessage)
 {
     const std::string strLong(255, 'x');
