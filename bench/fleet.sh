@@ -24,7 +24,8 @@ cli=$build/cardwise/cli/cardwise-cli
 # shellcheck source=lib.sh
 source "$here/lib.sh"
 bench_programs fleet "$sim" "$cli"
-bench_isolate fleet "$build"
+CW_ME=fleet
+cw_isolate "$build"
 
 cw_make_work_dir
 work=$cw_work

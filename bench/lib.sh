@@ -1,21 +1,9 @@
-# Shared by the benchmark scripts: the namespace they run in, and measuring a command's wall
-# time and peak memory. Sourced, never run; defines functions only.
+# Shared by the benchmark scripts: the safety library (tools/lib/netsafe.sh, whose cw_isolate
+# puts each script in a network namespace of its own), checking the programs, and measuring a
+# command's wall time and peak memory. Sourced, never run; defines functions only.
 
-# bench_isolate NAME ARG...: unless already there, runs the calling script again, with its
-# arguments ARG..., in a network namespace of its own (tools/netns-run: only lo); once inside,
-# checks the isolation. NAME is the script's name in messages.
-bench_isolate() {
-    local name=$1 root
-    shift
-    root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
-    if [[ -z ${CW_BENCH_INSIDE:-} ]]; then
-        exec "$root/tools/netns-run" env CW_BENCH_INSIDE=1 bash "$0" "$@"
-    fi
-    # shellcheck source=../tools/lib/netsafe.sh
-    source "$root/tools/lib/netsafe.sh"
-    CW_ME=$name
-    cw_require_isolation
-}
+# shellcheck source=../tools/lib/netsafe.sh
+source "$(dirname "${BASH_SOURCE[0]}")/../tools/lib/netsafe.sh"
 
 # bench_programs NAME PROGRAM...: fails, naming the first, unless every PROGRAM is built.
 bench_programs() {

@@ -26,7 +26,8 @@ cli=$build/cardwise/cli/cardwise-cli
 # shellcheck source=lib.sh
 source "$here/lib.sh"
 bench_programs range "$sim" "$cli"
-bench_isolate range "$build"
+CW_ME=range
+cw_isolate "$build"
 
 cw_make_work_dir
 work=$cw_work

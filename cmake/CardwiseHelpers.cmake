@@ -10,9 +10,7 @@ if(CMAKE_CXX_COMPILER_ID STREQUAL "GNU")
     list(APPEND CARDWISE_PEDANTIC_WARNINGS duplicated-cond duplicated-branches logical-op)
 endif()
 
-# Warnings are applied per target, PRIVATE, so consumers never inherit them. A folder whose code
-# is not yet clean of the pedantic set sets CARDWISE_PEDANTIC_PENDING: there those warnings are
-# shown but never errors.
+# Warnings are applied per target, PRIVATE, so consumers never inherit them.
 function(cardwise_warnings target)
     target_compile_options(${target} PRIVATE -Wall -Wextra)
     if(CARDWISE_PEDANTIC)
@@ -21,10 +19,6 @@ function(cardwise_warnings target)
     endif()
     if(CARDWISE_WERROR)
         target_compile_options(${target} PRIVATE -Werror)
-        if(CARDWISE_PEDANTIC AND CARDWISE_PEDANTIC_PENDING)
-            list(TRANSFORM CARDWISE_PEDANTIC_WARNINGS PREPEND -Wno-error= OUTPUT_VARIABLE relaxed)
-            target_compile_options(${target} PRIVATE ${relaxed})
-        endif()
     endif()
 endfunction()
 
@@ -82,8 +76,9 @@ function(cardwise_netns_test)
     endif()
 endfunction()
 
-# A libFuzzer target; built only with clang and CARDWISE_BUILD_FUZZERS. `tools/dev fuzz` runs
-# every executable whose name starts with fuzz_.
+# A libFuzzer target; built only with clang and CARDWISE_BUILD_FUZZERS (which instruments
+# every target). `tools/dev fuzz` runs every executable whose name starts with fuzz_, from the
+# seed corpus in tests/corpus/<name>.
 function(cardwise_fuzzer name)
     if(NOT name MATCHES "^fuzz_")
         message(FATAL_ERROR "fuzzer ${name}: names start with fuzz_ so that CI runs them")
@@ -94,6 +89,7 @@ function(cardwise_fuzzer name)
     target_link_options(${name} PRIVATE -fsanitize=fuzzer,address,undefined)
     target_link_libraries(${name} PRIVATE ${ARG_LIBS})
     cardwise_warnings(${name})
+    add_dependencies(fuzzers ${name})
 endfunction()
 
 # Installs a shared library with its headers, a CMake package (find_package(<name>)) and a

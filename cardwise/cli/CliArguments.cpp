@@ -21,12 +21,16 @@ const QCommandLineOption OPT_SUBNET(QStringLiteral("subnet"), QString(),
 const QCommandLineOption OPT_RANGE(QStringLiteral("range"), QString(), QStringLiteral("START-END"));
 const QCommandLineOption OPT_RATE(QStringLiteral("rate"), QString(), QStringLiteral("N"));
 const QCommandLineOption OPT_WAIT(QStringLiteral("wait"), QString(), QStringLiteral("MS"));
+const QCommandLineOption OPT_ROUNDS(QStringLiteral("rounds"), QString(), QStringLiteral("N"));
 const QCommandLineOption OPT_JSON(QStringLiteral("json"));
 const QCommandLineOption OPT_CSV(QStringLiteral("csv"));
 const QCommandLineOption OPT_PASSWORD(QStringLiteral("password"), QString(), QStringLiteral("PW"));
 const QCommandLineOption OPT_NO_RESTART(QStringLiteral("no-restart"));
 const QCommandLineOption OPT_WAIT_RESTART(QStringLiteral("wait-restart"));
 const QCommandLineOption OPT_HEX(QStringLiteral("hex"));
+
+// More sweeps than this find nothing that a longer --wait would not.
+constexpr int ROUNDS_MAX = 100;
 
 bool ParseNumber(const QString& strText, int nMin, int nMax, int& nValue)
 {
@@ -38,9 +42,7 @@ bool ParseNumber(const QString& strText, int nMin, int nMax, int& nValue)
 bool ParseMacArgument(const QString& strText, SCliOptions& options, QString& strError)
 {
     unsigned char arrMac[CardProtocol::MAC_SIZE];
-    const QByteArray strBytes = strText.toLatin1();
-    if (strText.size() != CardProtocol::MAC_TEXT_SIZE - 1 ||
-        !CardProtocol::ParseMac(strBytes.constData(), arrMac)) {
+    if (!ParseTypedMac(strText, arrMac)) {
         strError = QStringLiteral("bad MAC address '%1': expected six hexadecimal octets such "
                                   "as 00-1A-2B-3C-4D-5E")
                        .arg(strText);
@@ -94,7 +96,7 @@ bool CheckEditValue(const SParamEdit& edit, QString& strError)
 
 bool ParseEdit(const QString& strArg, SCliOptions& options, QString& strError)
 {
-    const int nEquals = strArg.indexOf(QLatin1Char('='));
+    const qsizetype nEquals = strArg.indexOf(QLatin1Char('='));
     if (nEquals <= 0) {
         strError = QStringLiteral("expected NAME=VALUE, not '%1'").arg(strArg);
         return false;
@@ -126,7 +128,7 @@ bool ParseCliArguments(const QStringList& arrArgs, SCliOptions& options, QString
         strError = QStringLiteral("no command given");
         return false;
     }
-    const QString strCommand = arrArgs.first();
+    const QString& strCommand = arrArgs.first();
     if (strCommand == QLatin1String("help") || strCommand == QLatin1String("--help") ||
         strCommand == QLatin1String("-h")) {
         options.nCommand = CLI_HELP;
@@ -136,19 +138,20 @@ bool ParseCliArguments(const QStringList& arrArgs, SCliOptions& options, QString
     // Every option is known to the parser, so that one given to the wrong command gets a
     // message that says so rather than "unknown option".
     const std::vector<const QCommandLineOption*> arrAll = {
-        &OPT_SUBNET, &OPT_RANGE,    &OPT_RATE,       &OPT_WAIT,         &OPT_JSON,
+        &OPT_SUBNET, &OPT_RANGE,    &OPT_RATE,       &OPT_WAIT,         &OPT_ROUNDS, &OPT_JSON,
         &OPT_CSV,    &OPT_PASSWORD, &OPT_NO_RESTART, &OPT_WAIT_RESTART, &OPT_HEX};
     std::vector<const QCommandLineOption*> arrAllowed;
     if (strCommand == QLatin1String("search")) {
         options.nCommand = CLI_SEARCH;
-        arrAllowed = {&OPT_SUBNET, &OPT_RANGE, &OPT_RATE, &OPT_WAIT, &OPT_JSON, &OPT_CSV};
+        arrAllowed = {&OPT_SUBNET, &OPT_RANGE, &OPT_RATE, &OPT_WAIT,
+                      &OPT_ROUNDS, &OPT_JSON,  &OPT_CSV};
     } else if (strCommand == QLatin1String("params")) {
         options.nCommand = CLI_PARAMS;
-        arrAllowed = {&OPT_SUBNET, &OPT_RANGE, &OPT_RATE, &OPT_JSON};
+        arrAllowed = {&OPT_SUBNET, &OPT_RANGE, &OPT_RATE, &OPT_ROUNDS, &OPT_JSON};
     } else if (strCommand == QLatin1String("set")) {
         options.nCommand = CLI_SET;
-        arrAllowed = {&OPT_SUBNET,     &OPT_RANGE,        &OPT_RATE, &OPT_PASSWORD,
-                      &OPT_NO_RESTART, &OPT_WAIT_RESTART, &OPT_JSON};
+        arrAllowed = {&OPT_SUBNET,   &OPT_RANGE,      &OPT_RATE,         &OPT_ROUNDS,
+                      &OPT_PASSWORD, &OPT_NO_RESTART, &OPT_WAIT_RESTART, &OPT_JSON};
     } else if (strCommand == QLatin1String("decode")) {
         options.nCommand = CLI_DECODE;
         arrAllowed = {&OPT_HEX};
@@ -220,6 +223,13 @@ bool ParseCliArguments(const QStringList& arrArgs, SCliOptions& options, QString
             QStringLiteral("--wait expects milliseconds, not '%1'").arg(parser.value(OPT_WAIT));
         return false;
     }
+    if (parser.isSet(OPT_ROUNDS) &&
+        !ParseNumber(parser.value(OPT_ROUNDS), 1, ROUNDS_MAX, options.nRounds)) {
+        strError = QStringLiteral("--rounds expects a number of sweeps from 1 to %1, not '%2'")
+                       .arg(ROUNDS_MAX)
+                       .arg(parser.value(OPT_ROUNDS));
+        return false;
+    }
 
     const QStringList arrPositional = parser.positionalArguments();
     switch (options.nCommand) {
@@ -279,11 +289,11 @@ QString CliUsage()
     return QStringLiteral(
         "Usage:\n"
         "  cardwise-cli search [--subnet ADDRESS/MASK | --range START-END [--rate N]]\n"
-        "                      [--wait MS] [--json|--csv]\n"
+        "                      [--rounds N] [--wait MS] [--json|--csv]\n"
         "  cardwise-cli params MAC [--subnet ADDRESS/MASK | --range START-END [--rate N]]\n"
-        "                      [--json]\n"
+        "                      [--rounds N] [--json]\n"
         "  cardwise-cli set MAC --password PW\n"
-        "                   [--subnet ADDRESS/MASK | --range START-END [--rate N]]\n"
+        "                   [--subnet ADDRESS/MASK | --range START-END [--rate N]] [--rounds N]\n"
         "                   [--no-restart] [--wait-restart] NAME=VALUE... [--json]\n"
         "  cardwise-cli decode [--hex] [FILE|-]\n"
         "\n"
@@ -300,6 +310,8 @@ QString CliUsage()
         "                         to the address the card answered from\n"
         "  --rate N               requests per second of a --range sweep (default 2000), which\n"
         "                         takes 2 x addresses / N seconds and one more for late answers\n"
+        "  --rounds N             sweep N times (default 1) and list every card that answered\n"
+        "                         any sweep: on a lossy network, 3 find nearly every card\n"
         "  --wait MS              after the sweep, listen MS milliseconds longer\n"
         "  --json, --csv          machine-readable output; a card's \"notes\" name what is wrong:\n"
         "                         other-subnet, address-conflict, dhcp\n"

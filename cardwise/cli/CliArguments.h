@@ -40,7 +40,8 @@ struct SCliOptions
     std::optional<CardwiseCore::SRange> range;   // a range sweep instead
     int nRate = CardwiseCore::RATE_DEFAULT;      // requests per second of the sweep
     int nWaitMs = 0;
-    QString strMac; // normalised: upper case, hyphens
+    int nRounds = 1; // sweeps of one search, the list merged
+    QString strMac;  // normalised: upper case, hyphens
     QString strPassword;
     bool bNoRestart = false;
     bool bWaitRestart = false;

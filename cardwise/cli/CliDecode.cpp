@@ -2,7 +2,9 @@
 #include "CliDecode.h"
 
 #include "CardFrame.h"
+#include "CliOutput.h"
 #include "CliSession.h"
+#include "CoreText.h"
 
 #include <QFile>
 
@@ -13,7 +15,7 @@
 namespace {
 
 // Larger than any UDP datagram; a bigger input is no frame.
-constexpr qint64 INPUT_MAX = 1024 * 1024;
+constexpr qint64 INPUT_MAX = qint64{1024} * 1024;
 // The input is not a whole frame.
 constexpr int EXIT_NOT_A_FRAME = 2;
 
@@ -109,8 +111,12 @@ int RunDecode(const SCliOptions& options)
         arrLines.emplace_back();
         const std::vector<std::string> arrItems = CardFrame::DescribeItems(values);
         arrLines.insert(arrLines.end(), arrItems.begin(), arrItems.end());
-        for (const std::string& strLine : arrLines)
-            std::printf("%s\n", strLine.c_str());
+        // Texts of the frame are the sender's bytes: shown as the parameter list shows them.
+        for (const std::string& strLine : arrLines) {
+            const QString strText =
+                CardwiseCore::CardText(strLine.data(), static_cast<int>(strLine.size()));
+            std::printf("%s\n", TerminalText(strText).toUtf8().constData());
+        }
     }
     std::fflush(stdout);
 

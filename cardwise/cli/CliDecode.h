@@ -11,7 +11,8 @@
 bool ParseHexText(const QByteArray& strText, QByteArray& strBytes, QString& strError);
 
 // Prints "Frame of 58 bytes: set request (broadcast form), CommandId 0x1002", the header lines,
-// an empty line and the item lines (CardFrame::DescribeHeader and DescribeItems). Exit code 0
-// for a whole frame, 2 for one that is not (wrong sync header, cut off), with what could be
-// read printed and the reason on standard error.
+// an empty line and the item lines (CardFrame::DescribeHeader and DescribeItems), control
+// characters escaped as TerminalText does. Exit code 0 for a whole frame, 2 for one that is
+// not (wrong sync header, cut off), with what could be read printed and the reason on
+// standard error.
 int RunDecode(const SCliOptions& options);

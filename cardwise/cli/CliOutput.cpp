@@ -26,9 +26,13 @@ int DisplayWidth(const QString& strText)
     return nWidth;
 }
 
-// Aligned columns under a header line, two blanks apart.
-QString RenderTable(const QStringList& arrHeader, const std::vector<QStringList>& arrRows)
+// Aligned columns under a header line, two blanks apart; cells as TerminalText shows them.
+QString RenderTable(const QStringList& arrHeader, std::vector<QStringList> arrRows)
 {
+    for (QStringList& arrCells : arrRows) {
+        for (QString& strCell : arrCells)
+            strCell = TerminalText(strCell);
+    }
     std::vector<int> arrWidths(arrHeader.size(), 0);
     auto fnWiden = [&arrWidths](const QStringList& arrCells) {
         for (int i = 0; i < arrCells.size(); ++i)
@@ -54,10 +58,10 @@ QString RenderTable(const QStringList& arrHeader, const std::vector<QStringList>
     return strText;
 }
 
-QString CsvField(const QString& strText)
+QString CsvField(const QString& strCell)
 {
-    if (!strText.contains(QLatin1Char(',')) && !strText.contains(QLatin1Char('"')) &&
-        !strText.contains(QLatin1Char('\n')))
+    QString strText = TerminalText(strCell);
+    if (!strText.contains(QLatin1Char(',')) && !strText.contains(QLatin1Char('"')))
         return strText;
     QString strQuoted = strText;
     strQuoted.replace(QLatin1Char('"'), QLatin1String("\"\""));
@@ -70,6 +74,19 @@ QString JsonNumberOrNull(const QString& strText)
 }
 
 } // namespace
+
+QString TerminalText(const QString& strText)
+{
+    QString strOut;
+    strOut.reserve(strText.size());
+    for (const QChar ch : strText) {
+        if (ch.category() == QChar::Other_Control)
+            strOut += QStringLiteral("\\x%1").arg(ch.unicode(), 2, 16, QLatin1Char('0'));
+        else
+            strOut += ch;
+    }
+    return strOut;
+}
 
 QString JsonString(const QString& strText)
 {
@@ -92,7 +109,8 @@ QString JsonString(const QString& strText)
             strOut += QLatin1String("\\t");
             break;
         default:
-            if (ch.unicode() < 0x20)
+            // DEL and the C1 controls too: some terminals act on them as on ESC sequences.
+            if (ch.category() == QChar::Other_Control)
                 strOut += QStringLiteral("\\u%1").arg(ch.unicode(), 4, 16, QLatin1Char('0'));
             else
                 strOut += ch;

@@ -19,3 +19,6 @@ QString DevicesJsonArray(const CDeviceListModel& list);
 QString RenderParams(const QString& strMac, const COptionTable& option, ECliFormat nFormat);
 // A JSON string literal.
 QString JsonString(const QString& strText);
+// A card's text as the terminal may show it: control characters (C0, DEL, C1) written as
+// \x1b, so that no card can clear the screen or retitle the window.
+QString TerminalText(const QString& strText);

@@ -126,13 +126,9 @@ void CCliSession::OnAcknowledged()
 
 void CCliSession::OnErrorReply(const QString& strText)
 {
-    // Only a set request is answered with an error. A stray one still ends a running sweep,
-    // which then has no last tick to end the wait.
-    if (!m_bSetSent) {
-        if (m_nWaitFor == WAIT_IDLE && m_pCore->GetTimerId() == CAssistantCore::TIMER_NONE)
-            m_loop.quit();
+    // The core passes on only the error reply of the card that the set request addressed.
+    if (!m_bSetSent)
         return;
-    }
     m_bErrorReply = true;
     m_strErrorText = strText;
     m_loop.quit();
@@ -158,6 +154,7 @@ bool CCliSession::Search()
     if (m_pCore->GetTimerId() == CAssistantCore::TIMER_NONE)
         return false; // the socket could not be opened; the message is out
     Wait(WAIT_IDLE, PhaseGuardMs());
+    MoreRounds();
     if (m_options.nWaitMs > 0)
         Wait(WAIT_TIME, m_options.nWaitMs);
     return true;
@@ -167,6 +164,12 @@ int CCliSession::PhaseGuardMs() const
 {
     return static_cast<int>(std::min<std::int64_t>(PHASE_GUARD_MS + m_pCore->GetRangeSweepMs(),
                                                    std::numeric_limits<int>::max()));
+}
+
+void CCliSession::MoreRounds()
+{
+    for (int nRound = 1; nRound < m_options.nRounds && m_pCore->SearchAgain(); ++nRound)
+        Wait(WAIT_IDLE, PhaseGuardMs());
 }
 
 int CCliSession::FindCard() const
@@ -246,8 +249,10 @@ int CCliSession::RunSet()
 
     if (m_options.bWaitRestart) {
         // The restart wait ends with a new search; an error reply ends it early.
-        if (!m_bErrorReply)
+        if (!m_bErrorReply) {
             Wait(WAIT_IDLE, PhaseGuardMs());
+            MoreRounds();
+        }
     } else if (!m_bAcknowledged && !m_bErrorReply)
         Wait(WAIT_ANSWER, ANSWER_WAIT_MS);
 

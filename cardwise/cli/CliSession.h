@@ -42,8 +42,8 @@ public:
 private:
     class CCore;
 
-    // What ends a wait besides its time limit; once the set request is out, an error reply
-    // ends any wait.
+    // What ends a wait besides its time limit; once the set request is out, the card's
+    // error reply ends any wait.
     enum EWaitFor
     {
         WAIT_NONE,
@@ -52,9 +52,11 @@ private:
         WAIT_ANSWER
     };
 
-    // Searches in the chosen scope and waits for the end of the sweep, then --wait; false
-    // when the socket could not be opened.
+    // Searches in the chosen scope and waits for the end of the sweep and of the further
+    // --rounds, then --wait; false when the socket could not be opened.
     bool Search();
+    // The sweeps after the first that --rounds asks for, each waited for.
+    void MoreRounds();
     // Runs the event loop until the awaited event or nMs have passed.
     void Wait(EWaitFor nWaitFor, int nMs);
     // How long a phase may run before the loop counts as stalled.

@@ -5,6 +5,7 @@
 #include "CoreText.h"
 #include "DeviceNotes.h"
 #include "DeviceSocket.h"
+#include "LmDebug.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
@@ -12,6 +13,7 @@
 #include <netinet/in.h>
 
 #include <algorithm>
+#include <cstring>
 
 using namespace CardwiseCore;
 
@@ -114,6 +116,7 @@ void CAssistantCore::OnSearch()
 {
     m_view.UpdateData(true);
     m_listDevices.DeleteAllItems();
+    m_arrSetMac.reset();
 
     if (m_nScope == SCOPE_LOCAL) {
         CollectBroadcastAddresses();
@@ -143,6 +146,25 @@ void CAssistantCore::OnSearch()
         return;
     }
 
+    StartSweep();
+}
+
+bool CAssistantCore::SearchAgain()
+{
+    if (!m_pSocket || m_nTimerId != TIMER_NONE || m_bSetupRunning)
+        return false;
+    if (m_nScope == SCOPE_RANGE) {
+        StartRangePasses();
+        return true;
+    }
+    for (const QString& strDest : std::as_const(m_arrDest))
+        m_pSocket->SendSearch(strDest.toLatin1().constData(), CardProtocol::PORT_CARD);
+    StartSweep();
+    return true;
+}
+
+void CAssistantCore::StartSweep()
+{
     StartPhase(TIMER_SWEEP);
     m_nTick = 0;
     m_progress.SetRange(0, SWEEP_TICKS);
@@ -171,7 +193,11 @@ void CAssistantCore::StartRangeSweep()
     m_pSocket->SetDirectedOnly(true);
     m_bBroadcastSearch = false;
     m_arrDest.clear();
+    StartRangePasses();
+}
 
+void CAssistantCore::StartRangePasses()
+{
     StartPhase(TIMER_RANGE_SWEEP, RANGE_TICK_MS);
     m_nTick = 0;
     m_nSweepSent = 0;
@@ -393,6 +419,8 @@ CAssistantCore::ESetup CAssistantCore::SetupDevice(int nRow)
                 m_pSocket->SendSetParams(arrMac, option.m_grpSend, strPassword.constData(),
                                          strDest.toLatin1().constData(), CardProtocol::PORT_CARD);
         }
+        m_arrSetMac.emplace();
+        std::memcpy(m_arrSetMac->data(), arrMac, CardProtocol::MAC_SIZE);
         m_strStatus = Tr("Send setting request to device.........");
         if (option.m_bAutoRestart)
             StartRestartWait();
@@ -448,6 +476,20 @@ void CAssistantCore::SetProcessStatus(int bKeepRunning, const char* pszText)
     ShowStatus(QString::fromUtf8(pszText != nullptr ? pszText : ""));
     if (!bKeepRunning)
         StopPhase();
+}
+
+void CAssistantCore::ReportErrorReply(const unsigned char* pMac, const char* pszText)
+{
+    // Any host can send an error frame, and a search is never answered with one: a stray
+    // frame must not cut a sweep short or answer someone else's request.
+    if (m_nTimerId == TIMER_SWEEP || !m_arrSetMac ||
+        std::memcmp(m_arrSetMac->data(), pMac, CardProtocol::MAC_SIZE) != 0) {
+        char szMac[CardProtocol::MAC_TEXT_SIZE];
+        LmTrace20("Error reply from %s ignored: no set request is waiting for that card\r\n",
+                  CardProtocol::FormatMac(pMac, szMac));
+        return;
+    }
+    SetProcessStatus(0, pszText);
 }
 
 void CAssistantCore::ShowStatus(const QString& strText)

@@ -10,14 +10,17 @@
 #include "ProgressModel.h"
 #include "TimerHost.h"
 
+#include "CardProtocol.h"
 #include "DeviceOwner.h"
 
 #include <QString>
 #include <QStringList>
 
+#include <array>
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <optional>
 
 class CDeviceSocket;
 
@@ -103,6 +106,10 @@ public:
     void OnSearch();
     // Ends a running range sweep; the cards found so far stay listed. Nothing otherwise.
     void StopSearch();
+    // Another sweep of the latest search, on its socket and to its destinations, the list
+    // kept: cards whose replies were lost join it. False, with nothing sent, while a phase
+    // runs or before a search opened a socket.
+    bool SearchAgain();
     // One tick of the phase whose timer this is; then the members go to the controls.
     void OnTimer(unsigned int nId);
     // The Setup flow for one row of the device list. Ignored while a phase runs.
@@ -116,6 +123,9 @@ public:
                            int nFwVer) override;
     void SetProcessStatus(int bKeepRunning, const char* pszText) override;
     void AddDeviceDetails(const char* pszMac, const CReplyDetails& details) override;
+    // Goes on to SetProcessStatus only when the reply comes from the card that the latest
+    // set request addressed, and no sweep runs; any other is traced and dropped.
+    void ReportErrorReply(const unsigned char* pMac, const char* pszText) override;
 
     // What the buttons show in the current state, given whether one list row is selected.
     CButtonStates GetButtonStates(bool bRowSelected) const;
@@ -150,6 +160,8 @@ private:
     void RefreshAdapters();
     // Range scope of OnSearch: checks the range, then starts its sweep.
     void StartRangeSweep();
+    // Both passes over the checked range, on the open socket.
+    void StartRangePasses();
     void RangeSweepStep();
     // Sends what the clock says is due by now.
     void SendDueRequests(std::int64_t nNow);
@@ -158,6 +170,7 @@ private:
     void StartPhase(ETimer nTimer, unsigned int nPeriodMs = TICK_MS);
     void StopPhase();
     void SetSetupRunning(bool bRunning);
+    void StartSweep();
     void SweepStep();
     void RestartWaitStep();
     void StartRestartWait();
@@ -179,6 +192,9 @@ private:
     int m_nTick = 0;
     // The Setup flow runs (its dialog is open): Search stays off until it ends.
     bool m_bSetupRunning = false;
+    // The card of the set request sent since the latest search, the one whose error reply
+    // counts; none before the first.
+    std::optional<std::array<unsigned char, CardProtocol::MAC_SIZE>> m_arrSetMac;
     std::uint32_t m_dwRangeStart = 0;
     std::uint32_t m_dwRangeEnd = 0;
     QStringList m_arrDest;

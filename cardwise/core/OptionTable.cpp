@@ -61,9 +61,9 @@ const SParamInfo* FindParam(std::uint16_t nItem)
     return nullptr;
 }
 
-// Text of a byte block up to its first zero byte; nothing when the value is no block or
+// The bytes of a block up to its first zero byte; nothing when the value is no block or
 // longer than nMax.
-std::optional<QString> BufferText(const CVarData& value, int nMax)
+std::optional<QByteArray> BufferBytes(const CVarData& value, int nMax)
 {
     char szBuffer[BUFFER_TEXT_MAX + 1];
     const int nLength = value.Get_Buffer(reinterpret_cast<unsigned char*>(szBuffer),
@@ -71,7 +71,15 @@ std::optional<QString> BufferText(const CVarData& value, int nMax)
     if (nLength < 0)
         return std::nullopt;
     szBuffer[nLength] = '\0';
-    return CardText(szBuffer, static_cast<int>(qstrlen(szBuffer)));
+    return QByteArray(szBuffer);
+}
+
+std::optional<QString> BufferText(const CVarData& value, int nMax)
+{
+    const std::optional<QByteArray> strBytes = BufferBytes(value, nMax);
+    if (!strBytes)
+        return std::nullopt;
+    return CardText(strBytes->constData(), static_cast<int>(strBytes->size()));
 }
 
 // The value text of a row, or nothing when the value gets no row.
@@ -137,7 +145,11 @@ void COptionTable::LoadParams()
         std::optional<QString> strValue = ValueText(*pInfo, value);
         if (!strValue)
             continue;
-        m_arrRows.push_back({pInfo->pszName, *strValue, pInfo->pszMemo, pInfo->nSetId});
+        SParamRow row{pInfo->pszName, *strValue, pInfo->pszMemo, pInfo->nSetId, std::nullopt};
+        // A text shown as Latin-1 would not encode back to the card's bytes.
+        if (pInfo->nForm == FORM_BUFFER && pInfo->nSetId != 0)
+            row.strCardBytes = BufferBytes(value, BUFFER_TEXT_MAX).value_or(QByteArray());
+        m_arrRows.push_back(std::move(row));
     }
     endResetModel();
 }
@@ -178,6 +190,7 @@ void COptionTable::SetValueText(int nRow, const QString& strValue)
     if (nRow < 0 || nRow >= GetItemCount())
         return;
     m_arrRows[nRow].strValue = strValue;
+    m_arrRows[nRow].strCardBytes.reset();
     emit dataChanged(index(nRow, COL_VALUE), index(nRow, COL_VALUE));
 }
 
@@ -229,7 +242,8 @@ COptionTable::ECheck COptionTable::OnOK(const MessageBoxSink& fnMessageBox)
             value.Set_char(row.strValue == QLatin1String("1") ? 1 : 0);
             break;
         case SET_GRIDMON_PASSWORD:
-            value.Set_string(row.strValue.toUtf8().constData());
+            value.Set_string(row.strCardBytes ? row.strCardBytes->constData()
+                                              : row.strValue.toUtf8().constData());
             // The item's one-byte Length must hold the text and its terminator.
             bTextTooLong = bTextTooLong || value.GetLength() > CardProtocol::VALUE_MAX;
             break;

@@ -6,6 +6,7 @@
 #include <LmVarData/VarDataGroup.h>
 
 #include <QAbstractTableModel>
+#include <QByteArray>
 #include <QStringList>
 
 #include <optional>
@@ -62,12 +63,14 @@ public:
     QString GetSourceName(int nRow) const;
     // The text a cell shows; names and memos translated, values as they are.
     QString GetItemText(int nRow, int nColumn) const;
+    // An edit: from now on the row sends its text (a text as UTF-8), no longer the card's bytes.
     void SetValueText(int nRow, const QString& strValue);
 
     // A read-only row cannot be edited: shows the warning and returns false.
     bool CheckEditable(int nRow, const MessageBoxSink& fnMessageBox) const;
 
-    // Rebuilds m_grpSend from every writable row in row order and checks the address
+    // Rebuilds m_grpSend from every writable row in row order (a text the operator did not
+    // edit goes back byte for byte as the card sent it) and checks the address
     // settings: address and mask not 0, then the gateway in their network, then every address
     // row a typed address (ParseTypedAddress), then the texts' lengths. On a failed check
     // shows its message and returns it. The restart request is added last when
@@ -87,6 +90,8 @@ private:
         QString strValue;
         const char* pszMemo; // "" for none
         unsigned int nSetId;
+        // A text row's bytes as the card sent them, sent back as they are until edited.
+        std::optional<QByteArray> strCardBytes;
     };
 
     // The message of a failed check; pRow is the row that failed CHECK_NOT_AN_ADDRESS.

@@ -43,6 +43,13 @@ std::optional<std::uint32_t> ParseTypedAddress(const QString& strText)
     return dwAddress;
 }
 
+bool ParseTypedMac(const QString& strText, unsigned char (&arrMac)[CardProtocol::MAC_SIZE])
+{
+    // The length first: the text may hold a zero byte, where the C string would end.
+    return strText.size() == CardProtocol::MAC_TEXT_SIZE - 1 &&
+           CardProtocol::ParseMac(strText.toLatin1().constData(), arrMac) != 0;
+}
+
 std::optional<std::uint32_t> ParseTypedMask(const QString& strText)
 {
     if (!strText.contains(QLatin1Char('.'))) {
@@ -60,7 +67,7 @@ std::optional<std::uint32_t> ParseTypedMask(const QString& strText)
 
 bool ParseSubnetOption(const QString& strText, SSubnet& subnet, QString& strError)
 {
-    const int nSlash = strText.indexOf(QLatin1Char('/'));
+    const qsizetype nSlash = strText.indexOf(QLatin1Char('/'));
     const std::optional<std::uint32_t> dwAddress =
         nSlash < 0 ? std::nullopt : ParseTypedAddress(strText.left(nSlash));
     const std::optional<std::uint32_t> dwMask =

@@ -1,6 +1,8 @@
 // Texts a person types for the options that cardwise, cardwise-cli and cardwise-sim share:
-// addresses, masks, --subnet, --range, --rate and --trace. One reading for all three programs.
+// addresses, MACs, masks, --subnet, --range, --rate and --trace. One reading for all three programs.
 #pragma once
+
+#include "CardProtocol.h"
 
 #include <QString>
 
@@ -14,6 +16,10 @@ namespace CardwiseCore {
 // hexadecimal forms that the standard parser also reads. The value has the first number in
 // the most significant byte, as an IP address control holds it.
 std::optional<std::uint32_t> ParseTypedAddress(const QString& strText);
+
+// A MAC address as a person types it: six two-digit hexadecimal octets joined by '-' or ':',
+// nothing before or after (00-1A-2B-3C-4D-5E). True with the six bytes in arrMac.
+bool ParseTypedMac(const QString& strText, unsigned char (&arrMac)[CardProtocol::MAC_SIZE]);
 
 // A mask: a typed address whose one bits all come first, or a prefix length from 0 to 32.
 // Same byte order as ParseTypedAddress.

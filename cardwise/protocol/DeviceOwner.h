@@ -33,4 +33,12 @@ public:
         (void)pszMac;
         (void)details;
     }
+    // What the socket calls for an error reply: pMac is the 6-byte MAC of its header, the
+    // card it speaks for. Anyone can send one, so an owner that knows which card its set
+    // request addressed checks it here; by default the reply goes to SetProcessStatus.
+    virtual void ReportErrorReply(const unsigned char* pMac, const char* pszText)
+    {
+        (void)pMac;
+        SetProcessStatus(0, pszText);
+    }
 };

@@ -146,7 +146,7 @@ void CDeviceSocket::Dispatch(const CVarDataGroup& group, std::uint32_t dwSourceA
         OnSetAck(group, dwSourceAddress, pMac, details);
         break;
     case CMD_ERROR:
-        OnErrorReply(group);
+        OnErrorReply(group, pMac);
         break;
     default:
         LmTrace40("********** 无效命令应答:%d ***********\n", nCommand);
@@ -246,7 +246,7 @@ void CDeviceSocket::OnSetAck(const CVarDataGroup& group, std::uint32_t dwSourceA
     }
 }
 
-void CDeviceSocket::OnErrorReply(const CVarDataGroup& group)
+void CDeviceSocket::OnErrorReply(const CVarDataGroup& group, const unsigned char* pMac)
 {
     std::string strText;
     for (int i = 0; i < group.GetSize(); ++i) {
@@ -256,5 +256,5 @@ void CDeviceSocket::OnErrorReply(const CVarDataGroup& group)
         }
     }
     if (m_pOwner)
-        m_pOwner->SetProcessStatus(0, strText.c_str());
+        m_pOwner->ReportErrorReply(pMac, strText.c_str());
 }

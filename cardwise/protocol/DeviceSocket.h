@@ -60,7 +60,7 @@ private:
     void OnSetAck(const CVarDataGroup& group, std::uint32_t dwSourceAddress,
                   const unsigned char* pMac, const CReplyDetails& details);
     bool IsBroadcastRequest() const;
-    void OnErrorReply(const CVarDataGroup& group);
+    void OnErrorReply(const CVarDataGroup& group, const unsigned char* pMac);
     void StoreTarget(const char* pszAddress);
 
     CDeviceOwner* m_pOwner;

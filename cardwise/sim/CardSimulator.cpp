@@ -10,8 +10,11 @@
 #include <QTimer>
 #include <QtEndian>
 
+#include <algorithm>
 #include <cstring>
 #include <ctime>
+#include <numeric>
+#include <vector>
 
 using namespace CardProtocol;
 
@@ -76,9 +79,19 @@ bool CCardSimulator::IsRestarting(std::size_t index) const
     return index < m_arrRestartEnds.size() && !m_arrRestartEnds[index].hasExpired();
 }
 
+bool CCardSimulator::Chance(double dShare)
+{
+    // No draw at all for 0, so that the jitter's sequence stays that of a good network.
+    return dShare > 0 && std::bernoulli_distribution(dShare)(m_random);
+}
+
 void CCardSimulator::HandleDatagram(const unsigned char* pData, int nSize, const char* pszAddress,
                                     unsigned int nPort, std::uint32_t dwDestination)
 {
+    if (Chance(m_options.dLoss)) {
+        LmTrace20("sim: %d bytes from %s:%u lost on the way in\n", nSize, pszAddress, nPort);
+        return;
+    }
     CCardFrameHeader header;
     CVarDataGroup values;
     const CardFrame::ParseResult nResult =
@@ -117,8 +130,12 @@ void CCardSimulator::AnswerSearch(std::uint16_t nCommand, const std::string& str
 {
     const std::uint16_t nReply =
         nCommand == CMD_SEARCH_BROADCAST ? CMD_DEVICE_INFO_BROADCAST : CMD_DEVICE_INFO;
+    std::vector<std::size_t> arrOrder(m_arrCards.size());
+    std::iota(arrOrder.begin(), arrOrder.end(), std::size_t{0});
+    if (m_options.bReorder)
+        std::shuffle(arrOrder.begin(), arrOrder.end(), m_random);
     int nAnswered = 0;
-    for (std::size_t i = 0; i < m_arrCards.size(); ++i) {
+    for (const std::size_t i : arrOrder) {
         if (IsRestarting(i) || !Reaches(dwDestination, i))
             continue;
         SendReply(m_arrCards[i], nReply, m_arrCards[i].DeviceInfo(), strAddress, nPort,
@@ -186,6 +203,11 @@ void CCardSimulator::SendReply(const CSimCard& card, std::uint16_t nCommand,
     const int nLength = CardFrame::Encode(arrFrame, header, items);
     if (nLength <= 0 || !m_pSocket)
         return;
+    if (Chance(m_options.dLoss)) {
+        LmTrace20("sim: reply 0x%04X to %s:%u lost on the way out\n", nCommand, strAddress.c_str(),
+                  nPort);
+        return;
+    }
 
     // A card of its own address answers from it; the others from whatever the system picks.
     std::string strSource;
@@ -193,17 +215,20 @@ void CCardSimulator::SendReply(const CSimCard& card, std::uint16_t nCommand,
         char szSource[ADDRESS_TEXT_SIZE];
         strSource = FormatAddress(dwSource, szSource);
     }
-    if (m_options.nJitterMs <= 0) {
-        m_pSocket->SendFrom(arrFrame, static_cast<unsigned long>(nLength), strAddress.c_str(),
-                            nPort, strSource.c_str());
-        return;
-    }
-    std::uniform_int_distribution<int> delay(0, m_options.nJitterMs);
-    const QByteArray strBytes(reinterpret_cast<const char*>(arrFrame), nLength);
-    QTimer::singleShot(delay(m_random), this, [this, strBytes, strAddress, nPort, strSource] {
-        if (m_pSocket)
-            m_pSocket->SendFrom(reinterpret_cast<const unsigned char*>(strBytes.constData()),
-                                static_cast<unsigned long>(strBytes.size()), strAddress.c_str(),
+    const int nCopies = Chance(m_options.dDuplicate) ? 2 : 1;
+    for (int nCopy = 0; nCopy < nCopies; ++nCopy) {
+        if (m_options.nJitterMs <= 0) {
+            m_pSocket->SendFrom(arrFrame, static_cast<unsigned long>(nLength), strAddress.c_str(),
                                 nPort, strSource.c_str());
-    });
+            continue;
+        }
+        std::uniform_int_distribution<int> delay(0, m_options.nJitterMs);
+        const QByteArray strBytes(reinterpret_cast<const char*>(arrFrame), nLength);
+        QTimer::singleShot(delay(m_random), this, [this, strBytes, strAddress, nPort, strSource] {
+            if (m_pSocket)
+                m_pSocket->SendFrom(reinterpret_cast<const unsigned char*>(strBytes.constData()),
+                                    static_cast<unsigned long>(strBytes.size()),
+                                    strAddress.c_str(), nPort, strSource.c_str());
+        });
+    }
 }

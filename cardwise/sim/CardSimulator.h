@@ -29,6 +29,11 @@ public:
         // Each card is a host of its own: it takes requests sent to its address or to a
         // broadcast address, and answers from its address.
         bool bOwnAddresses = false;
+        // A bad network: the share of received requests and of replies that is dropped, the
+        // share of replies sent twice, and the answers to a search sent in shuffled order.
+        double dLoss = 0;
+        double dDuplicate = 0;
+        bool bReorder = false;
     };
 
     CCardSimulator(std::vector<CSimCard> arrCards, const COptions& options,
@@ -43,7 +48,7 @@ public:
     // device-information reply per card that is not restarting; set requests (0x1002, 0x2002)
     // get an acknowledgement or an error reply from the card whose MAC the header names. With
     // own addresses only the cards that the destination reaches take part. Anything else is
-    // ignored.
+    // ignored. Loss, duplicates and reordering apply as the options ask.
     void HandleDatagram(const unsigned char* pData, int nSize, const char* pszAddress,
                         unsigned int nPort, std::uint32_t dwDestination = 0);
 
@@ -63,6 +68,8 @@ private:
     // With own addresses the reply leaves from dwSource (network order).
     void SendReply(const CSimCard& card, std::uint16_t nCommand, const CVarDataGroup& items,
                    const std::string& strAddress, unsigned int nPort, std::uint32_t dwSource);
+    // True with the probability dShare, from the seeded generator.
+    bool Chance(double dShare);
 
     std::vector<CSimCard> m_arrCards;
     std::vector<QDeadlineTimer> m_arrRestartEnds;

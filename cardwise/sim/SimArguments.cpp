@@ -27,7 +27,7 @@ const char DESCRIPTION[] =
     "upwards, addresses 192.168.1.10 upwards and password \"lemon\".\n"
     "\n"
     "Configuration file (JSON; only \"mac\" is required per card; addresses are four numbers\n"
-    "from 0 to 255):\n"
+    "from 0 to 255; a password has at most 16 bytes):\n"
     "  {\"bind\": \"0.0.0.0\", \"port\": 16788,\n"
     "   \"cards\": [{\"mac\": \"00-1A-2B-00-00-01\", \"ip\": \"10.77.1.101\",\n"
     "              \"mask\": \"255.255.255.0\", \"gateway\": \"10.77.1.1\", \"hw\": 2, \"fw\": "
@@ -57,7 +57,18 @@ const QCommandLineOption
 const QCommandLineOption OPT_JITTER("reply-jitter-ms",
                                     "Delay each reply by a random 0..ms milliseconds (default 0).",
                                     "ms");
-const QCommandLineOption OPT_SEED("seed", "Seed of the reply jitter (default 1).", "n");
+const QCommandLineOption OPT_SEED("seed", "Seed of the reply jitter and of the losses (default 1).",
+                                  "n");
+const QCommandLineOption OPT_LOSS("loss",
+                                  "Drop this share of the received requests and of the replies, "
+                                  "from 0 to 1 (default 0).",
+                                  "share");
+const QCommandLineOption OPT_DUPLICATE("duplicate",
+                                       "Send this share of the replies twice, from 0 to 1 "
+                                       "(default 0).",
+                                       "share");
+const QCommandLineOption OPT_REORDER("reorder",
+                                     "Answer each search with the cards in a shuffled order.");
 const QCommandLineOption OPT_TRACE("trace",
                                    "Trace threshold: 0 shows every trace, 40 warnings only "
                                    "(default: CARDWISE_TRACE, else 40).",
@@ -70,7 +81,8 @@ void AddOptions(QCommandLineParser& parser)
 {
     parser.setApplicationDescription(QString::fromLatin1(DESCRIPTION));
     parser.addOptions({OPT_HELP, OPT_VERSION, OPT_BIND, OPT_PORT, OPT_CARDS, OPT_CONFIG, OPT_FIRST,
-                       OPT_RESTART, OPT_JITTER, OPT_SEED, OPT_TRACE});
+                       OPT_RESTART, OPT_JITTER, OPT_SEED, OPT_LOSS, OPT_DUPLICATE, OPT_REORDER,
+                       OPT_TRACE});
 }
 
 // An option's number from nLow to nHigh; an option that is not given leaves nValue alone.
@@ -84,6 +96,19 @@ bool ReadNumber(const QCommandLineParser& parser, const QCommandLineOption& opti
     if (!bOk || nNumber < nLow || nNumber > nHigh)
         return false;
     nValue = nNumber;
+    return true;
+}
+
+// An option's share from 0 to 1 ("0.1"); an option that is not given leaves dValue alone.
+bool ReadShare(const QCommandLineParser& parser, const QCommandLineOption& option, double& dValue)
+{
+    if (!parser.isSet(option))
+        return true;
+    bool bOk = false;
+    const double dShare = parser.value(option).toDouble(&bOk);
+    if (!bOk || !(dShare >= 0 && dShare <= 1))
+        return false;
+    dValue = dShare;
     return true;
 }
 
@@ -137,6 +162,15 @@ bool ParseSimArguments(const QStringList& arrArgs, SSimArguments& args, QString&
     }
     args.nPort = static_cast<unsigned int>(nPort);
     simulator.nSeed = static_cast<unsigned int>(nSeed);
+    for (const auto& share : {std::make_pair(&OPT_LOSS, &simulator.dLoss),
+                              std::make_pair(&OPT_DUPLICATE, &simulator.dDuplicate)}) {
+        if (!ReadShare(parser, *share.first, *share.second)) {
+            strError = QStringLiteral("--%1 needs a share from 0 to 1, such as 0.1")
+                           .arg(share.first->names().first());
+            return false;
+        }
+    }
+    simulator.bReorder = parser.isSet(OPT_REORDER);
     if (parser.isSet(OPT_CARDS) && parser.isSet(OPT_CONFIG)) {
         strError = QStringLiteral("use either --cards or --config, not both");
         return false;

@@ -5,6 +5,7 @@
 #include "ProgramOptions.h"
 
 #include <QFile>
+#include <QHash>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
@@ -12,7 +13,123 @@
 #include <QSet>
 #include <QtEndian>
 
+#include <algorithm>
+#include <vector>
+
 namespace {
+
+// The line of each key and card of a configuration, for the messages: QJsonDocument keeps no
+// positions. Reads text that QJsonDocument accepted; keys are compared as written.
+class CConfigLines
+{
+public:
+    explicit CConfigLines(const QByteArray& strJson);
+
+    // The line of a key of the top level, or 0.
+    int RootKey(const QString& strKey) const { return m_mapRootKeys.value(strKey); }
+    // The line where card nCard (from 0) begins, or 0.
+    int Card(int nCard) const { return m_mapCards.value(nCard); }
+    // The line of a key of a card; where the card begins when the key is not there.
+    int CardKey(int nCard, const QString& strKey) const
+    {
+        const int nLine = m_mapCardKeys.value(nCard).value(strKey);
+        return nLine != 0 ? nLine : Card(nCard);
+    }
+
+private:
+    struct SLevel
+    {
+        bool bObject;
+        bool bExpectKey; // an object before its next key
+        int nIndex;      // an array: the element being read
+        QString strKey;  // an object: the key whose value is being read
+    };
+
+    // Where a value begins: the cards are the elements of the top level's "cards".
+    void OnValue(const std::vector<SLevel>& arrLevels, int nLine);
+
+    QHash<QString, int> m_mapRootKeys;
+    QHash<int, int> m_mapCards;
+    QHash<int, QHash<QString, int>> m_mapCardKeys;
+};
+
+CConfigLines::CConfigLines(const QByteArray& strJson)
+{
+    std::vector<SLevel> arrLevels;
+    int nLine = 1;
+    int nStringLine = 0;
+    QByteArray strString;
+    bool bInString = false;
+    bool bEscape = false;
+    for (const char ch : strJson) {
+        if (bInString) {
+            if (bEscape)
+                bEscape = false;
+            else if (ch == '\\')
+                bEscape = true;
+            else if (ch == '"') {
+                bInString = false;
+                if (!arrLevels.empty() && arrLevels.back().bObject && arrLevels.back().bExpectKey) {
+                    SLevel& level = arrLevels.back();
+                    level.strKey = QString::fromUtf8(strString);
+                    level.bExpectKey = false;
+                    if (arrLevels.size() == 1)
+                        m_mapRootKeys.insert(level.strKey, nStringLine);
+                    else if (arrLevels.size() == 3 && !arrLevels[1].bObject &&
+                             arrLevels[0].strKey == QLatin1String("cards"))
+                        m_mapCardKeys[arrLevels[1].nIndex].insert(level.strKey, nStringLine);
+                    continue;
+                }
+                OnValue(arrLevels, nStringLine);
+                continue;
+            }
+            strString.append(ch);
+            continue;
+        }
+        switch (ch) {
+        case '\n':
+            ++nLine;
+            break;
+        case ' ':
+        case '\t':
+        case '\r':
+        case ':':
+            break;
+        case '"':
+            bInString = true;
+            nStringLine = nLine;
+            strString.clear();
+            break;
+        case '{':
+        case '[':
+            OnValue(arrLevels, nLine);
+            arrLevels.push_back({ch == '{', ch == '{', 0, QString()});
+            break;
+        case '}':
+        case ']':
+            if (!arrLevels.empty())
+                arrLevels.pop_back();
+            break;
+        case ',':
+            if (!arrLevels.empty() && arrLevels.back().bObject)
+                arrLevels.back().bExpectKey = true;
+            else if (!arrLevels.empty())
+                ++arrLevels.back().nIndex;
+            break;
+        default: // a number, true, false or null (called again for each of its characters)
+            OnValue(arrLevels, nLine);
+            break;
+        }
+    }
+}
+
+void CConfigLines::OnValue(const std::vector<SLevel>& arrLevels, int nLine)
+{
+    if (arrLevels.size() != 2 || arrLevels[1].bObject ||
+        arrLevels[0].strKey != QLatin1String("cards"))
+        return;
+    m_mapCards.insert(arrLevels[1].nIndex, nLine);
+}
 
 // An address as a person types it; out in network byte order.
 bool ReadAddress(const QJsonValue& value, std::uint32_t& dwOut)
@@ -37,7 +154,8 @@ bool ReadInt(const QJsonValue& value, int nLow, int nHigh, int& nOut)
     return true;
 }
 
-bool ReadCard(const QJsonObject& object, CSimCard& card, QString& strError)
+// Reads one card; on failure the message and, in strKey, the key at fault (empty: the card).
+bool ReadCard(const QJsonObject& object, CSimCard& card, QString& strError, QString& strKey)
 {
     static const QSet<QString> KNOWN_KEYS = {
         "mac",         "ip",        "mask",           "gateway", "hw",
@@ -47,12 +165,13 @@ bool ReadCard(const QJsonObject& object, CSimCard& card, QString& strError)
     for (auto it = object.begin(); it != object.end(); ++it) {
         if (!KNOWN_KEYS.contains(it.key())) {
             strError = QStringLiteral("unknown key \"%1\"").arg(it.key());
+            strKey = it.key();
             return false;
         }
     }
     const QJsonValue mac = object.value("mac");
-    if (!mac.isString() ||
-        !CardProtocol::ParseMac(mac.toString().toLatin1().constData(), card.arrMac)) {
+    strKey = QStringLiteral("mac");
+    if (!mac.isString() || !CardwiseCore::ParseTypedMac(mac.toString(), card.arrMac)) {
         strError =
             QStringLiteral("\"mac\" must be six hexadecimal octets such as 00-1A-2B-3C-4D-5E");
         return false;
@@ -65,6 +184,7 @@ bool ReadCard(const QJsonObject& object, CSimCard& card, QString& strError)
         std::uint32_t* pTarget;
     } arrAddresses[] = {{"ip", &card.dwIp}, {"mask", &card.dwMask}, {"gateway", &card.dwGateway}};
     for (const auto& a : arrAddresses) {
+        strKey = QString::fromLatin1(a.pszKey);
         if (object.contains(a.pszKey) && !ReadAddress(object.value(a.pszKey), *a.pTarget)) {
             strError = QStringLiteral("\"%1\" must be an address of four numbers from 0 to 255")
                            .arg(a.pszKey);
@@ -88,6 +208,7 @@ bool ReadCard(const QJsonObject& object, CSimCard& card, QString& strError)
         {"telnet_port", &card.nTelnetPort, 0, 65535},
     };
     for (const auto& n : arrNumbers) {
+        strKey = QString::fromLatin1(n.pszKey);
         if (object.contains(n.pszKey) &&
             !ReadInt(object.value(n.pszKey), n.nLow, n.nHigh, *n.pTarget)) {
             strError = QStringLiteral("\"%1\" must be a whole number from %2 to %3")
@@ -103,7 +224,8 @@ bool ReadCard(const QJsonObject& object, CSimCard& card, QString& strError)
         std::string* pTarget;
         int nMaxLength;
     } arrTexts[] = {
-        {"password", &card.strPassword, 64},
+        // Only the first 16 bytes travel in a set request: a longer password never matches.
+        {"password", &card.strPassword, CardProtocol::PASSWORD_SIZE},
         {"gridmon_password", &card.strGridmonPassword, 255},
         {"admin_password", &card.strAdminPassword, 255},
         {"device_id", &card.strDeviceId, CardProtocol::DEVICE_ID_SIZE},
@@ -111,6 +233,7 @@ bool ReadCard(const QJsonObject& object, CSimCard& card, QString& strError)
     for (const auto& t : arrTexts) {
         if (!object.contains(t.pszKey))
             continue;
+        strKey = QString::fromLatin1(t.pszKey);
         const QJsonValue value = object.value(t.pszKey);
         const QByteArray strBytes = value.toString().toUtf8();
         if (!value.isString() || strBytes.size() > t.nMaxLength || strBytes.contains('\0')) {
@@ -122,6 +245,7 @@ bool ReadCard(const QJsonObject& object, CSimCard& card, QString& strError)
         *t.pTarget = strBytes.toStdString();
     }
     if (object.contains("encoding")) {
+        strKey = QStringLiteral("encoding");
         const QString strEncoding = object.value("encoding").toString();
         if (strEncoding == "byte")
             card.nEncoding = SimIntEncoding::Byte;
@@ -141,62 +265,54 @@ bool ReadCard(const QJsonObject& object, CSimCard& card, QString& strError)
 
 bool ParseSimConfig(const QByteArray& strJson, CSimConfig& config, QString& strError)
 {
+    const auto fnFail = [&strError](int nLine, const QString& strMessage) {
+        strError = QStringLiteral("line %1: %2").arg(std::max(nLine, 1)).arg(strMessage);
+        return false;
+    };
     QJsonParseError parseError;
     const QJsonDocument document = QJsonDocument::fromJson(strJson, &parseError);
     if (parseError.error != QJsonParseError::NoError) {
-        strError = QStringLiteral("not valid JSON at offset %1: %2")
-                       .arg(parseError.offset)
-                       .arg(parseError.errorString());
-        return false;
+        const int nLine = static_cast<int>(strJson.left(parseError.offset).count('\n')) + 1;
+        return fnFail(nLine, QStringLiteral("not valid JSON: %1").arg(parseError.errorString()));
     }
-    if (!document.isObject()) {
-        strError = QStringLiteral("the top level must be an object with a \"cards\" array");
-        return false;
-    }
+    if (!document.isObject())
+        return fnFail(1, QStringLiteral("the top level must be an object with a \"cards\" array"));
+    const CConfigLines lines(strJson);
     const QJsonObject root = document.object();
     for (auto it = root.begin(); it != root.end(); ++it) {
-        if (it.key() != "cards" && it.key() != "bind" && it.key() != "port") {
-            strError = QStringLiteral("unknown key \"%1\"").arg(it.key());
-            return false;
-        }
+        if (it.key() != "cards" && it.key() != "bind" && it.key() != "port")
+            return fnFail(lines.RootKey(it.key()),
+                          QStringLiteral("unknown key \"%1\"").arg(it.key()));
     }
     CSimConfig parsed;
     if (root.contains("bind")) {
         std::uint32_t dwAddress = 0;
-        if (!ReadAddress(root.value("bind"), dwAddress)) {
-            strError = QStringLiteral("\"bind\" must be an address of four numbers from 0 to 255");
-            return false;
-        }
+        if (!ReadAddress(root.value("bind"), dwAddress))
+            return fnFail(lines.RootKey("bind"),
+                          "\"bind\" must be an address of four numbers from 0 to 255");
         parsed.strBind = root.value("bind").toString();
     }
-    if (root.contains("port") && !ReadInt(root.value("port"), 1, 65535, parsed.nPort)) {
-        strError = QStringLiteral("\"port\" must be a whole number from 1 to 65535");
-        return false;
-    }
+    if (root.contains("port") && !ReadInt(root.value("port"), 1, 65535, parsed.nPort))
+        return fnFail(lines.RootKey("port"), "\"port\" must be a whole number from 1 to 65535");
     const QJsonValue cards = root.value("cards");
-    if (!cards.isArray() || cards.toArray().isEmpty()) {
-        strError = QStringLiteral("\"cards\" must be a non-empty array");
-        return false;
-    }
+    if (!cards.isArray() || cards.toArray().isEmpty())
+        return fnFail(lines.RootKey("cards"), "\"cards\" must be a non-empty array");
     const QJsonArray array = cards.toArray();
     QSet<QByteArray> arrMacs;
     for (int i = 0; i < array.size(); ++i) {
-        if (!array.at(i).isObject()) {
-            strError = QStringLiteral("card %1 is not an object").arg(i + 1);
-            return false;
-        }
+        if (!array.at(i).isObject())
+            return fnFail(lines.Card(i), QStringLiteral("card %1 is not an object").arg(i + 1));
         CSimCard card;
         QString strCardError;
-        if (!ReadCard(array.at(i).toObject(), card, strCardError)) {
-            strError = QStringLiteral("card %1: %2").arg(i + 1).arg(strCardError);
-            return false;
-        }
+        QString strKey;
+        if (!ReadCard(array.at(i).toObject(), card, strCardError, strKey))
+            return fnFail(lines.CardKey(i, strKey),
+                          QStringLiteral("card %1: %2").arg(i + 1).arg(strCardError));
         const QByteArray strMac(reinterpret_cast<const char*>(card.arrMac), CardProtocol::MAC_SIZE);
-        if (arrMacs.contains(strMac)) {
-            strError =
-                QStringLiteral("card %1: its MAC is already used by another card").arg(i + 1);
-            return false;
-        }
+        if (arrMacs.contains(strMac))
+            return fnFail(
+                lines.CardKey(i, "mac"),
+                QStringLiteral("card %1: its MAC is already used by another card").arg(i + 1));
         arrMacs.insert(strMac);
         parsed.arrCards.push_back(card);
     }
@@ -211,14 +327,16 @@ bool LoadSimConfig(const QString& strPath, CSimConfig& config, QString& strError
         strError = QStringLiteral("%1: %2").arg(strPath, file.errorString());
         return false;
     }
-    // A configuration is a few kilobytes; refuse anything absurd before parsing it.
-    constexpr qint64 MAX_SIZE = 16 * 1024 * 1024;
-    if (file.size() > MAX_SIZE) {
+    // A configuration is a few kilobytes. The read itself is bounded: a device or a pipe
+    // (/dev/zero) reports no size, or a false one.
+    constexpr qint64 MAX_SIZE = qint64{16} * 1024 * 1024;
+    const QByteArray strJson = file.read(MAX_SIZE + 1);
+    if (strJson.size() > MAX_SIZE) {
         strError = QStringLiteral("%1: larger than 16 MiB").arg(strPath);
         return false;
     }
     QString strProblem;
-    if (!ParseSimConfig(file.readAll(), config, strProblem)) {
+    if (!ParseSimConfig(strJson, config, strProblem)) {
         strError = QStringLiteral("%1: %2").arg(strPath, strProblem);
         return false;
     }

@@ -10,7 +10,8 @@
 // }
 //
 // Only "mac" is required for a card; the other keys default to the values of CSimCard, the
-// device identifier to one derived from the MAC, the encoding to "dword".
+// device identifier to one derived from the MAC, the encoding to "dword". A password has at
+// most 16 bytes, the part of it that a set request carries.
 #pragma once
 
 #include "SimCard.h"
@@ -27,7 +28,8 @@ struct CSimConfig
     int nPort = 0;   // 0 when the file does not set it
 };
 
-// Parses a configuration; on failure returns false and a message that names the problem.
+// Parses a configuration; on failure returns false and a message that names the problem and
+// its line ("line 7: card 2: ...").
 bool ParseSimConfig(const QByteArray& strJson, CSimConfig& config, QString& strError);
-// Reads and parses a configuration file; messages name the file.
+// Reads (at most 16 MiB) and parses a configuration file; messages name the file.
 bool LoadSimConfig(const QString& strPath, CSimConfig& config, QString& strError);

@@ -53,5 +53,5 @@ int main(int argc, char* argv[])
     std::printf("cardwise-sim: %zu cards on %s:%u\n", nCount,
                 options.strBind.toLatin1().constData(), options.nPort);
     std::fflush(stdout);
-    return app.exec();
+    return QCoreApplication::exec();
 }

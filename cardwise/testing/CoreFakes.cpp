@@ -140,6 +140,8 @@ std::vector<unsigned char> DeviceInfoFrame(const CFakeCard& card, std::uint16_t 
     unsigned char arrMac[MAC_SIZE] = {};
     ParseMac(card.strMac.c_str(), arrMac);
     unsigned char arrDeviceId[DEVICE_ID_SIZE] = {};
+    // A fixed block of DEVICE_ID_SIZE bytes, not a text: no terminator is due.
+    // NOLINTNEXTLINE(bugprone-not-null-terminated-result)
     std::memcpy(arrDeviceId, card.strDeviceId.data(),
                 std::min<std::size_t>(card.strDeviceId.size(), DEVICE_ID_SIZE));
     const char* pszGridmonPassword = "KOVAL-WERK";
@@ -177,10 +179,10 @@ std::vector<unsigned char> AckFrame(const CFakeCard& card)
     return ReplyFrame(CMD_SET_ACK_BROADCAST, card.strMac, values);
 }
 
-std::vector<unsigned char> ErrorFrame(bool bPasswordRejected)
+std::vector<unsigned char> ErrorFrame(bool bPasswordRejected, const std::string& strMac)
 {
     CVarDataGroup values;
     // An error reply with no item would not be dispatched at all.
     values.Add(static_cast<char>(1), bPasswordRejected ? CardProtocol::ERROR_PASSWORD : 0xF001u);
-    return ReplyFrame(CardProtocol::CMD_ERROR, "00-00-00-00-00-00", values);
+    return ReplyFrame(CardProtocol::CMD_ERROR, strMac, values);
 }

@@ -106,4 +106,6 @@ std::vector<unsigned char> DeviceInfoFrame(const CFakeCard& card, std::uint16_t 
 std::vector<unsigned char> ReplyFrame(std::uint16_t nCommand, const std::string& strMac,
                                       const CVarDataGroup& values);
 std::vector<unsigned char> AckFrame(const CFakeCard& card);
-std::vector<unsigned char> ErrorFrame(bool bPasswordRejected);
+// An error reply from the card with the given MAC.
+std::vector<unsigned char> ErrorFrame(bool bPasswordRejected,
+                                      const std::string& strMac = "00-00-00-00-00-00");

@@ -3,6 +3,7 @@
 // CRecordingOwner: what a device socket reports to its owner.
 #pragma once
 
+#include "CardProtocol.h"
 #include "DeviceSocket.h"
 
 #include <cstdint>
@@ -36,6 +37,12 @@ public:
     {
         m_arrDetails.push_back(details);
     }
+    void ReportErrorReply(const unsigned char* pMac, const char* pszText) override
+    {
+        char szMac[CardProtocol::MAC_TEXT_SIZE];
+        m_arrErrorMacs.emplace_back(CardProtocol::FormatMac(pMac, szMac));
+        CDeviceOwner::ReportErrorReply(pMac, pszText);
+    }
 
     // The last report of each MAC.
     std::map<std::string, CDeviceCall> LatestByMac() const
@@ -49,6 +56,7 @@ public:
     std::vector<CDeviceCall> m_arrDevices; // every report, in order
     std::vector<std::pair<int, std::string>> m_arrStatuses;
     std::vector<CReplyDetails> m_arrDetails; // after each report, in order
+    std::vector<std::string> m_arrErrorMacs; // the header MAC of each error reply
 };
 
 class CFakeDeviceSocket : public CDeviceSocket

@@ -6,8 +6,9 @@
 #include "IpConfigRunner.h"
 #include "MessageBox.h"
 #include "OptionDlg.h"
-#include "Resource.h"
+// Before Resource.h: the generated setupUi names its parameter after the template id.
 #include "ui_CardwiseDlg.h"
+#include "Resource.h"
 
 #include "LmDebug.h"
 #include "LmLangWidgets.h"

@@ -141,7 +141,7 @@ void CIPAddressCtrl::MoveTo(int index, bool bSelectAll, bool bCursorAtEnd)
         pField->selectAll();
     else {
         pField->deselect();
-        pField->setCursorPosition(bCursorAtEnd ? pField->text().size() : 0);
+        pField->setCursorPosition(bCursorAtEnd ? static_cast<int>(pField->text().size()) : 0);
     }
 }
 

@@ -1,7 +1,7 @@
 # Shared by every script that sends datagrams or starts cardwise-sim: the isolation check (the
 # network-safety guard) and starting the simulator. Sourced, never run; defines functions only.
 #
-#   cw_require_isolation [--netns NAME] [--status N] [INTERFACE...]
+#   cw_require_isolation [--netns NAME] [--status N] [INTERFACE...]       cw_isolate ARG...
 #   cw_sim_config FILE CARD...       cw_sim_start LOG COMMAND...       cw_sim_stop
 #   cw_on_exit FUNCTION              cw_make_work_dir
 
@@ -69,6 +69,16 @@ cw_require_isolation() {
         echo "$refuse ${ns:-this} is the host's network namespace (use tools/netns-run)" >&2
         exit "$status"
     fi
+}
+
+# cw_isolate ARG...: for a script that sends. Outside, runs the script again with ARG... in a
+# network namespace of its own (tools/netns-run; its status becomes the script's: 77 where
+# none can be made); inside, returns once cw_require_isolation has passed.
+cw_isolate() {
+    if [[ ${CW_ISOLATED:-} != "$0" ]]; then
+        exec "$(dirname "${BASH_SOURCE[0]}")/../netns-run" env CW_ISOLATED="$0" bash "$0" "$@"
+    fi
+    cw_require_isolation
 }
 
 # cw_on_exit FUNCTION: runs FUNCTION when the script ends, on every exit path (an interrupt

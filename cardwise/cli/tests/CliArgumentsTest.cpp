@@ -27,6 +27,9 @@ INSTANTIATE_TEST_SUITE_P(
         CRejectCase{"search --password x", "--password does not apply to search"},
         CRejectCase{"search --json --csv", "exclude each other"},
         CRejectCase{"search --wait soon", "--wait expects milliseconds"},
+        CRejectCase{"search --rounds 0", "--rounds expects a number of sweeps from 1 to 100"},
+        CRejectCase{"search --rounds 101", "--rounds expects"},
+        CRejectCase{"decode --rounds 2", "--rounds does not apply to decode"},
         CRejectCase{"search --subnet 10.0.0.1", "--subnet expects ADDRESS/MASK"},
         CRejectCase{"search --trace high", "--trace expects a level"},
         CRejectCase{"search --subnet 10.0.0.0/8 --range 10.0.0.1-10.0.0.9", "exclude each other"},
@@ -71,13 +74,15 @@ TEST_F(CliArgumentsTest, SearchDefaultsToLocalScopeAndText)
     EXPECT_FALSE(options.subnet);
     EXPECT_EQ(options.nFormat, FORMAT_TEXT);
     EXPECT_EQ(options.nWaitMs, 0);
+    EXPECT_EQ(options.nRounds, 1);
     EXPECT_EQ(options.nTraceLevel, -1);
 }
 
 // The texts themselves are read by the shared parser (ProgramOptionsTest).
 TEST_F(CliArgumentsTest, SubnetBecomesControlValues)
 {
-    const SCliOptions options = Parse("search --subnet 192.168.1.7/24 --wait 250 --csv");
+    const SCliOptions options = Parse("search --subnet 192.168.1.7/24 --wait 250 --csv --rounds 3");
+    EXPECT_EQ(options.nRounds, 3);
     ASSERT_TRUE(options.subnet);
     EXPECT_EQ(options.subnet->dwAddress, 0xC0A80107u);
     EXPECT_EQ(options.subnet->dwMask, 0xFFFFFF00u);

@@ -73,9 +73,37 @@ TEST_F(CliOutputTest, ParamsAsJsonCarryTheSetIdentifier)
               "\"Read only\",\"id\":0}]}\n");
 }
 
-TEST(CliJsonTest, ControlCharactersAreEscaped)
+// A card's text with control characters, as each output form shows it: the terminal never
+// gets ESC, DEL or a C1 control raw.
+TEST(CliTextTest, ControlCharactersAreEscaped)
 {
-    EXPECT_EQ(JsonString(QString::fromUtf8("a\tb\x01")), "\"a\\tb\\u0001\"");
+    const struct
+    {
+        const char* pszText; // UTF-8
+        const char* pszTerminal;
+        const char* pszJson;
+    } arrCases[] = {
+        {"a\tb\x01", "a\\x09b\\x01", "\"a\\tb\\u0001\""},
+        {"\x1b[2J", "\\x1b[2J", "\"\\u001b[2J\""},
+        {"\x1b]0;owned\x07", "\\x1b]0;owned\\x07", "\"\\u001b]0;owned\\u0007\""},
+        {"del\x7f csi\u009b", "del\\x7f csi\\x9b", "\"del\\u007f csi\\u009b\""},
+        {"Z\u00fcrich \u00ff\u00fe", "Z\u00fcrich \u00ff\u00fe", "\"Z\u00fcrich \u00ff\u00fe\""},
+    };
+    for (const auto& c : arrCases) {
+        const QString strText = QString::fromUtf8(c.pszText);
+        EXPECT_EQ(TerminalText(strText), QString::fromUtf8(c.pszTerminal)) << c.pszText;
+        EXPECT_EQ(JsonString(strText), QString::fromUtf8(c.pszJson)) << c.pszText;
+    }
+}
+
+TEST(CliTextTest, ParamsShowCardTextsEscaped)
+{
+    COptionTable option;
+    option.m_grpParams.Add(reinterpret_cast<const unsigned char*>("\x1b[2J,x"), 6, 0x1005000Du);
+    option.LoadParams();
+    const QString strText = RenderParams("00-1A-2B-00-00-02", option, FORMAT_TEXT);
+    EXPECT_FALSE(strText.contains(QChar(0x1b))) << strText.toStdString();
+    EXPECT_TRUE(strText.contains("\\x1b[2J,x")) << strText.toStdString();
 }
 
 TEST(CliHexTest, ReadsSeparatedAndPrefixedPairs)

@@ -1,17 +1,18 @@
 #!/usr/bin/env bash
 # cardwise-cli against cardwise-sim on the loopback of a network namespace of its own.
 #
-#   tools/netns-run cli-sim-test.sh SCENARIO CARDWISE_CLI CARDWISE_SIM
+#   tools/netns-run cli-sim-test.sh SCENARIO CARDWISE_CLI CARDWISE_SIM CARDWISE_FLOOD
 #
-# Scenarios: search search-error-reply params set-acknowledged set-wrong-password
-# set-checks-fail set-no-answer wait-restart usage decode completion-params. Exit status 0 when the scenario passed, 1 otherwise.
+# Scenarios: search search-rounds stray-error-replies params set-acknowledged set-wrong-password
+# set-checks-fail set-no-answer wait-restart usage decode completion-params. Exit status 0 when
+# the scenario passed, 1 otherwise.
 set -euo pipefail
 
-if [[ $# -ne 3 ]]; then
-    echo "usage: $0 SCENARIO CARDWISE_CLI CARDWISE_SIM" >&2
+if [[ $# -ne 4 ]]; then
+    echo "usage: $0 SCENARIO CARDWISE_CLI CARDWISE_SIM CARDWISE_FLOOD" >&2
     exit 1
 fi
-readonly scenario=$1 cli=$2 sim=$3
+readonly scenario=$1 cli=$2 sim=$3 flood=$4
 
 # shellcheck source=../../../tools/lib/netsafe.sh
 source "$(dirname "${BASH_SOURCE[0]}")/../../../tools/lib/netsafe.sh"
@@ -70,6 +71,14 @@ search)
     run 0 search --json
     has out '{"devices":[]}'
     ;;
+search-rounds)
+    # Two sweeps on one socket: ten requests reach the simulator, each card is listed once.
+    start_sim --trace 20
+    run 0 search "${LOOP[@]}" --rounds 2 --json
+    [[ $(grep -o '"mac":' "$work/out" | wc -l) -eq 5 ]] || fail "not five cards"
+    [[ $(grep -c 'cards answer' "$work/sim.log") -eq 10 ]] ||
+        fail "$(grep -c 'cards answer' "$work/sim.log") searches reached the simulator, not 10"
+    ;;
 params)
     start_sim
     run 0 params "$CARD" "${LOOP[@]}"
@@ -123,32 +132,19 @@ set-no-answer)
     [[ $status -eq 4 ]] || fail "exit $status, expected 4"
     has err "no answer from $CARD"
     ;;
-search-error-reply)
-    start_sim
-    # An error reply that answers no set request of this run still ends the sweep; the search
-    # must then finish at once instead of waiting for a tick that no longer comes.
-    "$cli" search "${LOOP[@]}" --trace 20 >"$work/out" 2>"$work/err" &
-    cli_pid=$!
-    for _ in $(seq 200); do
-        grep -q "RCV IP" "$work/err" && break
-        sleep 0.01
-    done
-    error_reply='\xD7\x09\xD7\x09\x25\x00\x07\x00\x00\x00\x01\x00\x00\x08\x00\x00\x00\x01\x00'
-    error_reply+=$(printf '\\x00%.0s' $(seq 22))'\x02\xF0\x01\x01\x01\xFF\xFF\x00\x00'
-    printf "$error_reply" >/dev/udp/127.0.0.1/16789
-    for _ in $(seq 100); do
-        kill -0 "$cli_pid" 2>/dev/null || break
-        sleep 0.1
-    done
-    if kill -0 "$cli_pid" 2>/dev/null; then
-        kill "$cli_pid"
-        fail "the search did not end within ten seconds of the error reply"
-    fi
-    status=0
-    wait "$cli_pid" || status=$?
-    [[ $status -eq 0 ]] || fail "exit $status, expected 0"
+stray-error-replies)
+    # Forged error replies of cards that no request addressed, from before the search until
+    # after the set: they neither cut the sweep short nor answer the set request.
+    start_sim --reply-jitter-ms 500
+    "$flood" --kinds error --rate 200 2>"$work/flood.log" &
+    flood_pid=$!
+    stop_flood() { kill "$flood_pid" 2>/dev/null || true; }
+    cw_on_exit stop_flood
+    run 0 search "${LOOP[@]}" --trace 20
     has err "CommandId------>8"
-    has out "card(s) found"
+    has out "5 card(s) found"
+    run 0 set "$CARD" "${LOOP[@]}" --password lemon "HTTP Port=8080" --no-restart
+    has out "$CARD: setting request is accessed"
     ;;
 wait-restart)
     start_sim --restart-ms 300
@@ -189,6 +185,12 @@ decode)
     for byte in $frame; do printf "\\x$byte"; done >"$work/frame.bin"
     run 0 decode "$work/frame.bin"
     has out "nSize=[2]"
+    # A text item that would clear the screen reaches the terminal escaped.
+    echo "D7 09 D7 09 25 00 0B 00 00 00 01 00 00 05 10 00 00 01 00
+          00 00 00 00 00 00 00 00 00 00 00 00 00 00 00 00  00 1A 2B 3C 4D 5E
+          0D 00 0B 05 1B 5B 32 4A 00  FF FF 00 00" | run 0 decode --hex
+    has out 'type=[VD_string],value=[\x1b[2J]'
+    lacks out $'\x1b'
     echo "00 01 02 03" | run 2 decode --hex
     has err "bad sync header"
     echo "D7 09 XX" | run 1 decode --hex

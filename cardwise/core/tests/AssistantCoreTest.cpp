@@ -13,6 +13,7 @@
 
 #include <algorithm>
 #include <functional>
+#include <ostream>
 #include <vector>
 
 namespace {
@@ -90,7 +91,7 @@ protected:
         m_network.m_arrSent.clear();
     }
     // Accepts the dialog as it was filled; pfnEdit may change it first.
-    void AcceptDialog(std::function<void(COptionTable&)> fnEdit = nullptr)
+    void AcceptDialog(const std::function<void(COptionTable&)>& fnEdit = nullptr)
     {
         m_fnDialog = [fnEdit](COptionTable& option) {
             if (fnEdit)
@@ -455,6 +456,27 @@ TEST_F(CAssistantCoreTest, RepliesRecordTheirAdapterAndTheListExplainsEachCard)
     EXPECT_TRUE(m_core.CheckDeviceReachable(0));
 }
 
+TEST_F(CAssistantCoreTest, SearchAgainSweepsOnTheSameSocketAndKeepsTheList)
+{
+    EXPECT_FALSE(m_core.SearchAgain()); // no search yet
+    SearchAndListCard();
+    CFakeCard other = m_card;
+    other.strMac = "00-1A-2B-3C-4D-5F";
+
+    ASSERT_TRUE(m_core.SearchAgain());
+    EXPECT_FALSE(m_core.SearchAgain()); // its sweep runs
+    m_network.Deliver(DeviceInfoFrame(other), "192.168.1.21");
+    EXPECT_EQ(FinishSweep(), Core::SWEEP_TICKS);
+
+    EXPECT_EQ(m_network.m_nCreated, 1);
+    EXPECT_EQ(Addresses(CMD_SEARCH_BROADCAST),
+              (std::vector<std::string>{"192.168.1.255", "255.255.255.255", "255.255.255.255",
+                                        "255.255.255.255", "255.255.255.255", "255.255.255.255"}));
+    EXPECT_EQ(m_core.GetDeviceList().GetItemCount(), 2);
+    EXPECT_NE(m_core.GetSocket()->FindDeviceParams("00-1A-2B-3C-4D-5E"), nullptr);
+    EXPECT_EQ(m_core.GetStatus(), "Scanning Device  Finished");
+}
+
 TEST_F(CAssistantCoreTest, RepliesAfterTheSweepStillListCards)
 {
     m_core.OnSearch();
@@ -463,22 +485,6 @@ TEST_F(CAssistantCoreTest, RepliesAfterTheSweepStillListCards)
     ASSERT_EQ(m_core.GetDeviceList().GetItemCount(), 1);
     EXPECT_EQ(m_core.GetDeviceList().GetItemText(0, CDeviceListModel::COL_MAC),
               "00-1A-2B-3C-4D-5E");
-}
-
-TEST_F(CAssistantCoreTest, ErrorReplyEndsTheRunningPhase)
-{
-    m_core.OnSearch();
-    RunTimer(m_core, m_timers, Core::TIMER_SWEEP, 5);
-    m_network.Deliver(ErrorFrame(true), "192.168.1.20");
-    EXPECT_EQ(m_view.m_strStatusLine, "Password Error");
-    EXPECT_EQ(m_core.GetStatus(), "Password Error");
-    EXPECT_EQ(m_core.GetTimerId(), 0u);
-    EXPECT_FALSE(m_timers.IsActive(Core::TIMER_SWEEP));
-    EXPECT_TRUE(m_view.m_bSearchEnabled);
-
-    // Idle: an error reply only shows its (here empty) text.
-    m_network.Deliver(ErrorFrame(false), "192.168.1.20");
-    EXPECT_EQ(m_view.m_strStatusLine, "");
 }
 
 TEST_F(CAssistantCoreTest, AcknowledgementShowsAcceptedStatus)
@@ -610,18 +616,88 @@ TEST_F(CAssistantCoreTest, RestartWaitEndsWithANewSearch)
     EXPECT_FALSE(m_view.m_bSearchEnabled);
 }
 
-TEST_F(CAssistantCoreTest, ErrorReplyEndsTheRestartWait)
+// Where an error reply arrives, and from which card: only the card that the set request
+// addressed ends the restart wait (or answers a set without restart); a sweep never ends.
+struct SErrorReplyCase
 {
-    SearchAndListCard();
-    AcceptDialog();
-    m_core.SetupDevice(0);
-    RunTimer(m_core, m_timers, Core::TIMER_RESTART_WAIT, 10);
-    m_network.Deliver(ErrorFrame(true), "192.168.1.20");
-    EXPECT_EQ(m_core.GetTimerId(), 0u);
-    EXPECT_FALSE(m_timers.IsActive(Core::TIMER_RESTART_WAIT));
-    EXPECT_TRUE(m_view.m_bSearchEnabled);
-    EXPECT_EQ(m_network.m_nCreated, 1);
+    const char* pszName;
+    enum EWhen
+    {
+        DURING_SWEEP,
+        DURING_RESTART_WAIT,
+        AFTER_SET,          // a set request without restart, nothing runs
+        DURING_LATER_SWEEP, // the sweep that follows the restart wait
+    } nWhen;
+    bool bFromAddressedCard;
+    bool bPasswordItem;
+    const char* pszStatus; // what the status shows after; null: as before
+};
+
+void PrintTo(const SErrorReplyCase& c, std::ostream* os)
+{
+    *os << c.pszName;
 }
+
+class CAssistantCoreErrorReplyTest : public CAssistantCoreTest,
+                                     public ::testing::WithParamInterface<SErrorReplyCase>
+{
+};
+
+TEST_P(CAssistantCoreErrorReplyTest, OnlyTheAddressedCardAnswersASetRequest)
+{
+    const SErrorReplyCase& c = GetParam();
+    SearchAndListCard();
+    if (c.nWhen == SErrorReplyCase::DURING_SWEEP)
+        m_core.OnSearch();
+    else {
+        AcceptDialog([&c](COptionTable& option) {
+            option.m_bAutoRestart = c.nWhen == SErrorReplyCase::AFTER_SET ? 0 : 1;
+        });
+        ASSERT_EQ(m_core.SetupDevice(0), Core::SETUP_SENT);
+        if (c.nWhen == SErrorReplyCase::DURING_LATER_SWEEP)
+            RunTimer(m_core, m_timers, Core::TIMER_RESTART_WAIT, Core::RESTART_TICKS + 1);
+    }
+    const unsigned int nPhase = m_core.GetTimerId();
+    RunTimer(m_core, m_timers, nPhase, 5);
+    const QString strStatus = m_core.GetStatus();
+    const int nTick = m_core.GetTick();
+
+    m_network.Deliver(
+        ErrorFrame(c.bPasswordItem, c.bFromAddressedCard ? m_card.strMac : "00-1A-2B-3C-4D-5F"),
+        "192.168.1.21");
+
+    if (c.pszStatus != nullptr) {
+        EXPECT_EQ(m_core.GetStatus(), c.pszStatus);
+        EXPECT_EQ(m_view.m_strStatusLine, c.pszStatus);
+        EXPECT_EQ(m_core.GetTimerId(), 0u);
+        EXPECT_EQ(m_timers.GetActiveCount(), 0);
+        EXPECT_TRUE(m_view.m_bSearchEnabled);
+    } else {
+        EXPECT_EQ(m_core.GetStatus(), strStatus);
+        EXPECT_EQ(m_core.GetTimerId(), nPhase);
+        m_core.OnTimer(nPhase);
+        EXPECT_EQ(m_core.GetTick(), nPhase == 0 ? nTick : nTick + 1);
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, CAssistantCoreErrorReplyTest,
+    ::testing::Values(SErrorReplyCase{"SweepGoesOnWhateverTheSender", SErrorReplyCase::DURING_SWEEP,
+                                      true, true, nullptr},
+                      SErrorReplyCase{"AddressedCardEndsRestartWait",
+                                      SErrorReplyCase::DURING_RESTART_WAIT, true, true,
+                                      "Password Error"},
+                      SErrorReplyCase{"OtherCardLeavesRestartWait",
+                                      SErrorReplyCase::DURING_RESTART_WAIT, false, true, nullptr},
+                      SErrorReplyCase{"AddressedCardAnswersSetWithoutRestart",
+                                      SErrorReplyCase::AFTER_SET, true, true, "Password Error"},
+                      SErrorReplyCase{"ReplyWithoutPasswordItemShowsNoText",
+                                      SErrorReplyCase::AFTER_SET, true, false, ""},
+                      SErrorReplyCase{"OtherCardDoesNotAnswerSet", SErrorReplyCase::AFTER_SET,
+                                      false, true, nullptr},
+                      SErrorReplyCase{"LaterSweepGoesOn", SErrorReplyCase::DURING_LATER_SWEEP, true,
+                                      true, nullptr}),
+    [](const ::testing::TestParamInfo<SErrorReplyCase>& info) { return info.param.pszName; });
 
 TEST_F(CAssistantCoreTest, TicksOfAnotherPhaseAreIgnored)
 {

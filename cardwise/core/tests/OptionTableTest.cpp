@@ -76,6 +76,7 @@ protected:
     std::vector<unsigned int> SentIds() const
     {
         std::vector<unsigned int> arrIds;
+        arrIds.reserve(static_cast<std::size_t>(m_option.m_grpSend.GetSize()));
         for (int i = 0; i < m_option.m_grpSend.GetSize(); ++i)
             arrIds.push_back(m_option.m_grpSend.GetID(i));
         return arrIds;
@@ -239,7 +240,51 @@ INSTANTIATE_TEST_SUITE_P(
                       CValueCase{"PortOverflow", SET_TELNET_PORT, "99999999999", VD_DWORD,
                                  0x7FFFFFFF},
                       CValueCase{"Address", SET_GATEWAY, "192.168.1.254", VD_DWORD, 0xFE01A8C0}),
-    [](const ::testing::TestParamInfo<CValueCase>& info) {
+    [](const ::testing::TestParamInfo<CValueCase>& caseInfo) {
+        return std::string(caseInfo.param.pszName);
+    });
+
+// The Gridmon Password goes back byte for byte as the card sent it until the operator edits
+// it; an edited text goes as UTF-8.
+struct STextCase
+{
+    const char* pszName;
+    std::string strCardBytes;
+    const char* pszEdit; // null: not edited
+    std::string strSent;
+};
+
+void PrintTo(const STextCase& c, std::ostream* os)
+{
+    *os << c.pszName;
+}
+
+class COptionTableTextTest : public COptionTableTest,
+                             public ::testing::WithParamInterface<STextCase>
+{
+};
+
+TEST_P(COptionTableTextTest, TextTravelsAsTheCardSentItUntilEdited)
+{
+    const STextCase& c = GetParam();
+    AddCard();
+    AddBuffer(INFO_GRIDMON_PASSWORD, c.strCardBytes);
+    m_option.LoadParams();
+    if (c.pszEdit != nullptr)
+        Edit(SET_GRIDMON_PASSWORD, c.pszEdit);
+    ASSERT_EQ(Ok(), C::CHECK_OK);
+    EXPECT_EQ(std::string(m_option.m_grpSend[SET_GRIDMON_PASSWORD].Get_string()), c.strSent);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Texts, COptionTableTextTest,
+    ::testing::Values(STextCase{"NotUtf8Unedited", "\xFF\xFE", nullptr, "\xFF\xFE"},
+                      STextCase{"NotUtf8EditedToItsDisplay", "\xFF\xFE", "\u00FF\u00FE",
+                                "\xC3\xBF\xC3\xBE"},
+                      STextCase{"Utf8Unedited", "Z\xC3\xBCrich", nullptr, "Z\xC3\xBCrich"},
+                      STextCase{"ZeroByteEndsIt", std::string("ab\0cd", 5), nullptr, "ab"},
+                      STextCase{"Edited", "KOVAL-WERK", "neu", "neu"}),
+    [](const ::testing::TestParamInfo<STextCase>& info) {
         return std::string(info.param.pszName);
     });
 

@@ -1,5 +1,5 @@
-// What the three programs accept as an address, a mask, --subnet, --range, --rate and --trace,
-// and what not.
+// What the three programs accept as an address, a MAC, a mask, --subnet, --range, --rate and
+// --trace, and what not.
 #include "ProgramOptions.h"
 
 #include <gtest/gtest.h>
@@ -14,6 +14,7 @@ using namespace CardwiseCore;
 enum EKind
 {
     ADDRESS,
+    MAC,
     MASK,
     SUBNET,
     RANGE,
@@ -47,6 +48,15 @@ std::string Read(EKind nKind, const QString& strText)
     switch (nKind) {
     case ADDRESS:
         return ParseTypedAddress(strText) ? Hex(*ParseTypedAddress(strText)) : "";
+    case MAC: {
+        unsigned char arrMac[CardProtocol::MAC_SIZE];
+        if (!ParseTypedMac(strText, arrMac))
+            return "";
+        return QByteArray(reinterpret_cast<const char*>(arrMac), sizeof arrMac)
+            .toHex()
+            .toUpper()
+            .toStdString();
+    }
     case MASK:
         return ParseTypedMask(strText) ? Hex(*ParseTypedMask(strText)) : "";
     case SUBNET: {
@@ -99,6 +109,10 @@ const CTypedCase CASES[] = {
     {ADDRESS, "1.2.3.4 ", ""},       {ADDRESS, "1.2. 3.4", ""},   {ADDRESS, "1.2.3.+4", ""},
     {ADDRESS, "1.2..4", ""},         {ADDRESS, "1.2.3.", ""},     {ADDRESS, "1.2.3.４", ""},
     {ADDRESS, "abc", ""},            {ADDRESS, "", ""},
+    // MACs: six two-digit octets, '-' or ':' between them, nothing around them.
+    {MAC, "00-1A-2B-3C-4D-5E", "001A2B3C4D5E"}, {MAC, "00:1a:2b:3c:4d:5e", "001A2B3C4D5E"},
+    {MAC, "00-1A-2B-3C-4D-5E ", ""}, {MAC, "00-1A-2B-3C-4D-5E-", ""}, {MAC, "001A2B3C4D5E", ""},
+    {MAC, "00-1A-2B-3C-4D", ""},     {MAC, "00-1A-2B-3C-4D-5Ｅ", ""},
     // Masks: the ones first, or a prefix length.
     {MASK, "255.255.255.0", "FFFFFF00"},     {MASK, "0.0.0.0", "00000000"},
     {MASK, "255.255.255.255", "FFFFFFFF"},   {MASK, "24", "FFFFFF00"},

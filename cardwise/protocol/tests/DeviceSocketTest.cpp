@@ -332,6 +332,8 @@ TEST_F(CDeviceSocketTest, ErrorReplyReportsTranslatedPasswordError)
     const std::vector<std::pair<int, std::string>> arrExpected = {
         {0, "Password Error"}, {0, ""}, {0, "密码错误"}};
     EXPECT_EQ(m_owner.m_arrStatuses, arrExpected);
+    // The owner learns which card speaks, to tell its own card from a stray sender.
+    EXPECT_EQ(m_owner.m_arrErrorMacs, std::vector<std::string>(3, "00-1A-2B-3C-4D-5E"));
     EXPECT_TRUE(Traced(40, "密码错误..."));
 }
 

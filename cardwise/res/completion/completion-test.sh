@@ -49,13 +49,14 @@ expect() {
 mac=00-1A-2B-00-00-01
 expect cli '' :: --help decode help params search set
 expect cli se :: search set
-expect cli search -- :: --csv --help --json --range --rate --subnet --trace --wait
+expect cli search -- :: --csv --help --json --range --rate --rounds --subnet --trace --wait
 expect cli set --w :: --wait-restart
 expect cli params --c :: # params has no --csv
 expect cli search --subnet '' ::
 expect cli search --range '' ::
-expect cli params --r :: --range --rate
+expect cli params --r :: --range --rate --rounds
 expect cli search --trace 4 ::
+expect cli search --rounds '' ::
 expect cli set "$mac" ::
 expect cli set "$mac" --password lemon HTTP :: 'HTTP\ Enable=' 'HTTP\ Port='
 expect cli set "$mac" --password lemon 'http\ p' :: 'HTTP\ Port='
@@ -63,7 +64,7 @@ expect cli set "$mac" 'Telnet\ Port' = '' :: # bash splits words at =
 expect cli params "$mac" '' ::
 expect cli decode --hex "$work/fr" :: "$work/frame.txt"
 expect sim --c :: --cards --config
-expect sim --re :: --reply-jitter-ms --restart-ms
+expect sim --re :: --reorder --reply-jitter-ms --restart-ms
 expect sim --config "$work/fl" :: "$work/fleet.json"
 expect sim --port '' ::
 expect sim --bind 127 ::

@@ -29,6 +29,9 @@ INSTANTIATE_TEST_SUITE_P(
                       CRejectCase{"--restart-ms -1", "--restart-ms"},
                       CRejectCase{"--reply-jitter-ms 60001", "--reply-jitter-ms"},
                       CRejectCase{"--seed -2", "--seed"},
+                      CRejectCase{"--loss 1.5", "--loss needs a share from 0 to 1"},
+                      CRejectCase{"--loss nan", "--loss needs a share"},
+                      CRejectCase{"--duplicate 10%", "--duplicate needs a share"},
                       CRejectCase{"--trace loud", "--trace expects a level"},
                       CRejectCase{"--bind somewhere", "--bind needs an address"},
                       CRejectCase{"--bind 127.1", "--bind needs an address"},
@@ -45,7 +48,8 @@ TEST(SimArgumentsTest, OptionsReachTheSimulator)
     QString strError;
     ASSERT_TRUE(
         ParseSimArguments(SplitArgs("--cards 5 --bind 0.0.0.0 --port 17000 --restart-ms 500 "
-                                    "--reply-jitter-ms 100 --seed 7 --trace 0"),
+                                    "--reply-jitter-ms 100 --seed 7 --trace 0 --loss 0.1 "
+                                    "--duplicate 0.25 --reorder"),
                           args, strError))
         << strError.toStdString();
     std::vector<CSimCard> arrCards;
@@ -57,6 +61,9 @@ TEST(SimArgumentsTest, OptionsReachTheSimulator)
     EXPECT_EQ(options.nRestartMs, 500);
     EXPECT_EQ(options.nJitterMs, 100);
     EXPECT_EQ(options.nSeed, 7u);
+    EXPECT_EQ(options.dLoss, 0.1);
+    EXPECT_EQ(options.dDuplicate, 0.25);
+    EXPECT_TRUE(options.bReorder);
     EXPECT_EQ(args.nTraceLevel, 0);
 
     // Nothing given: one card on the simulator's own endpoint.
@@ -65,6 +72,8 @@ TEST(SimArgumentsTest, OptionsReachTheSimulator)
     EXPECT_EQ(arrCards.size(), 1u);
     EXPECT_EQ(options.strBind, CCardSimulator::COptions().strBind);
     EXPECT_EQ(options.nPort, CCardSimulator::COptions().nPort);
+    EXPECT_EQ(options.dLoss, 0);
+    EXPECT_FALSE(options.bReorder);
     EXPECT_EQ(args.nTraceLevel, -1);
 }
 

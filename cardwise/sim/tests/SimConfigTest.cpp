@@ -38,7 +38,7 @@ TEST(SimConfigTest, ReadsEveryCardKey)
     EXPECT_EQ(defaults.strDeviceId, SimDeviceIdFor(defaults.arrMac));
 }
 
-TEST(SimConfigTest, RejectsBadConfigurations)
+TEST(SimConfigTest, RejectsBadConfigurationsNamingTheLine)
 {
     const struct
     {
@@ -50,7 +50,7 @@ TEST(SimConfigTest, RejectsBadConfigurations)
         {R"({"cards": []})", "non-empty array"},
         {R"({"card": [{"mac": "00-00-00-00-00-01"}]})", "unknown key \"card\""},
         {R"({"cards": [7]})", "card 1 is not an object"},
-        {R"({"cards": [{"ip": "10.0.0.1"}]})", "card 1: \"mac\""},
+        {R"({"cards": [{"ip": "10.0.0.1"}]})", "line 1: card 1: \"mac\""},
         {R"({"cards": [{"mac": "00-00-00-00-00"}]})", "card 1: \"mac\""},
         {R"({"cards": [{"mac": "00-00-00-00-00-01", "ip": "10.0.0.256"}]})", "\"ip\""},
         {R"({"cards": [{"mac": "00-00-00-00-00-01", "gateway": "10.1"}]})", "\"gateway\""},
@@ -68,6 +68,22 @@ TEST(SimConfigTest, RejectsBadConfigurations)
         {R"({"bind": "localhost", "cards": [{"mac": "00-00-00-00-00-01"}]})", "\"bind\""},
         {R"({"bind": "127.000.0.1", "cards": [{"mac": "00-00-00-00-00-01"}]})", "\"bind\""},
         {R"({"port": 0, "cards": [{"mac": "00-00-00-00-00-01"}]})", "\"port\""},
+        {R"({"cards": [{"mac": "00-00-00-00-00-01\u0000junk"}]})", "card 1: \"mac\""},
+        {R"({"cards": [{"mac": "00-00-00-00-00-01 "}]})", "card 1: \"mac\""},
+        {R"({"cards": [{"mac": "00-00-00-00-00-01", "ip": "10.0.0.1\u0000"}]})", "\"ip\""},
+        {R"({"cards": [{"mac": "00-00-00-00-00-01", "mask": "0xff.255.255.0"}]})", "\"mask\""},
+        {R"({"cards": [{"mac": "00-00-00-00-00-01", "password": "0123456789abcdefg"}]})",
+         "\"password\" must be a text of at most 16 bytes"},
+        // Messages name the line of the key at fault, or of the card, or of the JSON error.
+        {"{\"cards\": [\n  {\"mac\": \"00-00-00-00-00-01\"},\n  {\"mac\": \"00-00-00-00-00-01\"}]}",
+         "line 3: card 2: its MAC"},
+        {"{\"cards\": [\n  {\"mac\": \"00-00-00-00-00-01\",\n   \"password\":\n \"x\", \"ip\": "
+         "\"1\"}]}",
+         "line 4: card 1: \"ip\""},
+        {"{\"cards\": [{\"mac\": \"00-00-00-00-00-01\"},\n  7]}", "line 2: card 2 is not"},
+        {"{\"cards\": [{\"mac\": \"00-00-00-00-00-01\"}],\n\n \"port\": -1}", "line 3: \"port\""},
+        {"{\"cards\": [\n{\"mac\": \"a\\\"b\", \"ip\": 1}]}", "line 2: card 1: \"mac\""},
+        {"{\"cards\": [\n  {\"mac\": \"00-00-00-00-00-01\"}\n  {}]}", "line 3: not valid JSON"},
     };
     for (const auto& c : arrCases) {
         CSimConfig config;
@@ -77,6 +93,15 @@ TEST(SimConfigTest, RejectsBadConfigurations)
             << c.pszJson << " gave: " << strError.toStdString();
         EXPECT_TRUE(config.arrCards.empty());
     }
+}
+
+// A device reports no size: the read itself stops after 16 MiB.
+TEST(SimConfigTest, EndlessFileIsRefused)
+{
+    CSimConfig config;
+    QString strError;
+    EXPECT_FALSE(LoadSimConfig("/dev/zero", config, strError));
+    EXPECT_EQ(strError, "/dev/zero: larger than 16 MiB");
 }
 
 TEST(SimConfigTest, FileErrorsNameTheFile)

@@ -14,6 +14,7 @@
 #include <arpa/inet.h>
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <functional>
 #include <map>
 #include <string>
@@ -175,6 +176,41 @@ TEST_F(CDeviceSocketSimTest, WrongPasswordGetsErrorReply)
     m_socket.SendSearch("", PORT_CARD);
     ASSERT_TRUE(WaitFor([&] { return m_owner.LatestByMac().size() == 2; }));
     EXPECT_EQ(m_owner.LatestByMac().at("00-1A-2B-00-00-01").strIp, "192.168.1.10");
+}
+
+// The bad network the simulator makes on request: every request lost, every reply twice, the
+// answers to a search in a shuffled order.
+TEST_F(CDeviceSocketSimTest, ChaosOptionsShapeTheReplies)
+{
+    const struct
+    {
+        QStringList arrArguments;
+        std::size_t nReports; // device reports for one search of 20 cards
+        bool bInCardOrder;
+    } arrCases[] = {
+        {{"--loss", "1"}, 0, true},
+        {{"--duplicate", "1"}, 40, true},
+        {{"--reorder"}, 20, false},
+    };
+    for (const auto& c : arrCases) {
+        CSimProcess sim(SIM, QStringList{"--cards", "20"} + c.arrArguments);
+        ASSERT_FALSE(sim.WaitReady().isEmpty());
+        CRecordingOwner owner;
+        CDeviceSocket socket(&owner);
+        ASSERT_NE(socket.OpenSocket(1), 0);
+
+        socket.SendSearch("127.0.0.1", PORT_CARD);
+
+        WaitFor([&] { return owner.m_arrDevices.size() >= c.nReports && c.nReports > 0; }, 3000);
+        Settle(200);
+        const QString strCase = c.arrArguments.join(' ');
+        ASSERT_EQ(owner.m_arrDevices.size(), c.nReports) << strCase.toStdString();
+        const bool bInOrder =
+            std::is_sorted(owner.m_arrDevices.begin(), owner.m_arrDevices.end(),
+                           [](const auto& a, const auto& b) { return a.strMac < b.strMac; });
+        EXPECT_EQ(bInOrder, c.bInCardOrder) << strCase.toStdString();
+        socket.Close();
+    }
 }
 
 TEST_F(CDeviceSocketSimTest, SimulatorReportsUnusableEndpointAndBadArguments)

@@ -175,7 +175,7 @@ void COptionDlg::OnParamRClick()
                QCoreApplication::applicationName(), MSG_ICON_NONE);
 }
 
-ParamDialogRunner MakeOptionDialogRunner(QWidget* pParent, MessageBoxSink fnMessageBox)
+ParamDialogRunner MakeOptionDialogRunner(QWidget* pParent, const MessageBoxSink& fnMessageBox)
 {
     QPointer<QWidget> parent(pParent);
     return [parent, fnMessageBox](COptionTable& table) {

@@ -71,4 +71,4 @@ private:
 
 // The Setup flow's parameter dialog: runs COptionDlg modally over pParent for the table; true
 // when it ends with OK. pParent may be null or go away before the runner is used.
-ParamDialogRunner MakeOptionDialogRunner(QWidget* pParent, MessageBoxSink fnMessageBox);
+ParamDialogRunner MakeOptionDialogRunner(QWidget* pParent, const MessageBoxSink& fnMessageBox);

@@ -44,7 +44,7 @@ private slots:
     void sweepStepsProgressAndRepeats();
     void buttonsFollowPhaseAndSelection();
     void listOrderAndUpdates();
-    void errorReplyEndsPhase();
+    void strayErrorReplyLeavesSweepRunning();
     void enterRunsSetupEscapeCloses();
     void closingDuringSweepStopsTimers();
     void deviceToolsUseReplyAddress();
@@ -423,20 +423,20 @@ void tst_CCardwiseDlg::listOrderAndUpdates()
     QCOMPARE(Cell(1, CDeviceListModel::COL_FW_VER), QStringLiteral("9"));
 }
 
-void tst_CCardwiseDlg::errorReplyEndsPhase()
+void tst_CCardwiseDlg::strayErrorReplyLeavesSweepRunning()
 {
     MakeWindow();
     m_pDlg->OnTimer(CAssistantCore::TIMER_SWEEP);
     const int nPos = Find<CProgressCtrl>("IDC_PROGRESS")->value();
 
+    // No set request is out: whoever sent it, the reply answers nothing
     m_network.Deliver(ErrorFrame(true), "192.168.1.2");
 
-    QCOMPARE(Text("IDC_STATUS"), QStringLiteral("Password Error"));
-    QVERIFY(!m_timers.IsActive(CAssistantCore::TIMER_SWEEP));
-    QVERIFY(Find<QPushButton>("IDC_SEARCH")->isEnabled());
-    // A tick that was already on its way changes nothing
+    QCOMPARE(Text("IDC_STATUS"), QStringLiteral("Scanning Device...."));
+    QVERIFY(m_timers.IsActive(CAssistantCore::TIMER_SWEEP));
+    QVERIFY(!Find<QPushButton>("IDC_SEARCH")->isEnabled());
     m_pDlg->OnTimer(CAssistantCore::TIMER_SWEEP);
-    QCOMPARE(Find<CProgressCtrl>("IDC_PROGRESS")->value(), nPos);
+    QCOMPARE(Find<CProgressCtrl>("IDC_PROGRESS")->value(), nPos + 1);
 }
 
 void tst_CCardwiseDlg::enterRunsSetupEscapeCloses()

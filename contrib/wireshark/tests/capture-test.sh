@@ -24,24 +24,16 @@ for tool in tshark dumpcap python3; do
     fi
 done
 
+# shellcheck source=../../../tools/lib/netsafe.sh
+source "$here/../../../tools/lib/netsafe.sh"
 # Nothing is sent unless this is a namespace of its own that holds nothing but lo.
-host_ns=$(stat -L -c %i /proc/1/ns/net 2>/dev/null || true) # unreadable in some sandboxes
-if [[ -n $host_ns && $(stat -L -c %i /proc/self/ns/net) == "$host_ns" ]]; then
-    echo "refusing to run: this is the host's network namespace (use tools/netns-run)" >&2
-    exit 1
-fi
-others=$(ip -o link show | awk -F': ' '{ sub(/@.*/, "", $2); print $2 }' | grep -vx lo || true)
-if [[ -n $others ]]; then
-    echo "refusing to run: interfaces other than lo exist:" "${others//$'\n'/ }" >&2
-    exit 1
-fi
+cw_require_isolation
 
 export CARDWISE_LANG=default
 readonly LOOP=(--subnet 127.0.0.1/255.255.255.255)
 readonly CARD=00-1A-2B-00-00-02 # the second of the simulated fleet, at 192.168.1.11
-work=$(mktemp -d)
-# Whatever still runs in the background when the script ends is this script's own.
-trap 'kill $(jobs -p) 2>/dev/null; wait; rm -rf "$work"' EXIT
+cw_make_work_dir
+work=$cw_work
 
 fail() {
     echo "FAIL: $*" >&2
@@ -72,9 +64,11 @@ run() {
 # Given the capture on lo and a fleet of five cards
 dumpcap -q -i lo -f "udp port 16788 or udp port 16789" -w "$work/cards.pcapng" 2>"$work/dumpcap.log" &
 dumpcap_pid=$!
+stop_dumpcap() { kill "$dumpcap_pid" 2>/dev/null || true; wait "$dumpcap_pid" 2>/dev/null || true; }
+cw_on_exit stop_dumpcap
 wait_for "$work/dumpcap.log" "Capturing on"
-"$sim" --bind 127.0.0.1 --cards 5 --restart-ms 300 >"$work/sim.log" 2>&1 &
-wait_for "$work/sim.log" "cards on"
+cw_sim_start "$work/sim.log" "$sim" --bind 127.0.0.1 --cards 5 --restart-ms 300 ||
+    fail "the simulator did not start"
 
 # When the assistant searches, reads parameters, is refused, is acknowledged and waits for
 # the restart

@@ -22,6 +22,7 @@ import struct
 import subprocess
 import sys
 import tempfile
+import unicodedata
 import xml.etree.ElementTree as ET
 
 MAC = bytes.fromhex("001a2b3c4d5e")
@@ -111,6 +112,17 @@ HOSTILE = [
         "01000804 0a000005 02000804 ffffff00 03000804 0a000001")) + b"\x01\x02",
      {"cardwise.after_frame"}),
 ]
+
+
+def terminal_text(raw):
+    """A card's text as `cardwise-cli decode` prints it: read as UTF-8 when it is valid UTF-8,
+    else as Latin-1, control characters (C0, DEL, C1) escaped as \\xHH, written as UTF-8."""
+    try:
+        text = raw.decode("utf-8")
+    except UnicodeDecodeError:
+        text = raw.decode("latin-1")
+    return "".join("\\x%02x" % ord(c) if unicodedata.category(c) == "Cc" else c
+                   for c in text).encode()
 
 
 def parse_decode_output(stdout):
@@ -246,11 +258,12 @@ def differences(shown, decoded):
             if not same_number(item["show"], value.decode(), 4 if kind == "float" else 8):
                 out.append("%s value %s, codec %s" % (what, item["show"], value.decode()))
         elif kind == "string":
-            text = item["raw"].split(b"\0")[0].replace(b"\r", b"")
-            if text != value or length != len(item["raw"].split(b"\0")[0]) + 1:
+            raw = item["raw"].split(b"\0")[0]
+            text = terminal_text(raw)
+            if text != value or length != len(raw) + 1:
                 out.append("%s text %r, codec %r" % (what, text, value))
-            elif text.isascii() and text.decode().isprintable() and item["show"] != text.decode():
-                out.append("%s shows %r for %r" % (what, item["show"], text))
+            elif raw.isascii() and raw.decode().isprintable() and item["show"] != raw.decode():
+                out.append("%s shows %r for %r" % (what, item["show"], raw))
         else:
             # decode prints the first 20 bytes, each followed by a blank, then "..." for more.
             shown_bytes = "".join("%02x " % b for b in item["raw"][:20])
