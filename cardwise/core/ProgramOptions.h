@@ -1,5 +1,6 @@
 // Texts a person types for the options that cardwise, cardwise-cli and cardwise-sim share:
-// addresses, MACs, masks, --subnet, --range, --rate and --trace. One reading for all three programs.
+// addresses, MACs, masks, --subnet, --range, --rate and --trace. One reading for all three
+// programs.
 #pragma once
 
 #include "CardProtocol.h"
