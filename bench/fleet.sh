@@ -21,12 +21,9 @@ limit_mb=${MEMORY_LIMIT_MB:-100}
 sim=$build/cardwise/sim/cardwise-sim
 cli=$build/cardwise/cli/cardwise-cli
 
-for program in "$sim" "$cli"; do
-    [[ -x $program ]] || { echo "fleet: $program is missing; build first" >&2; exit 1; }
-done
-
-# shellcheck source=../tools/lib/netsafe.sh
-source "$root/tools/lib/netsafe.sh"
+# shellcheck source=lib.sh
+source "$here/lib.sh"
+bench_programs fleet "$sim" "$cli"
 CW_ME=fleet
 cw_isolate "$build"
 
@@ -35,26 +32,9 @@ work=$cw_work
 
 cw_sim_start "$work/sim.log" "$sim" --bind 127.0.0.1 --cards "$cards" || exit 1
 
-start=$(date +%s.%N)
-if [[ -x /usr/bin/time ]]; then
-    /usr/bin/time -v -o "$work/time.txt" \
-        "$cli" search --subnet 127.0.0.1/255.255.255.255 --json >"$work/search.json"
-    peak_kb=$(awk -F': ' '/Maximum resident set size/ { print $2 }' "$work/time.txt")
-else
-    # Without GNU time: the high-water mark the kernel keeps, read until the process ends.
-    "$cli" search --subnet 127.0.0.1/255.255.255.255 --json >"$work/search.json" &
-    cli_pid=$!
-    peak_kb=0
-    while kb=$(awk '/^VmHWM:/ { print $2 }' "/proc/$cli_pid/status" 2>/dev/null) && [[ -n $kb ]]; do
-        (( kb > peak_kb )) && peak_kb=$kb
-        sleep 0.01
-    done
-    wait "$cli_pid"
-fi
-end=$(date +%s.%N)
+measure "$work/search.json" "$cli" search --subnet 127.0.0.1/255.255.255.255 --json
 
 found=$(grep -o '"mac":' "$work/search.json" | wc -l)
-seconds=$(awk -v s="$start" -v e="$end" 'BEGIN { printf "%.2f", e - s }')
 peak_mb=$(awk -v k="$peak_kb" 'BEGIN { printf "%.1f", k / 1024 }')
 echo "fleet: found $found/$cards cards in $seconds s, peak resident memory $peak_mb MB (limit $limit_mb MB)"
 

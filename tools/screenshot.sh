@@ -54,11 +54,14 @@ read -r -t 30 display <&5 || { echo "screenshot: Xvfb did not start" >&2; cat "$
 export DISPLAY=:$display
 unset QT_QPA_PLATFORM
 
+# Two cards share an address and one takes its address from DHCP, so the Note column shows
+# marked rows.
 cw_sim_config "$work/cards.json" \
     "00-1A-2B-4C-00-01 192.168.1.20 255.255.255.0 192.168.1.1 2 215" \
     "00-1A-2B-4C-00-02 192.168.1.100 255.255.255.0 192.168.1.1 2 216" \
     "00-1A-2B-4C-00-03 10.0.0.5 255.0.0.0 10.0.0.1 3 301" \
-    "00-1A-2B-4C-00-04 172.16.8.31 255.255.0.0 172.16.0.1 3 302"
+    "00-1A-2B-4C-00-04 172.16.8.31 255.255.0.0 172.16.0.1 3 302 \"dhcp\": 1" \
+    "00-1A-2B-4C-00-05 192.168.1.100 255.255.255.0 192.168.1.1 3 302"
 cw_sim_start "$work/sim.log" "$sim" --config "$work/cards.json" || exit 1
 
 mkdir -p "$out"

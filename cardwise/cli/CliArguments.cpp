@@ -18,6 +18,8 @@ const QCommandLineOption OPT_TRACE(QStringLiteral("trace"), QString(), QStringLi
 const QCommandLineOption OPT_HELP(QStringList{QStringLiteral("help"), QStringLiteral("h")});
 const QCommandLineOption OPT_SUBNET(QStringLiteral("subnet"), QString(),
                                     QStringLiteral("ADDRESS/MASK"));
+const QCommandLineOption OPT_RANGE(QStringLiteral("range"), QString(), QStringLiteral("START-END"));
+const QCommandLineOption OPT_RATE(QStringLiteral("rate"), QString(), QStringLiteral("N"));
 const QCommandLineOption OPT_WAIT(QStringLiteral("wait"), QString(), QStringLiteral("MS"));
 const QCommandLineOption OPT_ROUNDS(QStringLiteral("rounds"), QString(), QStringLiteral("N"));
 const QCommandLineOption OPT_JSON(QStringLiteral("json"));
@@ -136,19 +138,20 @@ bool ParseCliArguments(const QStringList& arrArgs, SCliOptions& options, QString
     // Every option is known to the parser, so that one given to the wrong command gets a
     // message that says so rather than "unknown option".
     const std::vector<const QCommandLineOption*> arrAll = {
-        &OPT_SUBNET,   &OPT_WAIT,       &OPT_ROUNDS,       &OPT_JSON, &OPT_CSV,
-        &OPT_PASSWORD, &OPT_NO_RESTART, &OPT_WAIT_RESTART, &OPT_HEX};
+        &OPT_SUBNET, &OPT_RANGE,    &OPT_RATE,       &OPT_WAIT,         &OPT_ROUNDS, &OPT_JSON,
+        &OPT_CSV,    &OPT_PASSWORD, &OPT_NO_RESTART, &OPT_WAIT_RESTART, &OPT_HEX};
     std::vector<const QCommandLineOption*> arrAllowed;
     if (strCommand == QLatin1String("search")) {
         options.nCommand = CLI_SEARCH;
-        arrAllowed = {&OPT_SUBNET, &OPT_WAIT, &OPT_ROUNDS, &OPT_JSON, &OPT_CSV};
+        arrAllowed = {&OPT_SUBNET, &OPT_RANGE, &OPT_RATE, &OPT_WAIT,
+                      &OPT_ROUNDS, &OPT_JSON,  &OPT_CSV};
     } else if (strCommand == QLatin1String("params")) {
         options.nCommand = CLI_PARAMS;
-        arrAllowed = {&OPT_SUBNET, &OPT_ROUNDS, &OPT_JSON};
+        arrAllowed = {&OPT_SUBNET, &OPT_RANGE, &OPT_RATE, &OPT_ROUNDS, &OPT_JSON};
     } else if (strCommand == QLatin1String("set")) {
         options.nCommand = CLI_SET;
-        arrAllowed = {&OPT_SUBNET,     &OPT_ROUNDS,       &OPT_PASSWORD,
-                      &OPT_NO_RESTART, &OPT_WAIT_RESTART, &OPT_JSON};
+        arrAllowed = {&OPT_SUBNET,   &OPT_RANGE,      &OPT_RATE,         &OPT_ROUNDS,
+                      &OPT_PASSWORD, &OPT_NO_RESTART, &OPT_WAIT_RESTART, &OPT_JSON};
     } else if (strCommand == QLatin1String("decode")) {
         options.nCommand = CLI_DECODE;
         arrAllowed = {&OPT_HEX};
@@ -188,6 +191,24 @@ bool ParseCliArguments(const QStringList& arrArgs, SCliOptions& options, QString
         if (!ParseSubnetOption(parser.value(OPT_SUBNET), subnet, strError))
             return false;
         options.subnet = subnet;
+    }
+    if (parser.isSet(OPT_RANGE)) {
+        if (options.subnet) {
+            strError = QStringLiteral("--subnet and --range exclude each other");
+            return false;
+        }
+        SRange range;
+        if (!ParseRangeOption(parser.value(OPT_RANGE), range, strError))
+            return false;
+        options.range = range;
+    }
+    if (parser.isSet(OPT_RATE)) {
+        if (!options.range) {
+            strError = QStringLiteral("--rate paces a --range sweep; give --range too");
+            return false;
+        }
+        if (!ParseRateOption(parser.value(OPT_RATE), options.nRate, strError))
+            return false;
     }
     if (parser.isSet(OPT_JSON) && parser.isSet(OPT_CSV)) {
         strError = QStringLiteral("--json and --csv exclude each other");
@@ -267,22 +288,33 @@ QString CliUsage()
 {
     return QStringLiteral(
         "Usage:\n"
-        "  cardwise-cli search [--subnet ADDRESS/MASK] [--rounds N] [--wait MS] [--json|--csv]\n"
-        "  cardwise-cli params MAC [--subnet ADDRESS/MASK] [--rounds N] [--json]\n"
-        "  cardwise-cli set MAC --password PW [--subnet ADDRESS/MASK] [--rounds N]\n"
+        "  cardwise-cli search [--subnet ADDRESS/MASK | --range START-END [--rate N]]\n"
+        "                      [--rounds N] [--wait MS] [--json|--csv]\n"
+        "  cardwise-cli params MAC [--subnet ADDRESS/MASK | --range START-END [--rate N]]\n"
+        "                      [--rounds N] [--json]\n"
+        "  cardwise-cli set MAC --password PW\n"
+        "                   [--subnet ADDRESS/MASK | --range START-END [--rate N]] [--rounds N]\n"
         "                   [--no-restart] [--wait-restart] NAME=VALUE... [--json]\n"
         "  cardwise-cli decode [--hex] [FILE|-]\n"
         "\n"
         "Finds the UPS network cards, shows and changes their settings, and decodes frames.\n"
-        "Without --subnet the search broadcasts on every network of this PC (Local scope);\n"
-        "with it, to the directed broadcast of that network (the mask may be a prefix length).\n"
+        "Without --subnet or --range the search broadcasts on every network of this PC (Local\n"
+        "scope); with --subnet, to the directed broadcast of that network (the mask may be a\n"
+        "prefix length); with --range, to every address from START to END, one by one, which\n"
+        "also reaches cards behind routers.\n"
         "\n"
         "  --subnet ADDRESS/MASK  search one network, e.g. 192.168.1.0/255.255.255.0 or\n"
         "                         192.168.1.0/24\n"
+        "  --range START-END      ask every address from START to END (both included, at most\n"
+        "                         65536), twice, e.g. 10.1.2.1-10.1.2.254; set and params send\n"
+        "                         to the address the card answered from\n"
+        "  --rate N               requests per second of a --range sweep (default 2000), which\n"
+        "                         takes 2 x addresses / N seconds and one more for late answers\n"
         "  --rounds N             sweep N times (default 1) and list every card that answered\n"
         "                         any sweep: on a lossy network, 3 find nearly every card\n"
-        "  --wait MS              after the one-second sweep, listen MS milliseconds longer\n"
-        "  --json, --csv          machine-readable output\n"
+        "  --wait MS              after the sweep, listen MS milliseconds longer\n"
+        "  --json, --csv          machine-readable output; a card's \"notes\" name what is wrong:\n"
+        "                         other-subnet, address-conflict, dhcp\n"
         "  --password PW          the card's password for set\n"
         "  --no-restart           set without restarting the card\n"
         "  --wait-restart         after set, wait for the card's restart (20 s) and search again\n"

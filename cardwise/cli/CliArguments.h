@@ -37,6 +37,8 @@ struct SCliOptions
     ECliFormat nFormat = FORMAT_TEXT;
     int nTraceLevel = -1;                        // -1: as the environment says
     std::optional<CardwiseCore::SSubnet> subnet; // none: Local scope
+    std::optional<CardwiseCore::SRange> range;   // a range sweep instead
+    int nRate = CardwiseCore::RATE_DEFAULT;      // requests per second of the sweep
     int nWaitMs = 0;
     int nRounds = 1; // sweeps of one search, the list merged
     QString strMac;  // normalised: upper case, hyphens

@@ -2,6 +2,7 @@
 #include "CliOutput.h"
 
 #include "DeviceListModel.h"
+#include "DeviceNotes.h"
 #include "OptionTable.h"
 
 #include <QStringList>
@@ -122,16 +123,25 @@ QString DevicesJsonArray(const CDeviceListModel& list)
 {
     using C = CDeviceListModel;
     QStringList arrItems;
-    for (int nRow = 0; nRow < list.GetItemCount(); ++nRow)
-        arrItems.append(QStringLiteral("{\"mac\":%1,\"actual_ip\":%2,\"ip\":%3,\"mask\":%4,"
-                                       "\"gateway\":%5,\"hw\":%6,\"fw\":%7}")
-                            .arg(JsonString(list.GetItemText(nRow, C::COL_MAC)),
-                                 JsonString(list.GetItemText(nRow, C::COL_ACTUAL_IP)),
-                                 JsonString(list.GetItemText(nRow, C::COL_IP)),
-                                 JsonString(list.GetItemText(nRow, C::COL_MASK)),
-                                 JsonString(list.GetItemText(nRow, C::COL_GATEWAY)),
-                                 JsonNumberOrNull(list.GetItemText(nRow, C::COL_HW_VER)),
-                                 JsonNumberOrNull(list.GetItemText(nRow, C::COL_FW_VER))));
+    for (int nRow = 0; nRow < list.GetItemCount(); ++nRow) {
+        const QString strAdapter = list.GetItemText(nRow, C::COL_ADAPTER);
+        QStringList arrNotes = NoteKeys(list.GetNotes(nRow));
+        for (QString& strKey : arrNotes)
+            strKey = JsonString(strKey);
+        arrItems.append(
+            QStringLiteral("{\"mac\":%1,\"actual_ip\":%2,\"ip\":%3,\"mask\":%4,"
+                           "\"gateway\":%5,\"hw\":%6,\"fw\":%7,\"adapter\":%8,"
+                           "\"notes\":[%9]}")
+                .arg(JsonString(list.GetItemText(nRow, C::COL_MAC)),
+                     JsonString(list.GetItemText(nRow, C::COL_ACTUAL_IP)),
+                     JsonString(list.GetItemText(nRow, C::COL_IP)),
+                     JsonString(list.GetItemText(nRow, C::COL_MASK)),
+                     JsonString(list.GetItemText(nRow, C::COL_GATEWAY)),
+                     JsonNumberOrNull(list.GetItemText(nRow, C::COL_HW_VER)),
+                     JsonNumberOrNull(list.GetItemText(nRow, C::COL_FW_VER)),
+                     strAdapter.isEmpty() ? QStringLiteral("null") : JsonString(strAdapter),
+                     arrNotes.join(QLatin1Char(','))));
+    }
     return QLatin1Char('[') + arrItems.join(QLatin1Char(',')) + QLatin1Char(']');
 }
 
@@ -142,14 +152,16 @@ QString RenderDevices(const CDeviceListModel& list, ECliFormat nFormat)
     if (nFormat == FORMAT_JSON)
         return QStringLiteral("{\"devices\":%1}\n").arg(DevicesJsonArray(list));
 
-    static const int COLUMNS[] = {C::COL_MAC,     C::COL_ACTUAL_IP, C::COL_IP,    C::COL_MASK,
-                                  C::COL_GATEWAY, C::COL_HW_VER,    C::COL_FW_VER};
+    static const int COLUMNS[] = {C::COL_MAC,     C::COL_ACTUAL_IP, C::COL_IP,     C::COL_MASK,
+                                  C::COL_GATEWAY, C::COL_HW_VER,    C::COL_FW_VER, C::COL_ADAPTER};
     if (nFormat == FORMAT_CSV) {
-        QString strText = QStringLiteral("mac,actual_ip,ip,mask,gateway,hw,fw\n");
+        // The notes by their keys, as in JSON, blank-separated in one field.
+        QString strText = QStringLiteral("mac,actual_ip,ip,mask,gateway,hw,fw,adapter,notes\n");
         for (int nRow = 0; nRow < nRows; ++nRow) {
             QStringList arrCells;
             for (const int nColumn : COLUMNS)
                 arrCells.append(CsvField(list.GetItemText(nRow, nColumn)));
+            arrCells.append(CsvField(NoteKeys(list.GetNotes(nRow)).join(QLatin1Char(' '))));
             strText += arrCells.join(QLatin1Char(',')) + QLatin1Char('\n');
         }
         return strText;

@@ -8,8 +8,10 @@
 class CDeviceListModel;
 class COptionTable;
 
-// {"devices":[{"mac","actual_ip","ip","mask","gateway","hw","fw"}]} in list order; hw and fw
-// are numbers, or null while the list shows nothing for them.
+// {"devices":[{"mac","actual_ip","ip","mask","gateway","hw","fw","adapter","notes"}]} in list
+// order; hw and fw are numbers, or null while the list shows nothing for them; adapter the
+// receiving interface's name, or null; notes a list of "other-subnet", "address-conflict",
+// "dhcp".
 QString RenderDevices(const CDeviceListModel& list, ECliFormat nFormat);
 // The JSON array of the devices, as RenderDevices puts it under "devices".
 QString DevicesJsonArray(const CDeviceListModel& list);

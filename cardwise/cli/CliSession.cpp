@@ -6,13 +6,16 @@
 
 #include <QTimer>
 
+#include <algorithm>
 #include <cstdio>
+#include <limits>
 
 namespace {
 
 // How long set waits for the card's answer when it does not wait for the restart.
 constexpr int ANSWER_WAIT_MS = 3000;
-// A sweep ends by itself after 50 ticks; this only guards against a stalled loop.
+// A sweep ends by itself after 50 ticks, a range sweep when its requests and the wait for late
+// replies are over; this only guards against a stalled loop.
 constexpr int PHASE_GUARD_MS = 120 * 1000;
 
 void PrintOut(const QString& strText)
@@ -69,6 +72,9 @@ CCliSession::CCliSession(const SCliOptions& options) : m_options(options)
     if (options.subnet) {
         m_dwAddressCtrl = options.subnet->dwAddress;
         m_dwMaskCtrl = options.subnet->dwMask;
+    } else if (options.range) {
+        m_dwAddressCtrl = options.range->dwStart;
+        m_dwMaskCtrl = options.range->dwEnd;
     }
     m_timers.SetPeriodOverride(TickOverrideFromEnvironment());
 
@@ -78,6 +84,7 @@ CCliSession::CCliSession(const SCliOptions& options) : m_options(options)
     };
     services.fnRunParamDialog = [this](COptionTable& option) { return ApplyEdits(option); };
     m_pCore = std::make_unique<CCore>(*this, std::move(services));
+    m_pCore->SetRangeRate(options.nRate);
     m_timers.SetHandler([this](unsigned int nId) { m_pCore->OnTimer(nId); });
 }
 
@@ -140,22 +147,29 @@ void CCliSession::Wait(EWaitFor nWaitFor, int nMs)
 
 bool CCliSession::Search()
 {
-    m_pCore->SetScope(m_options.subnet ? CAssistantCore::SCOPE_SUBNET
-                                       : CAssistantCore::SCOPE_LOCAL);
+    m_pCore->SetScope(m_options.subnet  ? CAssistantCore::SCOPE_SUBNET
+                      : m_options.range ? CAssistantCore::SCOPE_RANGE
+                                        : CAssistantCore::SCOPE_LOCAL);
     m_pCore->OnSearch();
     if (m_pCore->GetTimerId() == CAssistantCore::TIMER_NONE)
         return false; // the socket could not be opened; the message is out
-    Wait(WAIT_IDLE, PHASE_GUARD_MS);
+    Wait(WAIT_IDLE, PhaseGuardMs());
     MoreRounds();
     if (m_options.nWaitMs > 0)
         Wait(WAIT_TIME, m_options.nWaitMs);
     return true;
 }
 
+int CCliSession::PhaseGuardMs() const
+{
+    return static_cast<int>(std::min<std::int64_t>(PHASE_GUARD_MS + m_pCore->GetRangeSweepMs(),
+                                                   std::numeric_limits<int>::max()));
+}
+
 void CCliSession::MoreRounds()
 {
     for (int nRound = 1; nRound < m_options.nRounds && m_pCore->SearchAgain(); ++nRound)
-        Wait(WAIT_IDLE, PHASE_GUARD_MS);
+        Wait(WAIT_IDLE, PhaseGuardMs());
 }
 
 int CCliSession::FindCard() const
@@ -236,7 +250,7 @@ int CCliSession::RunSet()
     if (m_options.bWaitRestart) {
         // The restart wait ends with a new search; an error reply ends it early.
         if (!m_bErrorReply) {
-            Wait(WAIT_IDLE, PHASE_GUARD_MS);
+            Wait(WAIT_IDLE, PhaseGuardMs());
             MoreRounds();
         }
     } else if (!m_bAcknowledged && !m_bErrorReply)

@@ -19,8 +19,9 @@ enum ECliExit
     EXIT_NO_ANSWER = 4,
 };
 
-// The window's part, played without widgets: the address controls hold the --subnet values,
-// messages go to standard error, the sweep's end and the card's answers end the event loop.
+// The window's part, played without widgets: the address controls hold the --subnet or --range
+// values, messages go to standard error, the sweep's end and the card's answers end the event
+// loop.
 class CCliSession : public CAssistantView
 {
 public:
@@ -58,6 +59,8 @@ private:
     void MoreRounds();
     // Runs the event loop until the awaited event or nMs have passed.
     void Wait(EWaitFor nWaitFor, int nMs);
+    // How long a phase may run before the loop counts as stalled.
+    int PhaseGuardMs() const;
     // The list row of the card of the command line, or -1 (with a message).
     int FindCard() const;
     // The parameter dialog's part: the password, the restart choice, the edits, OK.

@@ -16,7 +16,8 @@ std::vector<CAdapterAddress> SystemAdapterAddresses()
         for (const QNetworkAddressEntry& entry : arrEntries) {
             if (entry.ip().protocol() != QAbstractSocket::IPv4Protocol)
                 continue;
-            arrAddresses.push_back({entry.ip().toString(), entry.netmask().toString()});
+            arrAddresses.push_back({entry.ip().toString(), entry.netmask().toString(),
+                                    static_cast<unsigned int>(iface.index()), iface.name()});
         }
     }
     return arrAddresses;

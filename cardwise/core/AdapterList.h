@@ -8,8 +8,10 @@
 
 struct CAdapterAddress
 {
-    QString strAddress; // dotted quad
-    QString strMask;    // dotted quad
+    QString strAddress;          // dotted quad
+    QString strMask;             // dotted quad
+    unsigned int nInterface = 0; // the interface's index; 0 when unknown
+    QString strInterface;        // the interface's name ("eth0")
 };
 
 using AdapterProvider = std::function<std::vector<CAdapterAddress>()>;

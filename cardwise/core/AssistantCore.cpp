@@ -3,13 +3,16 @@
 
 #include "CardProtocol.h"
 #include "CoreText.h"
+#include "DeviceNotes.h"
 #include "DeviceSocket.h"
 #include "LmDebug.h"
 
 #include <QCoreApplication>
+#include <QElapsedTimer>
 
 #include <netinet/in.h>
 
+#include <algorithm>
 #include <cstring>
 
 using namespace CardwiseCore;
@@ -40,6 +43,14 @@ CAssistantCore::CAssistantCore(CAssistantView& view, CTimerHost& timers,
     }
     if (!m_services.fnGetAdapters)
         m_services.fnGetAdapters = SystemAdapterAddresses;
+    if (!m_services.fnClockMs) {
+        m_services.fnClockMs = [] {
+            static QElapsedTimer clock;
+            if (!clock.isValid())
+                clock.start();
+            return static_cast<std::int64_t>(clock.elapsed());
+        };
+    }
 }
 
 CAssistantCore::~CAssistantCore()
@@ -65,10 +76,17 @@ void CAssistantCore::OnScopeChanged()
     m_view.UpdateData(false);
 }
 
+void CAssistantCore::RefreshAdapters()
+{
+    m_arrAdapters = m_services.fnGetAdapters();
+    m_listDevices.SetAdapters(m_arrAdapters);
+}
+
 void CAssistantCore::CollectBroadcastAddresses()
 {
+    RefreshAdapters();
     m_arrDest.clear();
-    for (const CAdapterAddress& adapter : m_services.fnGetAdapters()) {
+    for (const CAdapterAddress& adapter : m_arrAdapters) {
         const std::uint32_t dwIp = ParseAddress(adapter.strAddress);
         const std::uint32_t dwMask = ParseAddress(adapter.strMask);
         // Also what an unreadable mask gives; such an entry has no broadcast of its own.
@@ -104,6 +122,7 @@ void CAssistantCore::OnSearch()
         CollectBroadcastAddresses();
         if (!OpenNewSocket(true))
             return;
+        m_bBroadcastSearch = true;
         for (const QString& strDest : std::as_const(m_arrDest))
             m_pSocket->SendSearch(strDest.toLatin1().constData(), CardProtocol::PORT_CARD);
     } else if (m_nScope == SCOPE_SUBNET) {
@@ -116,15 +135,14 @@ void CAssistantCore::OnSearch()
             m_view.UpdateData(false);
             return;
         }
+        RefreshAdapters();
         if (!OpenNewSocket(false))
             return;
+        m_bBroadcastSearch = dwMask != INADDR_NONE;
         m_arrDest = QStringList{AddressText((dwIp & dwMask) | ~dwMask)};
         m_pSocket->SendSearch(m_arrDest.first().toLatin1().constData(), CardProtocol::PORT_CARD);
     } else {
-        // Recorded only: no sweep over a range is defined.
-        m_dwRangeStart = m_view.GetAddressCtrl(CAssistantView::IDC_ADDRESS);
-        m_dwRangeEnd = m_view.GetAddressCtrl(CAssistantView::IDC_MASK);
-        m_view.UpdateData(false);
+        StartRangeSweep();
         return;
     }
 
@@ -135,6 +153,10 @@ bool CAssistantCore::SearchAgain()
 {
     if (!m_pSocket || m_nTimerId != TIMER_NONE || m_bSetupRunning)
         return false;
+    if (m_nScope == SCOPE_RANGE) {
+        StartRangePasses();
+        return true;
+    }
     for (const QString& strDest : std::as_const(m_arrDest))
         m_pSocket->SendSearch(strDest.toLatin1().constData(), CardProtocol::PORT_CARD);
     StartSweep();
@@ -152,6 +174,111 @@ void CAssistantCore::StartSweep()
     m_view.UpdateData(false);
 }
 
+void CAssistantCore::StartRangeSweep()
+{
+    m_dwRangeStart = m_view.GetAddressCtrl(CAssistantView::IDC_ADDRESS);
+    m_dwRangeEnd = m_view.GetAddressCtrl(CAssistantView::IDC_MASK);
+    const QString strProblem = m_dwRangeStart == 0 || m_dwRangeEnd == 0
+                                   ? Tr("must input the param")
+                                   : RangeProblem(m_dwRangeStart, m_dwRangeEnd);
+    if (!strProblem.isEmpty()) {
+        MessageBox(strProblem, Tr("ERROR"), MSG_ICON_STOP);
+        m_view.UpdateData(false);
+        return;
+    }
+    RefreshAdapters();
+    if (!OpenNewSocket(false))
+        return;
+    // Every request names one host, whatever its text holds.
+    m_pSocket->SetDirectedOnly(true);
+    m_bBroadcastSearch = false;
+    m_arrDest.clear();
+    StartRangePasses();
+}
+
+void CAssistantCore::StartRangePasses()
+{
+    StartPhase(TIMER_RANGE_SWEEP, RANGE_TICK_MS);
+    m_nTick = 0;
+    m_nSweepSent = 0;
+    m_nSweepTotal = RANGE_PASSES * (std::int64_t{m_dwRangeEnd} - m_dwRangeStart + 1);
+    m_nSweepOriginMs = m_services.fnClockMs();
+    m_progress.SetRange(0, static_cast<int>(m_nSweepTotal));
+    m_progress.SetStep(1);
+    m_progress.SetPos(0);
+    SendDueRequests(m_nSweepOriginMs);
+    m_strStatus = RangeStatus();
+    m_view.UpdateData(false);
+}
+
+void CAssistantCore::SendDueRequests(std::int64_t nNow)
+{
+    // Request n is due n / rate seconds after the origin; the first at once.
+    std::int64_t nDue =
+        std::min(m_nSweepTotal, (nNow - m_nSweepOriginMs) * m_nRangeRate / 1000 + 1);
+    const std::int64_t nBurst = std::max<std::int64_t>(1, m_nRangeRate * RANGE_BURST_MS / 1000);
+    if (nDue - m_nSweepSent > nBurst) {
+        nDue = m_nSweepSent + nBurst;
+        m_nSweepOriginMs = nNow - (nDue - 1) * 1000 / m_nRangeRate;
+    }
+    // The second pass starts over at the first address once the first has asked them all.
+    const std::int64_t nCount = std::int64_t{m_dwRangeEnd} - m_dwRangeStart + 1;
+    if (nDue > m_nSweepSent)
+        m_nSweepLastSendMs = nNow;
+    for (; m_nSweepSent < nDue && m_pSocket; ++m_nSweepSent) {
+        const auto dwHost = static_cast<std::uint32_t>(m_dwRangeStart + m_nSweepSent % nCount);
+        m_pSocket->SendSearch(AddressText(ControlToNetwork(dwHost)).toLatin1().constData(),
+                              CardProtocol::PORT_CARD);
+    }
+    m_progress.SetPos(static_cast<int>(m_nSweepSent));
+}
+
+QString CAssistantCore::RangeStatus() const
+{
+    return Tr("Scanning %1 – %2: %3 of %4")
+        .arg(AddressText(ControlToNetwork(m_dwRangeStart)),
+             AddressText(ControlToNetwork(m_dwRangeEnd)))
+        .arg(m_nSweepSent)
+        .arg(m_nSweepTotal);
+}
+
+void CAssistantCore::RangeSweepStep()
+{
+    ++m_nTick;
+    const std::int64_t nNow = m_services.fnClockMs();
+    if (m_nSweepSent < m_nSweepTotal) {
+        SendDueRequests(nNow);
+        m_strStatus = RangeStatus();
+        return;
+    }
+    if (nNow - m_nSweepLastSendMs < RANGE_LATE_REPLY_MS)
+        return;
+    StopPhase();
+    m_strStatus = Tr("Scanning Device  Finished");
+}
+
+void CAssistantCore::StopSearch()
+{
+    if (m_nTimerId != TIMER_RANGE_SWEEP)
+        return;
+    StopPhase();
+    m_strStatus = Tr("Stopped: %1 of %2 requests sent").arg(m_nSweepSent).arg(m_nSweepTotal);
+    m_view.UpdateData(false);
+}
+
+void CAssistantCore::SetRangeRate(int nRate)
+{
+    m_nRangeRate = std::clamp(nRate, 1, CardwiseCore::RATE_MAX);
+}
+
+std::int64_t CAssistantCore::GetRangeSweepMs() const
+{
+    if (m_dwRangeStart == 0 || !RangeProblem(m_dwRangeStart, m_dwRangeEnd).isEmpty())
+        return 0;
+    const std::int64_t nRequests = RANGE_PASSES * (std::int64_t{m_dwRangeEnd} - m_dwRangeStart + 1);
+    return nRequests * 1000 / m_nRangeRate + RANGE_LATE_REPLY_MS;
+}
+
 void CAssistantCore::OnTimer(unsigned int nId)
 {
     // A tick of a phase that is no longer the running one is stale.
@@ -160,6 +287,8 @@ void CAssistantCore::OnTimer(unsigned int nId)
             SweepStep();
         else if (nId == TIMER_RESTART_WAIT)
             RestartWaitStep();
+        else if (nId == TIMER_RANGE_SWEEP)
+            RangeSweepStep();
     }
     m_view.UpdateData(false);
 }
@@ -197,18 +326,23 @@ void CAssistantCore::RestartWaitStep()
         m_progress.StepIt();
         return;
     }
-    // The search starts its own sweep; one that cannot start leaves the window idle.
+    // The search starts its own sweep; one that cannot start leaves the window idle. A range
+    // sweep covers the range of the search that listed the card, whatever the controls hold.
     StopPhase();
+    if (m_nScope == SCOPE_RANGE && m_dwRangeStart != 0) {
+        m_view.SetAddressCtrl(CAssistantView::IDC_ADDRESS, m_dwRangeStart);
+        m_view.SetAddressCtrl(CAssistantView::IDC_MASK, m_dwRangeEnd);
+    }
     OnSearch();
 }
 
-void CAssistantCore::StartPhase(ETimer nTimer)
+void CAssistantCore::StartPhase(ETimer nTimer, unsigned int nPeriodMs)
 {
     // One slot: a phase that starts replaces the running one, so no two phases share the
     // tick counter.
     if (m_nTimerId != TIMER_NONE && m_nTimerId != static_cast<unsigned int>(nTimer))
         m_timers.KillTimer(m_nTimerId);
-    m_timers.SetTimer(nTimer, TICK_MS);
+    m_timers.SetTimer(nTimer, nPeriodMs);
     m_nTimerId = nTimer;
     m_view.UpdateButtons(CAssistantView::REFRESH_STATE);
 }
@@ -226,7 +360,8 @@ CButtonStates CAssistantCore::GetButtonStates(bool bRowSelected) const
 {
     CButtonStates states;
     const bool bIdle = m_nTimerId == TIMER_NONE;
-    states.bSearch = bIdle && !m_bSetupRunning;
+    states.bStop = m_nTimerId == TIMER_RANGE_SWEEP;
+    states.bSearch = (bIdle && !m_bSetupRunning) || states.bStop;
     states.bDeviceTools = bIdle && bRowSelected;
     states.bAddressCtrls = m_nScope != SCOPE_LOCAL;
     return states;
@@ -267,12 +402,17 @@ CAssistantCore::ESetup CAssistantCore::SetupDevice(int nRow)
     if (m_services.fnRunParamDialog && m_services.fnRunParamDialog(option)) {
         const QByteArray strPassword = option.m_strPassword.toUtf8();
 
-        // The card is named by the MAC in the request, so it goes where the search went.
+        // The card is named by the MAC in the request, so it goes where the search went; a
+        // sweep went to every host, so the request goes to the one the card answered from.
         QStringList arrTargets;
         if (m_nScope == SCOPE_LOCAL)
             arrTargets = m_arrDest;
         else if (m_nScope == SCOPE_SUBNET && !m_arrDest.isEmpty())
             arrTargets.append(m_arrDest.first());
+        else if (m_nScope == SCOPE_RANGE && m_pSocket) {
+            arrTargets.append(m_listDevices.GetItemText(nRow, CDeviceListModel::COL_ACTUAL_IP));
+            m_pSocket->SetDirectedOnly(true);
+        }
         // The modal dialog ran an event loop; the socket is looked at again.
         for (const QString& strDest : std::as_const(arrTargets)) {
             if (m_pSocket)
@@ -312,6 +452,23 @@ void CAssistantCore::AddOrUpdateDevice(std::uint32_t dwSource, const char* pszMa
     // Both versions -1: the card acknowledged a set request.
     if (nHwVer == -1 && nFwVer == -1)
         ShowStatus(Tr("setting request is accessed"));
+}
+
+void CAssistantCore::AddDeviceDetails(const char* pszMac, const CReplyDetails& details)
+{
+    m_listDevices.AddDeviceDetails(pszMac, details, m_bBroadcastSearch);
+}
+
+bool CAssistantCore::CheckDeviceReachable(int nRow) const
+{
+    if ((m_listDevices.GetNotes(nRow) & NOTE_OTHER_SUBNET) == 0)
+        return true;
+    MessageBox(Tr("%1 is in none of the subnets of adapter %2, so this PC cannot reach it. Give "
+                  "the card an address of that subnet with Setup first.")
+                   .arg(m_listDevices.GetItemText(nRow, CDeviceListModel::COL_IP),
+                        m_listDevices.GetItemText(nRow, CDeviceListModel::COL_ADAPTER)),
+               ApplicationTitle(), MSG_ICON_INFORMATION);
+    return false;
 }
 
 void CAssistantCore::SetProcessStatus(int bKeepRunning, const char* pszText)

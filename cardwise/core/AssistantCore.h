@@ -6,6 +6,7 @@
 #include "DeviceListModel.h"
 #include "MessageSink.h"
 #include "OptionTable.h"
+#include "ProgramOptions.h"
 #include "ProgressModel.h"
 #include "TimerHost.h"
 
@@ -27,11 +28,14 @@ class CDeviceSocket;
 using SocketFactory = std::function<std::unique_ptr<CDeviceSocket>(CDeviceOwner* pOwner)>;
 // Runs the parameter dialog over a filled table; true when it ends with OK, m_grpSend built.
 using ParamDialogRunner = std::function<bool(COptionTable& option)>;
+// A monotonic clock in milliseconds.
+using ClockMs = std::function<std::int64_t()>;
 
 // The enabled state of the window's buttons, derived from the core's state alone.
 struct CButtonStates
 {
-    bool bSearch = false;       // no phase runs and no Setup flow is open
+    bool bSearch = false;       // no phase runs and no Setup flow is open, or Search stops
+    bool bStop = false;         // Search reads Stop: a range sweep runs, which it stops
     bool bDeviceTools = false;  // Setup, Web, Telnet, Ping: no phase runs, one row selected
     bool bAddressCtrls = false; // the address controls: any scope but Local
 };
@@ -42,6 +46,7 @@ struct CAssistantServices
     AdapterProvider fnGetAdapters;      // empty: the PC's adapters
     MessageBoxSink fnMessageBox;        // empty: messages are dropped
     ParamDialogRunner fnRunParamDialog; // empty: every Setup is cancelled
+    ClockMs fnClockMs;                  // empty: the system's monotonic clock
 };
 
 // Owns the device socket of the latest search and the device list; runs on one thread.
@@ -60,7 +65,8 @@ public:
     {
         TIMER_NONE = 0,
         TIMER_SWEEP = 1,
-        TIMER_RESTART_WAIT = 2
+        TIMER_RESTART_WAIT = 2,
+        TIMER_RANGE_SWEEP = 3
     };
     enum ESetup
     {
@@ -77,6 +83,13 @@ public:
     static constexpr int RESTART_STATUS_TICK = 150;
     static constexpr int RESTART_BAR_RANGE = 1050;
     static constexpr const char* LIMITED_BROADCAST = "255.255.255.255";
+    // A range sweep: every address twice, paced by the clock and checked at every tick, then
+    // a wait for late replies. A tick late by more than the burst sends no more than the
+    // burst's worth at once; the rest of the sweep moves later instead.
+    static constexpr unsigned int RANGE_TICK_MS = 10;
+    static constexpr int RANGE_PASSES = 2;
+    static constexpr std::int64_t RANGE_LATE_REPLY_MS = 1000;
+    static constexpr std::int64_t RANGE_BURST_MS = 50;
 
     CAssistantCore(CAssistantView& view, CTimerHost& timers, CAssistantServices services);
     ~CAssistantCore() override;
@@ -88,8 +101,11 @@ public:
     void OnScopeChanged();
     // Local destinations: one broadcast per adapter address, then the limited broadcast.
     void CollectBroadcastAddresses();
-    // Empties the list, opens a fresh socket, sends the searches and starts the sweep.
+    // Empties the list, opens a fresh socket, sends the searches and starts the sweep. In range
+    // scope the sweep covers the addresses from the address control to the mask control.
     void OnSearch();
+    // Ends a running range sweep; the cards found so far stay listed. Nothing otherwise.
+    void StopSearch();
     // Another sweep of the latest search, on its socket and to its destinations, the list
     // kept: cards whose replies were lost join it. False, with nothing sent, while a phase
     // runs or before a search opened a socket.
@@ -106,13 +122,23 @@ public:
                            const char* pszMask, const char* pszGateway, int nHwVer,
                            int nFwVer) override;
     void SetProcessStatus(int bKeepRunning, const char* pszText) override;
+    void AddDeviceDetails(const char* pszMac, const CReplyDetails& details) override;
     // Goes on to SetProcessStatus only when the reply comes from the card that the latest
     // set request addressed, and no sweep runs; any other is traced and dropped.
     void ReportErrorReply(const unsigned char* pMac, const char* pszText) override;
 
     // What the buttons show in the current state, given whether one list row is selected.
     CButtonStates GetButtonStates(bool bRowSelected) const;
+    // Whether Web, Telnet and Ping can reach the row's card; when they cannot, a message says
+    // why and false comes back.
+    bool CheckDeviceReachable(int nRow) const;
 
+    // Requests per second of a range sweep, from 1 to CardwiseCore::RATE_MAX.
+    void SetRangeRate(int nRate);
+    int GetRangeRate() const { return m_nRangeRate; }
+    // How long a sweep of the recorded range takes at the rate, late replies included; 0 when
+    // the range cannot be swept.
+    std::int64_t GetRangeSweepMs() const;
     int GetScope() const { return m_nScope; }
     void SetScope(int nScope) { m_nScope = nScope; }
     const QString& GetAddrLabel() const { return m_strAddrLabel; }
@@ -130,8 +156,18 @@ public:
 
 private:
     bool OpenNewSocket(bool bBroadcast);
+    // Takes the adapter list afresh, for the destinations and the notes.
+    void RefreshAdapters();
+    // Range scope of OnSearch: checks the range, then starts its sweep.
+    void StartRangeSweep();
+    // Both passes over the checked range, on the open socket.
+    void StartRangePasses();
+    void RangeSweepStep();
+    // Sends what the clock says is due by now.
+    void SendDueRequests(std::int64_t nNow);
+    QString RangeStatus() const;
     // Every change of phase goes through these two, which refresh the buttons.
-    void StartPhase(ETimer nTimer);
+    void StartPhase(ETimer nTimer, unsigned int nPeriodMs = TICK_MS);
     void StopPhase();
     void SetSetupRunning(bool bRunning);
     void StartSweep();
@@ -162,4 +198,14 @@ private:
     std::uint32_t m_dwRangeStart = 0;
     std::uint32_t m_dwRangeEnd = 0;
     QStringList m_arrDest;
+    std::vector<CAdapterAddress> m_arrAdapters;
+    // Replies of this search answered a broadcast (Local, or Subnet beyond one address).
+    bool m_bBroadcastSearch = false;
+
+    // The range sweep: requests sent of all, and the clock at which request 0 was due.
+    int m_nRangeRate = CardwiseCore::RATE_DEFAULT;
+    std::int64_t m_nSweepSent = 0;
+    std::int64_t m_nSweepTotal = 0;
+    std::int64_t m_nSweepOriginMs = 0;
+    std::int64_t m_nSweepLastSendMs = 0;
 };

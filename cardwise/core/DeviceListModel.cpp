@@ -2,10 +2,12 @@
 #include "DeviceListModel.h"
 
 #include "CoreText.h"
+#include "DeviceNotes.h"
 
 #include <cstring>
 
 using CardwiseCore::AddressText;
+using CardwiseCore::ParseAddress;
 using CardwiseCore::Tr;
 
 CDeviceListModel::CDeviceListModel(QObject* parent) : QAbstractTableModel(parent) {}
@@ -17,7 +19,8 @@ int CDeviceListModel::AddOrUpdateDevice(std::uint32_t dwSource, const char* pszM
     // Exact match: matching on a prefix would let a reply with an empty MAC text update
     // whichever card happens to be in the first row.
     int nRow = FindDevice(pszMac);
-    if (nRow < 0) {
+    const bool bNewRow = nRow < 0;
+    if (bNewRow) {
         nRow = 0;
         const int nCount = GetItemCount();
         while (nRow < nCount && std::strcmp(m_arrRows[nRow].strIp.constData(), pszIp) <= 0)
@@ -35,15 +38,26 @@ int CDeviceListModel::AddOrUpdateDevice(std::uint32_t dwSource, const char* pszM
     }
 
     SDeviceRow& row = m_arrRows[nRow];
+    const QByteArray strIp(pszIp);
+    bool bSharingChanged = false;
+    if (bNewRow || row.strIp != strIp) {
+        if (!bNewRow)
+            bSharingChanged = CountAddress(row.strIp, -1);
+        bSharingChanged = CountAddress(strIp, 1) || bSharingChanged;
+    }
     row.strActualIp = AddressText(dwSource).toLatin1();
-    row.strIp = pszIp;
+    row.strIp = strIp;
     row.strMask = pszMask;
     row.strGateway = pszGateway;
     if (nHwVer > 0)
         row.nHwVer = nHwVer;
     if (nFwVer > 0)
         row.nFwVer = nFwVer;
-    emit dataChanged(index(nRow, 0), index(nRow, COL_COUNT - 1));
+    // Another card's conflict note comes or goes with this one's address.
+    if (bSharingChanged)
+        emit dataChanged(index(0, 0), index(GetItemCount() - 1, COL_COUNT - 1));
+    else
+        emit dataChanged(index(nRow, 0), index(nRow, COL_COUNT - 1));
     return nRow;
 }
 
@@ -54,7 +68,53 @@ void CDeviceListModel::DeleteAllItems()
     beginResetModel();
     m_arrRows.clear();
     m_mapRows.clear();
+    m_mapAddressCount.clear();
     endResetModel();
+}
+
+bool CDeviceListModel::CountAddress(const QByteArray& strIp, int nDelta)
+{
+    int& nCount = m_mapAddressCount[strIp];
+    const bool bWasShared = nCount > 1;
+    nCount += nDelta;
+    return bWasShared != (nCount > 1);
+}
+
+void CDeviceListModel::AddDeviceDetails(const char* pszMac, const CReplyDetails& details,
+                                        bool bBroadcastSearch)
+{
+    const int nRow = FindDevice(pszMac);
+    if (nRow < 0)
+        return;
+    SDeviceRow& row = m_arrRows[nRow];
+    row.strAdapter = QByteArray::fromStdString(details.strInterface);
+    row.dwLocalAddress = details.dwLocalAddress;
+    row.nInterface = details.nInterface;
+    row.bBroadcastSearch = bBroadcastSearch;
+    if (details.nDhcp >= 0)
+        row.nDhcp = details.nDhcp;
+    emit dataChanged(index(nRow, 0), index(nRow, COL_COUNT - 1));
+}
+
+void CDeviceListModel::SetAdapters(std::vector<CAdapterAddress> arrAdapters)
+{
+    m_arrAdapters = std::move(arrAdapters);
+    if (!m_arrRows.empty())
+        emit dataChanged(index(0, 0), index(GetItemCount() - 1, COL_COUNT - 1));
+}
+
+unsigned int CDeviceListModel::GetNotes(int nRow) const
+{
+    if (nRow < 0 || nRow >= GetItemCount())
+        return NOTE_NONE;
+    const SDeviceRow& row = m_arrRows[nRow];
+    SNoteFacts facts;
+    facts.dwIp = ParseAddress(row.strIp.constData());
+    facts.bBroadcastSearch = row.bBroadcastSearch;
+    facts.nInterface = row.nInterface;
+    facts.nDhcp = row.nDhcp;
+    facts.nSameAddress = m_mapAddressCount.value(row.strIp, 1);
+    return DeviceNotes(facts, m_arrAdapters);
 }
 
 int CDeviceListModel::FindDevice(const char* pszMac) const
@@ -83,6 +143,10 @@ QString CDeviceListModel::GetItemText(int nRow, int nColumn) const
         return row.nHwVer > 0 ? QString::number(row.nHwVer) : QString();
     case COL_FW_VER:
         return row.nFwVer > 0 ? QString::number(row.nFwVer) : QString();
+    case COL_ADAPTER:
+        return QString::fromUtf8(row.strAdapter);
+    case COL_NOTE:
+        return NoteTitles(GetNotes(nRow));
     default:
         return QString();
     }
@@ -100,15 +164,30 @@ int CDeviceListModel::columnCount(const QModelIndex& parent) const
 
 QVariant CDeviceListModel::data(const QModelIndex& index, int role) const
 {
-    if (!index.isValid() || role != Qt::DisplayRole)
+    if (!index.isValid())
         return QVariant();
-    return GetItemText(index.row(), index.column());
+    switch (role) {
+    case Qt::DisplayRole:
+        return GetItemText(index.row(), index.column());
+    case ROLE_NOTES:
+        return GetNotes(index.row());
+    case Qt::ToolTipRole:
+        if (index.column() == COL_NOTE)
+            return NoteAdvice(GetNotes(index.row()));
+        if (index.column() == COL_ADAPTER && index.row() < GetItemCount() &&
+            m_arrRows[index.row()].dwLocalAddress != 0)
+            return AddressText(m_arrRows[index.row()].dwLocalAddress);
+        return QVariant();
+    default:
+        return QVariant();
+    }
 }
 
 QVariant CDeviceListModel::headerData(int section, Qt::Orientation orientation, int role) const
 {
-    static const char* const TITLES[COL_COUNT] = {"",     "IP Addr(Act)", "IP Addr(Set)", "MAC",
-                                                  "Mask", "Gateway",      "HwVer",        "FwVer"};
+    static const char* const TITLES[COL_COUNT] = {
+        "",        "IP Addr(Act)", "IP Addr(Set)", "MAC",     "Mask",
+        "Gateway", "HwVer",        "FwVer",        "Adapter", "Note"};
     if (orientation != Qt::Horizontal || role != Qt::DisplayRole || section < 0 ||
         section >= COL_COUNT)
         return QAbstractTableModel::headerData(section, orientation, role);

@@ -1,6 +1,9 @@
 // CDeviceListModel: the rows of the device list, one per card, keyed by the MAC text.
 #pragma once
 
+#include "AdapterList.h"
+#include "DeviceOwner.h"
+
 #include <QAbstractTableModel>
 #include <QByteArray>
 #include <QHash>
@@ -24,8 +27,12 @@ public:
         COL_GATEWAY,
         COL_HW_VER,
         COL_FW_VER,
+        COL_ADAPTER, // the interface that received the card's latest reply
+        COL_NOTE,    // what is wrong with the card (DeviceNotes.h)
         COL_COUNT
     };
+    // Every cell answers it with the row's notes (EDeviceNote bits), so a view can mark rows.
+    static constexpr int ROLE_NOTES = Qt::UserRole + 1;
 
     explicit CDeviceListModel(QObject* parent = nullptr);
 
@@ -35,6 +42,13 @@ public:
     int AddOrUpdateDevice(std::uint32_t dwSource, const char* pszMac, const char* pszIp,
                           const char* pszMask, const char* pszGateway, int nHwVer, int nFwVer);
     void DeleteAllItems();
+    // Where the card's latest reply was received and whether it answered a broadcast search;
+    // a DHCP item of -1 leaves the one known. A card without a row is ignored.
+    void AddDeviceDetails(const char* pszMac, const CReplyDetails& details, bool bBroadcastSearch);
+    // The PC's adapter addresses, against which the notes are judged.
+    void SetAdapters(std::vector<CAdapterAddress> arrAdapters);
+    // The row's notes (EDeviceNote bits); 0 outside the table.
+    unsigned int GetNotes(int nRow) const;
 
     // The row whose key is exactly pszMac, or -1.
     int FindDevice(const char* pszMac) const;
@@ -58,9 +72,21 @@ private:
         QByteArray strGateway;
         int nHwVer = 0; // 0: column still empty
         int nFwVer = 0;
+        QByteArray strAdapter;
+        std::uint32_t dwLocalAddress = 0;
+        unsigned int nInterface = 0;
+        bool bBroadcastSearch = false;
+        int nDhcp = -1;
     };
 
+    // Counts one more (or, with nDelta -1, one less) card at the address; true when whether
+    // that address is shared changed.
+    bool CountAddress(const QByteArray& strIp, int nDelta);
+
     std::vector<SDeviceRow> m_arrRows;
+    std::vector<CAdapterAddress> m_arrAdapters;
+    // Cards listed per configured address text, for the address conflicts.
+    QHash<QByteArray, int> m_mapAddressCount;
     // Row of each MAC text: a search of a large fleet brings several replies per card.
     QHash<QByteArray, int> m_mapRows;
 };

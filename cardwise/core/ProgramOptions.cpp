@@ -1,7 +1,11 @@
 // Texts a person types for the options that cardwise, cardwise-cli and cardwise-sim share.
 #include "ProgramOptions.h"
 
+#include "CoreText.h"
+
 #include <QStringList>
+
+#include <netinet/in.h>
 
 namespace CardwiseCore {
 
@@ -81,6 +85,58 @@ bool ParseSubnetOption(const QString& strText, SSubnet& subnet, QString& strErro
     }
     subnet.dwAddress = *dwAddress;
     subnet.dwMask = *dwMask;
+    return true;
+}
+
+QString RangeProblem(std::uint32_t dwStart, std::uint32_t dwEnd)
+{
+    const QString strStart = AddressText(htonl(dwStart));
+    const QString strEnd = AddressText(htonl(dwEnd));
+    if (dwEnd < dwStart)
+        return Tr("The end address %1 is below the start address %2.").arg(strEnd, strStart);
+    const std::uint64_t nCount = std::uint64_t{dwEnd} - dwStart + 1;
+    if (nCount > RANGE_MAX_ADDRESSES)
+        return Tr("%1 – %2 holds %3 addresses; one sweep covers at most 65536.")
+            .arg(strStart, strEnd)
+            .arg(nCount);
+    return QString();
+}
+
+bool ParseRangeOption(const QString& strText, SRange& range, QString& strError)
+{
+    const qsizetype nDash = strText.indexOf(QLatin1Char('-'));
+    const std::optional<std::uint32_t> dwStart =
+        nDash < 0 ? std::nullopt : ParseTypedAddress(strText.left(nDash));
+    const std::optional<std::uint32_t> dwEnd =
+        nDash < 0 ? std::nullopt : ParseTypedAddress(strText.mid(nDash + 1));
+    if (!dwStart || !dwEnd) {
+        strError = QStringLiteral("--range expects START-END such as 10.1.2.1-10.1.2.254 (four "
+                                  "numbers from 0 to 255 each, no leading zeros), not '%1'")
+                       .arg(strText);
+        return false;
+    }
+    if (*dwStart == 0 || *dwEnd == 0) {
+        strError = QStringLiteral("--range needs addresses other than 0.0.0.0");
+        return false;
+    }
+    strError = RangeProblem(*dwStart, *dwEnd);
+    if (!strError.isEmpty())
+        return false;
+    range.dwStart = *dwStart;
+    range.dwEnd = *dwEnd;
+    return true;
+}
+
+bool ParseRateOption(const QString& strText, int& nRate, QString& strError)
+{
+    const std::optional<std::uint32_t> dwRate = ParseDecimal(strText, 6);
+    if (!dwRate || *dwRate == 0 || *dwRate > static_cast<std::uint32_t>(RATE_MAX)) {
+        strError = QStringLiteral("--rate expects requests per second from 1 to %1, not '%2'")
+                       .arg(RATE_MAX)
+                       .arg(strText);
+        return false;
+    }
+    nRate = static_cast<int>(*dwRate);
     return true;
 }
 

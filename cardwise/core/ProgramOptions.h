@@ -1,5 +1,6 @@
 // Texts a person types for the options that cardwise, cardwise-cli and cardwise-sim share:
-// addresses, MACs, masks, --subnet and --trace. One reading for all three programs.
+// addresses, MACs, masks, --subnet, --range, --rate and --trace. One reading for all three
+// programs.
 #pragma once
 
 #include "CardProtocol.h"
@@ -34,6 +35,31 @@ struct SSubnet
 
 // --subnet ADDRESS/MASK. On failure returns false and, in strError, what the option expects.
 bool ParseSubnetOption(const QString& strText, SSubnet& subnet, QString& strError);
+
+// A range of host addresses to sweep, both ends included, in the byte order of
+// ParseTypedAddress.
+struct SRange
+{
+    std::uint32_t dwStart = 0;
+    std::uint32_t dwEnd = 0;
+};
+
+// The most addresses one sweep covers, and the pace of its requests per second.
+constexpr std::uint32_t RANGE_MAX_ADDRESSES = 65536;
+constexpr int RATE_DEFAULT = 2000;
+constexpr int RATE_MAX = 100000;
+
+// Why the range from dwStart to dwEnd cannot be swept, in the interface language: the end
+// below the start, or more than RANGE_MAX_ADDRESSES addresses. Empty when it can.
+QString RangeProblem(std::uint32_t dwStart, std::uint32_t dwEnd);
+
+// --range START-END: two typed addresses other than 0.0.0.0 that RangeProblem accepts. On
+// failure returns false and, in strError, what is wrong.
+bool ParseRangeOption(const QString& strText, SRange& range, QString& strError);
+
+// --rate N: requests per second, 1 to RATE_MAX. On failure returns false and, in strError,
+// what the option expects.
+bool ParseRateOption(const QString& strText, int& nRate, QString& strError);
 
 // --trace LEVEL: a whole number, 0 or more (0 every trace, 20 frames, 40 warnings). On
 // failure returns false and, in strError, what the option expects.

@@ -2,6 +2,17 @@
 #pragma once
 
 #include <cstdint>
+#include <string>
+
+// What a reply tells beyond the designed report: where it was received, and for device
+// information whether the card takes its address from DHCP.
+struct CReplyDetails
+{
+    std::string strInterface;         // receiving interface's name; empty when unknown
+    unsigned int nInterface = 0;      // its index; 0 when unknown
+    std::uint32_t dwLocalAddress = 0; // the local address it was sent to, network order; 0 unknown
+    int nDhcp = -1;                   // the card's DHCP item; -1 when the reply has none
+};
 
 class CDeviceOwner
 {
@@ -15,6 +26,13 @@ public:
                                    int nFwVer) = 0;
     // An error reply; the socket always passes bKeepRunning 0.
     virtual void SetProcessStatus(int bKeepRunning, const char* pszText) = 0;
+    // Follows AddOrUpdateDevice for the same reply, with the same MAC text. Ignored unless
+    // overridden.
+    virtual void AddDeviceDetails(const char* pszMac, const CReplyDetails& details)
+    {
+        (void)pszMac;
+        (void)details;
+    }
     // What the socket calls for an error reply: pMac is the 6-byte MAC of its header, the
     // card it speaks for. Anyone can send one, so an owner that knows which card its set
     // request addressed checks it here; by default the reply goes to SetProcessStatus.

@@ -41,10 +41,15 @@ void CDeviceSocket::StoreTarget(const char* pszAddress)
         m_strTarget = pszAddress;
 }
 
+bool CDeviceSocket::IsBroadcastRequest() const
+{
+    return !m_bDirectedOnly && IsBroadcastTarget(m_strTarget.c_str());
+}
+
 void CDeviceSocket::SendSearch(const char* pszAddress, unsigned int nPort)
 {
     StoreTarget(pszAddress);
-    const bool bBroadcast = IsBroadcastTarget(m_strTarget.c_str());
+    const bool bBroadcast = IsBroadcastRequest();
     CardFrame::FrameBuffer arrFrame;
     const int nLength = CardFrame::BuildSearchRequest(arrFrame, bBroadcast, GetLocalTime());
     SendTo(arrFrame, static_cast<unsigned long>(nLength), m_strTarget.c_str(), nPort, 0xFFFFFFFF);
@@ -56,7 +61,7 @@ int CDeviceSocket::SendSetParams(const unsigned char* pMac, const CVarDataGroup&
 {
     StoreTarget(pszAddress);
     LmTrace0("\n");
-    const bool bBroadcast = IsBroadcastTarget(m_strTarget.c_str());
+    const bool bBroadcast = IsBroadcastRequest();
     CardFrame::FrameBuffer arrFrame;
     const int nLength =
         CardFrame::BuildSetRequest(arrFrame, bBroadcast, GetLocalTime(), pszPassword, pMac, values);
@@ -88,6 +93,10 @@ int CDeviceSocket::onReceive(const unsigned char* pData, int nSize, const char* 
                              unsigned int nPort)
 {
     const std::uint32_t dwSourceAddress = ::inet_addr(pszAddress ? pszAddress : "");
+    // Read before any owner callback, which may deliver the next datagram.
+    CReplyDetails details;
+    details.nInterface = GetPacketInfo().nInterface;
+    details.dwLocalAddress = GetPacketInfo().dwDestination;
     // Locals, not members: an owner callback may run a nested event loop that delivers the
     // next datagram before this one is done.
     CCardFrameHeader header;
@@ -107,7 +116,7 @@ int CDeviceSocket::onReceive(const unsigned char* pData, int nSize, const char* 
     if (nResult == CardFrame::PARSE_TRUNCATED_ITEMS)
         LmTrace20("Frame cut off after %d items\r\n", group.GetSize());
     if (group.GetSize() > 0)
-        Dispatch(group, dwSourceAddress, header.MAC);
+        Dispatch(group, dwSourceAddress, header.MAC, details);
     return 0;
 }
 
@@ -122,17 +131,19 @@ void CDeviceSocket::TraceHeader(const CCardFrameHeader& header, const char* pszA
 }
 
 void CDeviceSocket::Dispatch(const CVarDataGroup& group, std::uint32_t dwSourceAddress,
-                             const unsigned char* pMac)
+                             const unsigned char* pMac, CReplyDetails& details)
 {
     const std::uint16_t nCommand = CommandOf(group.GetAt(0).GetID());
     switch (nCommand) {
     case CMD_DEVICE_INFO_BROADCAST:
     case CMD_DEVICE_INFO:
-        OnDeviceInfo(group, dwSourceAddress);
+        details.strInterface = InterfaceName(details.nInterface);
+        OnDeviceInfo(group, dwSourceAddress, details);
         break;
     case CMD_SET_ACK_BROADCAST:
     case CMD_SET_ACK:
-        OnSetAck(group, dwSourceAddress, pMac);
+        details.strInterface = InterfaceName(details.nInterface);
+        OnSetAck(group, dwSourceAddress, pMac, details);
         break;
     case CMD_ERROR:
         OnErrorReply(group, pMac);
@@ -143,7 +154,8 @@ void CDeviceSocket::Dispatch(const CVarDataGroup& group, std::uint32_t dwSourceA
     }
 }
 
-void CDeviceSocket::OnDeviceInfo(const CVarDataGroup& group, std::uint32_t dwSourceAddress)
+void CDeviceSocket::OnDeviceInfo(const CVarDataGroup& group, std::uint32_t dwSourceAddress,
+                                 CReplyDetails& details)
 {
     std::string strMac, strIp, strMask, strGateway;
     int nHwVersion = 0;
@@ -179,15 +191,20 @@ void CDeviceSocket::OnDeviceInfo(const CVarDataGroup& group, std::uint32_t dwSou
         case INFO_FW_VERSION:
             nFwVersion = value.Get_int();
             break;
+        case INFO_DHCP:
+            details.nDhcp = value.Get_int();
+            break;
         default:
             break;
         }
     }
     if (nCount != 6)
         return;
-    if (m_pOwner)
+    if (m_pOwner) {
         m_pOwner->AddOrUpdateDevice(dwSourceAddress, strMac.c_str(), strIp.c_str(), strMask.c_str(),
                                     strGateway.c_str(), nHwVersion, nFwVersion);
+        m_pOwner->AddDeviceDetails(strMac.c_str(), details);
+    }
     std::unique_ptr<CVarDataGroup>& pStored = m_mapDevices[strMac];
     if (!pStored)
         pStored = std::make_unique<CVarDataGroup>();
@@ -195,7 +212,7 @@ void CDeviceSocket::OnDeviceInfo(const CVarDataGroup& group, std::uint32_t dwSou
 }
 
 void CDeviceSocket::OnSetAck(const CVarDataGroup& group, std::uint32_t dwSourceAddress,
-                             const unsigned char* pMac)
+                             const unsigned char* pMac, const CReplyDetails& details)
 {
     std::string strIp, strMask, strGateway;
     int nCount = 0;
@@ -222,9 +239,11 @@ void CDeviceSocket::OnSetAck(const CVarDataGroup& group, std::uint32_t dwSourceA
         return;
     char szText[MAC_TEXT_SIZE];
     FormatMac(pMac, szText);
-    if (m_pOwner)
+    if (m_pOwner) {
         m_pOwner->AddOrUpdateDevice(dwSourceAddress, szText, strIp.c_str(), strMask.c_str(),
                                     strGateway.c_str(), -1, -1);
+        m_pOwner->AddDeviceDetails(szText, details);
+    }
 }
 
 void CDeviceSocket::OnErrorReply(const CVarDataGroup& group, const unsigned char* pMac)

@@ -40,6 +40,9 @@ public:
 
     // The destination text of the last request; empty at first.
     const std::string& GetTarget() const { return m_strTarget; }
+    // When set, every request carries the directed command (0x2001, 0x2002), whatever the
+    // target text holds: a sweep of host addresses sends no broadcast form.
+    void SetDirectedOnly(bool bDirected) { m_bDirectedOnly = bDirected; }
 
 protected:
     // Decodes, traces and dispatches one datagram; always returns 0.
@@ -51,15 +54,18 @@ protected:
 private:
     void TraceHeader(const CCardFrameHeader& header, const char* pszAddress, unsigned int nPort);
     void Dispatch(const CVarDataGroup& group, std::uint32_t dwSourceAddress,
-                  const unsigned char* pMac);
-    void OnDeviceInfo(const CVarDataGroup& group, std::uint32_t dwSourceAddress);
+                  const unsigned char* pMac, CReplyDetails& details);
+    void OnDeviceInfo(const CVarDataGroup& group, std::uint32_t dwSourceAddress,
+                      CReplyDetails& details);
     void OnSetAck(const CVarDataGroup& group, std::uint32_t dwSourceAddress,
-                  const unsigned char* pMac);
+                  const unsigned char* pMac, const CReplyDetails& details);
+    bool IsBroadcastRequest() const;
     void OnErrorReply(const CVarDataGroup& group, const unsigned char* pMac);
     void StoreTarget(const char* pszAddress);
 
     CDeviceOwner* m_pOwner;
     std::string m_strTarget;
+    bool m_bDirectedOnly = false;
     // Groups are held by pointer so that the pointers handed out stay valid while the
     // table grows; an update assigns into the existing group.
     std::unordered_map<std::string, std::unique_ptr<CVarDataGroup>> m_mapDevices;

@@ -6,7 +6,9 @@
 #include "LmSocket.h"
 
 #include <QByteArray>
+#include <QNetworkInterface>
 #include <QTimer>
+#include <QtEndian>
 
 #include <algorithm>
 #include <cstring>
@@ -24,7 +26,8 @@ public:
     int onReceive(const unsigned char* pData, int nSize, const char* pszAddress,
                   unsigned int nPort) override
     {
-        m_pSimulator->HandleDatagram(pData, nSize, pszAddress, nPort);
+        m_pSimulator->HandleDatagram(pData, nSize, pszAddress, nPort,
+                                     GetPacketInfo().dwDestination);
         return 0;
     }
 
@@ -53,7 +56,22 @@ bool CCardSimulator::Start(QString& strError)
         m_pSocket.reset();
         return false;
     }
+    m_setBroadcasts = {0xFFFFFFFF};
+    const auto arrInterfaces = QNetworkInterface::allInterfaces();
+    for (const QNetworkInterface& iface : arrInterfaces) {
+        const auto arrEntries = iface.addressEntries();
+        for (const QNetworkAddressEntry& entry : arrEntries) {
+            if (entry.broadcast().protocol() == QAbstractSocket::IPv4Protocol)
+                m_setBroadcasts.insert(qToBigEndian(entry.broadcast().toIPv4Address()));
+        }
+    }
     return true;
+}
+
+bool CCardSimulator::Reaches(std::uint32_t dwDestination, std::size_t index) const
+{
+    return !m_options.bOwnAddresses || dwDestination == 0 ||
+           m_setBroadcasts.count(dwDestination) != 0 || m_arrCards[index].dwIp == dwDestination;
 }
 
 bool CCardSimulator::IsRestarting(std::size_t index) const
@@ -68,7 +86,7 @@ bool CCardSimulator::Chance(double dShare)
 }
 
 void CCardSimulator::HandleDatagram(const unsigned char* pData, int nSize, const char* pszAddress,
-                                    unsigned int nPort)
+                                    unsigned int nPort, std::uint32_t dwDestination)
 {
     if (Chance(m_options.dLoss)) {
         LmTrace20("sim: %d bytes from %s:%u lost on the way in\n", nSize, pszAddress, nPort);
@@ -93,12 +111,13 @@ void CCardSimulator::HandleDatagram(const unsigned char* pData, int nSize, const
                       nPort);
             return;
         }
-        AnswerSearch(header.CommandId, pszAddress, nPort);
+        AnswerSearch(header.CommandId, pszAddress, nPort, dwDestination);
         break;
     }
     case CMD_SET_PARAMS_BROADCAST:
     case CMD_SET_PARAMS:
-        AnswerSet(header.CommandId, header.MAC, header.Password, values, pszAddress, nPort);
+        AnswerSet(header.CommandId, header.MAC, header.Password, values, pszAddress, nPort,
+                  dwDestination);
         break;
     default:
         LmTrace20("sim: command 0x%04X from %s:%u ignored\n", header.CommandId, pszAddress, nPort);
@@ -107,7 +126,7 @@ void CCardSimulator::HandleDatagram(const unsigned char* pData, int nSize, const
 }
 
 void CCardSimulator::AnswerSearch(std::uint16_t nCommand, const std::string& strAddress,
-                                  unsigned int nPort)
+                                  unsigned int nPort, std::uint32_t dwDestination)
 {
     const std::uint16_t nReply =
         nCommand == CMD_SEARCH_BROADCAST ? CMD_DEVICE_INFO_BROADCAST : CMD_DEVICE_INFO;
@@ -117,9 +136,10 @@ void CCardSimulator::AnswerSearch(std::uint16_t nCommand, const std::string& str
         std::shuffle(arrOrder.begin(), arrOrder.end(), m_random);
     int nAnswered = 0;
     for (const std::size_t i : arrOrder) {
-        if (IsRestarting(i))
+        if (IsRestarting(i) || !Reaches(dwDestination, i))
             continue;
-        SendReply(m_arrCards[i], nReply, m_arrCards[i].DeviceInfo(), strAddress, nPort);
+        SendReply(m_arrCards[i], nReply, m_arrCards[i].DeviceInfo(), strAddress, nPort,
+                  m_arrCards[i].dwIp);
         ++nAnswered;
     }
     LmTrace20("sim: search 0x%04X from %s:%u: %d cards answer\n", nCommand, strAddress.c_str(),
@@ -128,7 +148,8 @@ void CCardSimulator::AnswerSearch(std::uint16_t nCommand, const std::string& str
 
 void CCardSimulator::AnswerSet(std::uint16_t nCommand, const unsigned char* pMac,
                                const unsigned char* pPassword, const CVarDataGroup& values,
-                               const std::string& strAddress, unsigned int nPort)
+                               const std::string& strAddress, unsigned int nPort,
+                               std::uint32_t dwDestination)
 {
     char szMacText[MAC_TEXT_SIZE];
     FormatMac(pMac, szMacText);
@@ -136,6 +157,10 @@ void CCardSimulator::AnswerSet(std::uint16_t nCommand, const unsigned char* pMac
         CSimCard& card = m_arrCards[i];
         if (std::memcmp(card.arrMac, pMac, MAC_SIZE) != 0)
             continue;
+        if (!Reaches(dwDestination, i)) {
+            LmTrace20("sim: set request for %s sent to another address ignored\n", szMacText);
+            return;
+        }
         if (IsRestarting(i)) {
             LmTrace20("sim: %s is restarting; set request ignored\n", szMacText);
             return;
@@ -143,14 +168,16 @@ void CCardSimulator::AnswerSet(std::uint16_t nCommand, const unsigned char* pMac
         if (!card.AcceptsPassword(pPassword)) {
             CVarDataGroup error;
             error.Add(static_cast<char>(1), ERROR_PASSWORD);
-            SendReply(card, CMD_ERROR, error, strAddress, nPort);
+            SendReply(card, CMD_ERROR, error, strAddress, nPort, card.dwIp);
             LmTrace20("sim: %s: wrong password\n", szMacText);
             return;
         }
+        // The new address takes effect with the restart; the acknowledgement leaves from the old.
+        const std::uint32_t dwOldIp = card.dwIp;
         const bool bRestart = card.Apply(values);
         const std::uint16_t nReply =
             nCommand == CMD_SET_PARAMS_BROADCAST ? CMD_SET_ACK_BROADCAST : CMD_SET_ACK;
-        SendReply(card, nReply, card.Acknowledgement(), strAddress, nPort);
+        SendReply(card, nReply, card.Acknowledgement(), strAddress, nPort, dwOldIp);
         if (bRestart)
             m_arrRestartEnds[i] = QDeadlineTimer(m_options.nRestartMs);
         LmTrace20("sim: %s: settings applied%s\n", szMacText, bRestart ? ", restarting" : "");
@@ -161,7 +188,7 @@ void CCardSimulator::AnswerSet(std::uint16_t nCommand, const unsigned char* pMac
 
 void CCardSimulator::SendReply(const CSimCard& card, std::uint16_t nCommand,
                                const CVarDataGroup& items, const std::string& strAddress,
-                               unsigned int nPort)
+                               unsigned int nPort, std::uint32_t dwSource)
 {
     CCardFrameHeader header;
     const std::time_t nNow = std::time(nullptr);
@@ -182,20 +209,26 @@ void CCardSimulator::SendReply(const CSimCard& card, std::uint16_t nCommand,
         return;
     }
 
+    // A card of its own address answers from it; the others from whatever the system picks.
+    std::string strSource;
+    if (m_options.bOwnAddresses) {
+        char szSource[ADDRESS_TEXT_SIZE];
+        strSource = FormatAddress(dwSource, szSource);
+    }
     const int nCopies = Chance(m_options.dDuplicate) ? 2 : 1;
     for (int nCopy = 0; nCopy < nCopies; ++nCopy) {
         if (m_options.nJitterMs <= 0) {
-            m_pSocket->SendTo(arrFrame, static_cast<unsigned long>(nLength), strAddress.c_str(),
-                              nPort, 0);
+            m_pSocket->SendFrom(arrFrame, static_cast<unsigned long>(nLength), strAddress.c_str(),
+                                nPort, strSource.c_str());
             continue;
         }
         std::uniform_int_distribution<int> delay(0, m_options.nJitterMs);
         const QByteArray strBytes(reinterpret_cast<const char*>(arrFrame), nLength);
-        QTimer::singleShot(delay(m_random), this, [this, strBytes, strAddress, nPort] {
+        QTimer::singleShot(delay(m_random), this, [this, strBytes, strAddress, nPort, strSource] {
             if (m_pSocket)
-                m_pSocket->SendTo(reinterpret_cast<const unsigned char*>(strBytes.constData()),
-                                  static_cast<unsigned long>(strBytes.size()), strAddress.c_str(),
-                                  nPort, 0);
+                m_pSocket->SendFrom(reinterpret_cast<const unsigned char*>(strBytes.constData()),
+                                    static_cast<unsigned long>(strBytes.size()), strAddress.c_str(),
+                                    nPort, strSource.c_str());
         });
     }
 }

@@ -5,6 +5,7 @@
 #include "SimConfig.h"
 
 #include <QCommandLineParser>
+#include <QtEndian>
 
 namespace {
 
@@ -15,6 +16,12 @@ const char DESCRIPTION[] =
     "password). A set request with the restart item makes the card silent for --restart-ms.\n"
     "Replies go to the sender's address and port. A socket bound to a unicast address\n"
     "receives no broadcasts: bind 0.0.0.0 to answer broadcast searches.\n"
+    "\n"
+    "With --first-address A the cards take the addresses A, A+1, ... in turn (in place of\n"
+    "the file's \"ip\") and act as hosts of their own on one endpoint: a request sent to one\n"
+    "card's address reaches that card only, a broadcast reaches every card, and each card\n"
+    "answers from its own address. Bind 0.0.0.0 and give this host those addresses (inside\n"
+    "unshare -n every address of 127.0.0.0/8 is local: --first-address 127.1.0.1).\n"
     "\n"
     "Without --config, --cards N cards are made (default 1) with MACs 00-1A-2B-00-00-01\n"
     "upwards, addresses 192.168.1.10 upwards and password \"lemon\".\n"
@@ -41,6 +48,10 @@ const QCommandLineOption OPT_BIND("bind", "Local IPv4 address to bind (default 1
 const QCommandLineOption OPT_PORT("port", "UDP port to listen on (default 16788).", "port");
 const QCommandLineOption OPT_CARDS("cards", "Number of generated cards (1 to 65535).", "n");
 const QCommandLineOption OPT_CONFIG("config", "JSON file describing the cards.", "file");
+const QCommandLineOption OPT_FIRST("first-address",
+                                   "Cards at consecutive addresses from this one, each answering "
+                                   "what is sent to its own address (and broadcasts).",
+                                   "address");
 const QCommandLineOption
     OPT_RESTART("restart-ms", "How long a restarting card stays silent (default 3000).", "ms");
 const QCommandLineOption OPT_JITTER("reply-jitter-ms",
@@ -69,7 +80,7 @@ const QCommandLineOption OPT_VERSION(QStringList{"v", "version"}, "Displays vers
 void AddOptions(QCommandLineParser& parser)
 {
     parser.setApplicationDescription(QString::fromLatin1(DESCRIPTION));
-    parser.addOptions({OPT_HELP, OPT_VERSION, OPT_BIND, OPT_PORT, OPT_CARDS, OPT_CONFIG,
+    parser.addOptions({OPT_HELP, OPT_VERSION, OPT_BIND, OPT_PORT, OPT_CARDS, OPT_CONFIG, OPT_FIRST,
                        OPT_RESTART, OPT_JITTER, OPT_SEED, OPT_LOSS, OPT_DUPLICATE, OPT_REORDER,
                        OPT_TRACE});
 }
@@ -165,6 +176,15 @@ bool ParseSimArguments(const QStringList& arrArgs, SSimArguments& args, QString&
         return false;
     }
     args.strConfig = parser.value(OPT_CONFIG);
+    if (parser.isSet(OPT_FIRST)) {
+        args.dwFirstAddress = CardwiseCore::ParseTypedAddress(parser.value(OPT_FIRST));
+        if (!args.dwFirstAddress || *args.dwFirstAddress == 0) {
+            strError = QStringLiteral("--first-address needs an address of four numbers from 0 "
+                                      "to 255 other than 0.0.0.0, such as 127.1.0.1, not '%1'")
+                           .arg(parser.value(OPT_FIRST));
+            return false;
+        }
+    }
     if (parser.isSet(OPT_BIND)) {
         args.strBind = parser.value(OPT_BIND);
         if (!CardwiseCore::ParseTypedAddress(args.strBind)) {
@@ -201,6 +221,24 @@ bool LoadSimSetup(const SSimArguments& args, std::vector<CSimCard>& arrCards,
             options.strBind = config.strBind;
         if (config.nPort != 0)
             options.nPort = static_cast<unsigned int>(config.nPort);
+    }
+    if (args.dwFirstAddress) {
+        const std::uint64_t nLast = std::uint64_t{*args.dwFirstAddress} + arrCards.size() - 1;
+        if (nLast > 0xFFFFFFFF) {
+            strError = QStringLiteral("--first-address: %1 cards do not fit above that address")
+                           .arg(arrCards.size());
+            return false;
+        }
+        for (std::size_t i = 0; i < arrCards.size(); ++i) {
+            CSimCard& card = arrCards[i];
+            const std::uint32_t dwNewIp =
+                qToBigEndian(*args.dwFirstAddress + static_cast<std::uint32_t>(i));
+            // A generated card's gateway follows its address into the new subnet.
+            if (args.strConfig.isEmpty())
+                card.dwGateway = (dwNewIp & card.dwMask) | qToBigEndian(std::uint32_t{1});
+            card.dwIp = dwNewIp;
+        }
+        options.bOwnAddresses = true;
     }
     if (!args.strBind.isEmpty())
         options.strBind = args.strBind;

@@ -7,6 +7,8 @@
 #include <QString>
 #include <QStringList>
 
+#include <cstdint>
+#include <optional>
 #include <vector>
 
 struct SSimArguments
@@ -18,6 +20,9 @@ struct SSimArguments
     QString strConfig;      // --config FILE
     QString strBind;        // empty: the file's, else CCardSimulator's default
     unsigned int nPort = 0; // 0: the file's, else CCardSimulator's default
+    // --first-address: the cards' consecutive addresses from this one (first number in the
+    // most significant byte); each card then answers only what reaches its address.
+    std::optional<std::uint32_t> dwFirstAddress;
     // Restart time, jitter and seed; LoadSimSetup adds the endpoint.
     CCardSimulator::COptions simulator;
 };
@@ -30,7 +35,8 @@ bool ParseSimArguments(const QStringList& arrArgs, SSimArguments& args, QString&
 QString SimUsage();
 
 // The cards and the endpoint that the arguments ask for: the configuration file's cards or
-// nCards generated ones; --bind and --port win over the file's "bind" and "port". On failure
-// returns false and a message that names the file.
+// nCards generated ones; --bind and --port win over the file's "bind" and "port";
+// --first-address gives the cards their addresses in turn. On failure returns false and a
+// message that names the file or the option.
 bool LoadSimSetup(const SSimArguments& args, std::vector<CSimCard>& arrCards,
                   CCardSimulator::COptions& options, QString& strError);

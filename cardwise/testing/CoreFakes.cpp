@@ -2,6 +2,7 @@
 #include "CoreFakes.h"
 
 #include "CardFrame.h"
+#include "CardProtocol.h"
 
 #include <arpa/inet.h>
 
@@ -78,6 +79,7 @@ public:
         : CFakeDeviceSocket(pOwner), m_network(network)
     {
         m_nCreateResult = network.m_nCreateResult;
+        m_mapInterfaces = network.m_mapInterfaces;
     }
     ~CSocket() override
     {
@@ -114,10 +116,11 @@ SocketFactory CFakeNetwork::Factory()
     };
 }
 
-void CFakeNetwork::Deliver(const std::vector<unsigned char>& arrDatagram, const char* pszAddress)
+void CFakeNetwork::Deliver(const std::vector<unsigned char>& arrDatagram, const char* pszAddress,
+                           const CLmPacketInfo& info)
 {
     if (m_pCurrent != nullptr)
-        m_pCurrent->Deliver(arrDatagram, pszAddress);
+        m_pCurrent->Deliver(arrDatagram, pszAddress, CardProtocol::PORT_CARD, info);
 }
 
 std::vector<unsigned char> ReplyFrame(std::uint16_t nCommand, const std::string& strMac,

@@ -72,10 +72,13 @@ public:
     SocketFactory Factory();
     // The socket made last, while the core still owns it; else null.
     CFakeDeviceSocket* Current() const { return m_pCurrent; }
-    // Delivers a datagram to the current socket from address.
-    void Deliver(const std::vector<unsigned char>& arrDatagram, const char* pszAddress);
+    // Delivers a datagram to the current socket from address, received where info says.
+    void Deliver(const std::vector<unsigned char>& arrDatagram, const char* pszAddress,
+                 const CLmPacketInfo& info = {});
 
     int m_nCreateResult = 1; // what CreateSocket of the next sockets returns
+    // The interface names the sockets see, by index.
+    std::map<unsigned int, std::string> m_mapInterfaces;
     int m_nCreated = 0;
     int m_nDestroyed = 0;
     std::vector<CSentFrame> m_arrSent;

@@ -33,6 +33,10 @@ public:
     {
         m_arrStatuses.emplace_back(bKeepRunning, pszText);
     }
+    void AddDeviceDetails(const char*, const CReplyDetails& details) override
+    {
+        m_arrDetails.push_back(details);
+    }
     void ReportErrorReply(const unsigned char* pMac, const char* pszText) override
     {
         char szMac[CardProtocol::MAC_TEXT_SIZE];
@@ -51,6 +55,7 @@ public:
 
     std::vector<CDeviceCall> m_arrDevices; // every report, in order
     std::vector<std::pair<int, std::string>> m_arrStatuses;
+    std::vector<CReplyDetails> m_arrDetails; // after each report, in order
     std::vector<std::string> m_arrErrorMacs; // the header MAC of each error reply
 };
 
@@ -92,16 +97,23 @@ public:
         return nWasOpen;
     }
 
-    // Delivers a datagram as the network would.
+    // Delivers a datagram as the network would, received where info says.
     int Deliver(const std::vector<unsigned char>& arrDatagram, const char* pszAddress,
-                unsigned int nPort = 16788)
+                unsigned int nPort = 16788, const CLmPacketInfo& info = {})
     {
-        return onReceive(arrDatagram.data(), static_cast<int>(arrDatagram.size()), pszAddress,
-                         nPort);
+        return DeliverDatagram(arrDatagram.data(), static_cast<int>(arrDatagram.size()), pszAddress,
+                               nPort, info);
+    }
+    // Interfaces by index come from m_mapInterfaces, not from the machine.
+    std::string InterfaceName(unsigned int nIndex) override
+    {
+        const auto it = m_mapInterfaces.find(nIndex);
+        return it == m_mapInterfaces.end() ? std::string() : it->second;
     }
 
     int m_nCreateResult = 1;
     bool m_bOpen = false;
+    std::map<unsigned int, std::string> m_mapInterfaces;
     int m_nCloses = 0;
     std::vector<CCreate> m_arrCreates;
     std::vector<CSent> m_arrSent;

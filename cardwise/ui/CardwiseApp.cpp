@@ -50,6 +50,15 @@ CCardwiseApp::EParse CCardwiseApp::ParseCommandLine(const QStringList& arrArgs,
         QStringLiteral("Start with a search of one subnet instead of the PC's own networks; "
                        "MASK is a dotted quad or a prefix length."),
         QStringLiteral("ADDRESS/MASK"));
+    const QCommandLineOption optRange(
+        QStringLiteral("range"),
+        QStringLiteral("Start with a sweep of every address from START to END (at most 65536), "
+                       "which also finds cards behind routers."),
+        QStringLiteral("START-END"));
+    const QCommandLineOption optRate(
+        QStringLiteral("rate"),
+        QStringLiteral("Requests per second of a range sweep (default 2000)."),
+        QStringLiteral("N"));
     const QCommandLineOption optLang(
         QStringLiteral("lang"),
         QStringLiteral("Interface language: Lang0804, default, or a locale name such as zh_CN."),
@@ -63,7 +72,8 @@ CCardwiseApp::EParse CCardwiseApp::ParseCommandLine(const QStringList& arrArgs,
     optPrint.setFlags(QCommandLineOption::HiddenFromHelp);
     QCommandLineOption optExit(QStringLiteral("exit-after-search"));
     optExit.setFlags(QCommandLineOption::HiddenFromHelp);
-    parser.addOptions({optHelp, optSubnet, optLang, optTrace, optPrint, optExit});
+    parser.addOptions(
+        {optHelp, optSubnet, optRange, optRate, optLang, optTrace, optPrint, optExit});
 
     if (!parser.parse(arrArgs)) {
         strMessage = parser.errorText();
@@ -86,6 +96,19 @@ CCardwiseApp::EParse CCardwiseApp::ParseCommandLine(const QStringList& arrArgs,
             return PARSE_ERROR;
         options.subnet = subnet;
     }
+    if (parser.isSet(optRange)) {
+        CardwiseCore::SRange range;
+        if (options.subnet) {
+            strMessage = QStringLiteral("--subnet and --range exclude each other");
+            return PARSE_ERROR;
+        }
+        if (!CardwiseCore::ParseRangeOption(parser.value(optRange), range, strMessage))
+            return PARSE_ERROR;
+        options.range = range;
+    }
+    if (parser.isSet(optRate) &&
+        !CardwiseCore::ParseRateOption(parser.value(optRate), options.nRate, strMessage))
+        return PARSE_ERROR;
     if (parser.isSet(optTrace)) {
         int nLevel = 0;
         if (!CardwiseCore::ParseTraceOption(parser.value(optTrace), nLevel, strMessage))
@@ -128,6 +151,9 @@ int CCardwiseApp::RunMainWindow(const CCardwiseOptions& options)
     CCardwiseDlgServices services = m_services.dlg;
     if (options.subnet)
         services.initialSubnet = options.subnet;
+    if (options.range)
+        services.initialRange = options.range;
+    services.nRangeRate = options.nRate;
     CCardwiseDlg dlg(std::move(services));
     if (options.bPrintDevices || options.bExitAfterSearch) {
         // Queued, so the window has repainted the finished search by the time a script that

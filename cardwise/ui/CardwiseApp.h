@@ -16,6 +16,9 @@ struct CCardwiseOptions
 {
     // --subnet ADDRESS/MASK.
     std::optional<CardwiseCore::SSubnet> subnet;
+    // --range START-END and its --rate.
+    std::optional<CardwiseCore::SRange> range;
+    int nRate = CardwiseCore::RATE_DEFAULT;
     // --lang: "Lang0804", "default" or a locale name such as "zh_CN"; empty: the system's.
     QString strLang;
     // --trace: the trace threshold; empty: CARDWISE_TRACE or the library's default.
@@ -35,7 +38,7 @@ public:
         std::function<bool()> fnSocketStartup;
         // Message boxes shown before the main window exists (empty: QMessageBox).
         MessageBoxSink fnMessageBox;
-        // Everything the main window is built with; the options add the initial subnet.
+        // Everything the main window is built with; the options add the initial scope.
         CCardwiseDlgServices dlg;
     };
 

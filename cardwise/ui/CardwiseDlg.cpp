@@ -2,6 +2,7 @@
 #include "CardwiseDlg.h"
 
 #include "AboutDlg.h"
+#include "CoreText.h"
 #include "IpConfigRunner.h"
 #include "MessageBox.h"
 #include "OptionDlg.h"
@@ -17,10 +18,13 @@
 #include <QContextMenuEvent>
 #include <QHeaderView>
 #include <QHostInfo>
+#include <QInputDialog>
 #include <QItemSelectionModel>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QMenu>
 #include <QStatusBar>
+#include <QStyledItemDelegate>
 #include <QTime>
 #include <QToolButton>
 
@@ -45,6 +49,39 @@ constexpr SColumn COLUMNS[CDeviceListModel::COL_COUNT] = {
     {85, "255.255.255.255"},
     {50, "00000"},
     {50, "00000"},
+    {70, "enp0s31f6"},
+    {120, "Address conflict, DHCP"},
+};
+
+// Rows with a note: a warning icon in the Note column and the row tinted amber, mixed into
+// the palette's own base colour so that light and dark palettes both keep their text legible.
+class CNoteDelegate : public QStyledItemDelegate
+{
+public:
+    using QStyledItemDelegate::QStyledItemDelegate;
+
+protected:
+    void initStyleOption(QStyleOptionViewItem* option, const QModelIndex& index) const override
+    {
+        QStyledItemDelegate::initStyleOption(option, index);
+        if (index.data(CDeviceListModel::ROLE_NOTES).toUInt() == 0)
+            return;
+        const QColor base = option->palette.color(QPalette::Base);
+        const QColor amber(255, 176, 0);
+        constexpr float SHARE = 0.25F;
+        option->backgroundBrush =
+            QColor::fromRgbF(base.redF() + (amber.redF() - base.redF()) * SHARE,
+                             base.greenF() + (amber.greenF() - base.greenF()) * SHARE,
+                             base.blueF() + (amber.blueF() - base.blueF()) * SHARE);
+        if (index.column() == CDeviceListModel::COL_NOTE) {
+            option->features |= QStyleOptionViewItem::HasDecoration;
+            option->icon = option->widget != nullptr
+                               ? option->widget->style()->standardIcon(QStyle::SP_MessageBoxWarning)
+                               : QIcon();
+            const int nSide = option->fontMetrics.height();
+            option->decorationSize = QSize(nSide, nSide);
+        }
+    }
 };
 
 CCardwiseDlgServices WithDefaults(CCardwiseDlgServices services, QWidget* pWindow)
@@ -100,6 +137,10 @@ CCardwiseDlg::CCardwiseDlg(CCardwiseDlgServices services, QWidget* parent)
     QAction* pAbout = m_pSystemMenu->addAction(QString::fromUtf8(LoadResString(IDS_ABOUTBOX)));
     pAbout->setObjectName(QStringLiteral("IDM_ABOUTBOX"));
     connect(pAbout, &QAction::triggered, this, &CCardwiseDlg::OnAbout);
+    QAction* pRate = m_pSystemMenu->addAction(CardwiseCore::Tr("Range Sweep Rate..."));
+    pRate->setObjectName(QStringLiteral("IDM_RANGE_RATE"));
+    connect(pRate, &QAction::triggered, this, &CCardwiseDlg::OnRangeRate);
+    m_core.SetRangeRate(m_services.nRangeRate);
 
     OnInitDialog();
 }
@@ -133,10 +174,15 @@ void CCardwiseDlg::OnInitDialog()
 
     if (m_services.initialSubnet)
         m_ui.IDC_SCOPE_SUBNET->setChecked(true);
+    else if (m_services.initialRange)
+        m_ui.IDC_SCOPE_RANGE->setChecked(true);
     m_core.OnScopeChanged();
     if (m_services.initialSubnet) {
         SetAddressCtrl(IDC_ADDRESS, m_services.initialSubnet->dwAddress);
         SetAddressCtrl(IDC_MASK, m_services.initialSubnet->dwMask);
+    } else if (m_services.initialRange) {
+        SetAddressCtrl(IDC_ADDRESS, m_services.initialRange->dwStart);
+        SetAddressCtrl(IDC_MASK, m_services.initialRange->dwEnd);
     }
 
     InitDeviceList();
@@ -191,15 +237,19 @@ void CCardwiseDlg::InitDeviceList()
     int nTotal = 0;
     for (int nColumn = 0; nColumn < CDeviceListModel::COL_COUNT; ++nColumn) {
         int nWidth = COLUMNS[nColumn].nWidth;
+        // The notes come with their icon.
+        const int nIcon = nColumn == CDeviceListModel::COL_NOTE ? metrics.height() + 6 : 0;
         if (nWidth > 0)
-            nWidth = std::max(
-                {nWidth,
-                 metrics.horizontalAdvance(QLatin1String(COLUMNS[nColumn].pszSample)) + nPadding,
-                 pHeader->sectionSizeHint(nColumn)});
+            nWidth =
+                std::max({nWidth,
+                          metrics.horizontalAdvance(QLatin1String(COLUMNS[nColumn].pszSample)) +
+                              nPadding + nIcon,
+                          pHeader->sectionSizeHint(nColumn)});
         pHeader->resizeSection(nColumn, nWidth);
         nTotal += nWidth;
     }
     pList->setColumnHidden(CDeviceListModel::COL_KEY, true);
+    pList->setItemDelegate(new CNoteDelegate(pList));
 
     // Open wide enough to show every column; the operator may still make the window narrower.
     const int nListWidth = nTotal + 2 * pList->frameWidth() +
@@ -245,12 +295,12 @@ void CCardwiseDlg::OnTimer(unsigned int nId)
 {
     if (nId == TIMER_CLOCK && m_pPaneClock != nullptr)
         m_pPaneClock->setText(QTime::currentTime().toString(QStringLiteral("HH:mm:ss")));
-    const bool bWasSweeping = m_core.GetTimerId() == CAssistantCore::TIMER_SWEEP;
+    const unsigned int nWasRunning = m_core.GetTimerId();
+    const bool bSweep =
+        nId == CAssistantCore::TIMER_SWEEP || nId == CAssistantCore::TIMER_RANGE_SWEEP;
     m_core.OnTimer(nId);
-    if (bWasSweeping && nId == CAssistantCore::TIMER_SWEEP &&
-        m_core.GetTimerId() == CAssistantCore::TIMER_NONE) {
+    if (bSweep && nWasRunning == nId && m_core.GetTimerId() == CAssistantCore::TIMER_NONE)
         emit searchFinished();
-    }
 }
 
 void CCardwiseDlg::UpdateData(bool bSaveAndValidate)
@@ -285,6 +335,9 @@ void CCardwiseDlg::UpdateButtons(EButtonRefresh nRefresh)
 {
     const CButtonStates states = m_core.GetButtonStates(GetSelectedRow() >= 0);
     m_ui.IDC_SEARCH->setEnabled(states.bSearch);
+    const QString strSearch = CardwiseCore::Tr(states.bStop ? "Stop" : "Search");
+    if (m_ui.IDC_SEARCH->text() != strSearch)
+        m_ui.IDC_SEARCH->setText(strSearch);
     m_ui.IDC_ADDRESS->setEnabled(states.bAddressCtrls);
     m_ui.IDC_MASK->setEnabled(states.bAddressCtrls);
     if (nRefresh != REFRESH_ALL)
@@ -309,7 +362,38 @@ void CCardwiseDlg::OnScopeChanged()
 
 void CCardwiseDlg::OnSearch()
 {
-    m_core.OnSearch();
+    if (m_core.GetButtonStates(false).bStop)
+        m_core.StopSearch();
+    else
+        m_core.OnSearch();
+}
+
+void CCardwiseDlg::keyPressEvent(QKeyEvent* event)
+{
+    if (event->key() == Qt::Key_Escape && m_core.GetButtonStates(false).bStop) {
+        m_core.StopSearch();
+        event->accept();
+        return;
+    }
+    QDialog::keyPressEvent(event);
+}
+
+void CCardwiseDlg::OnRangeRate()
+{
+    std::optional<int> nRate;
+    if (m_services.fnAskRangeRate)
+        nRate = m_services.fnAskRangeRate(m_core.GetRangeRate());
+    else {
+        bool bOk = false;
+        const int nValue =
+            QInputDialog::getInt(this, CardwiseCore::Tr("Range Sweep Rate"),
+                                 CardwiseCore::Tr("Requests per second of a range sweep:"),
+                                 m_core.GetRangeRate(), 1, CardwiseCore::RATE_MAX, 100, &bOk);
+        if (bOk)
+            nRate = nValue;
+    }
+    if (nRate)
+        m_core.SetRangeRate(*nRate);
 }
 
 void CCardwiseDlg::accept()
@@ -329,31 +413,31 @@ void CCardwiseDlg::OnListDblClk()
     OnOK();
 }
 
-QString CCardwiseDlg::SelectedActualAddress()
+QString CCardwiseDlg::SelectedReachableAddress()
 {
     const int nRow = GetSelectedRow();
-    if (nRow < 0)
+    if (nRow < 0 || !m_core.CheckDeviceReachable(nRow))
         return QString();
     return m_core.GetDeviceList().GetItemText(nRow, CDeviceListModel::COL_ACTUAL_IP);
 }
 
 void CCardwiseDlg::OnWeb()
 {
-    const QString strAddress = SelectedActualAddress();
+    const QString strAddress = SelectedReachableAddress();
     if (!strAddress.isEmpty())
         m_services.tools.fnOpenUrl(QStringLiteral("http://%1").arg(strAddress));
 }
 
 void CCardwiseDlg::OnTelnet()
 {
-    const QString strAddress = SelectedActualAddress();
+    const QString strAddress = SelectedReachableAddress();
     if (!strAddress.isEmpty())
         m_services.tools.fnRunInTerminal({QStringLiteral("telnet"), strAddress});
 }
 
 void CCardwiseDlg::OnPing()
 {
-    const QString strAddress = SelectedActualAddress();
+    const QString strAddress = SelectedReachableAddress();
     if (!strAddress.isEmpty())
         m_services.tools.fnRunInTerminal({QStringLiteral("ping"), strAddress});
 }

@@ -39,6 +39,12 @@ struct CCardwiseDlgServices
     CDeviceTools tools;
     // Start in Subnet scope with this subnet instead of a search of the PC's own networks.
     std::optional<CardwiseCore::SSubnet> initialSubnet;
+    // Start in range scope with a sweep of this range instead.
+    std::optional<CardwiseCore::SRange> initialRange;
+    // Requests per second of a range sweep until the menu changes it.
+    int nRangeRate = CardwiseCore::RATE_DEFAULT;
+    // Asks for a new sweep rate, given the current one; empty: an input dialog.
+    std::function<std::optional<int>(int nRate)> fnAskRangeRate;
 };
 
 class CCardwiseDlg : public QDialog, public CAssistantView
@@ -72,11 +78,14 @@ public:
     void done(int nResult) override;
 
 signals:
-    // A search sweep ran to its end (its last tick), not when an error reply cut it short.
+    // A search sweep ran to its end (its last tick), not when an error reply or Stop cut it
+    // short.
     void searchFinished();
 
 protected:
     void changeEvent(QEvent* event) override;
+    // Esc stops a running range sweep; otherwise it closes the window.
+    void keyPressEvent(QKeyEvent* event) override;
     void contextMenuEvent(QContextMenuEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
 
@@ -97,8 +106,10 @@ private:
     void OnPing();
     void OnIpConfig();
     void OnAbout();
+    void OnRangeRate();
     void OnDestroy();
-    QString SelectedActualAddress();
+    // The reply address of the selected row, when a tool can reach it; else empty.
+    QString SelectedReachableAddress();
     void MessageBox(const QString& strText, const QString& strCaption, EMsgIcon nIcon) const;
 
     std::unique_ptr<Ui::CardwiseDlg> m_pUi;

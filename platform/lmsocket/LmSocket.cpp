@@ -6,11 +6,15 @@
 
 #include <QHostAddress>
 #include <QNetworkDatagram>
+#include <QNetworkInterface>
 #include <QUdpSocket>
 
+#include <arpa/inet.h>
+#include <netinet/in.h>
 #include <sys/socket.h>
 
 #include <cstdio>
+#include <cstring>
 
 namespace {
 
@@ -67,6 +71,7 @@ int CLmSocket::CreateSocket(unsigned int port, int type, unsigned int /*options*
         return 0;
     }
 
+    m_mapInterfaceNames.clear();
     m_pSocket = new QUdpSocket;
     if (!m_pSocket->bind(bindAddress, static_cast<quint16>(port),
                          QAbstractSocket::DontShareAddress)) {
@@ -109,6 +114,42 @@ int CLmSocket::SendTo(const unsigned char* data, unsigned long size, const char*
     return sent > 0 ? static_cast<int>(sent) : 0;
 }
 
+int CLmSocket::SendFrom(const unsigned char* data, unsigned long size, const char* address,
+                        unsigned int port, const char* source)
+{
+    if (!source || !*source)
+        return SendTo(data, size, address, port, 0);
+    if (!m_pSocket || m_pSocket->state() != QAbstractSocket::BoundState || !data || !address ||
+        port > 0xFFFF)
+        return 0;
+    sockaddr_in destination{};
+    destination.sin_family = AF_INET;
+    destination.sin_port = htons(static_cast<std::uint16_t>(port));
+    in_pktinfo info{};
+    if (::inet_pton(AF_INET, address, &destination.sin_addr) != 1 ||
+        ::inet_pton(AF_INET, source, &info.ipi_spec_dst) != 1)
+        return 0;
+    // Qt 6.4 puts a datagram's sender into ipi_addr, which Linux ignores when sending: the
+    // source address travels in ipi_spec_dst, so the message is built here.
+    iovec part{const_cast<unsigned char*>(data), size};
+    alignas(cmsghdr) unsigned char control[CMSG_SPACE(sizeof(in_pktinfo))] = {};
+    msghdr message{};
+    message.msg_name = &destination;
+    message.msg_namelen = sizeof destination;
+    message.msg_iov = &part;
+    message.msg_iovlen = 1;
+    message.msg_control = control;
+    message.msg_controllen = sizeof control;
+    cmsghdr* header = CMSG_FIRSTHDR(&message);
+    header->cmsg_level = IPPROTO_IP;
+    header->cmsg_type = IP_PKTINFO;
+    header->cmsg_len = CMSG_LEN(sizeof info);
+    std::memcpy(CMSG_DATA(header), &info, sizeof info);
+    const ssize_t sent =
+        ::sendmsg(static_cast<int>(m_pSocket->socketDescriptor()), &message, MSG_NOSIGNAL);
+    return sent > 0 ? static_cast<int>(sent) : 0;
+}
+
 int CLmSocket::Close()
 {
     if (!m_pSocket || m_pSocket->state() == QAbstractSocket::UnconnectedState)
@@ -141,6 +182,33 @@ int CLmSocket::GetReceiveBufferSize() const
     return size;
 }
 
+std::string CLmSocket::InterfaceName(unsigned int index)
+{
+    if (index == 0)
+        return {};
+    const auto found = m_mapInterfaceNames.find(index);
+    if (found != m_mapInterfaceNames.end())
+        return found->second;
+    std::string name =
+        QNetworkInterface::interfaceNameFromIndex(static_cast<int>(index)).toStdString();
+    m_mapInterfaceNames.emplace(index, name);
+    return name;
+}
+
+int CLmSocket::DeliverDatagram(const unsigned char* data, int size, const char* address,
+                               unsigned int port, const CLmPacketInfo& info)
+{
+    // A nested event loop in onReceive may deliver the next datagram before this one is done,
+    // and onReceive may destroy the endpoint.
+    const std::shared_ptr<bool> alive = m_pAlive;
+    const CLmPacketInfo outer = m_packetInfo;
+    m_packetInfo = info;
+    const int result = onReceive(data, size, address, port);
+    if (*alive)
+        m_packetInfo = outer;
+    return result;
+}
+
 void CLmSocket::DrainDatagrams()
 {
     const std::shared_ptr<bool> alive = m_pAlive;
@@ -155,9 +223,14 @@ void CLmSocket::DrainDatagrams()
         std::snprintf(address, sizeof address, "%u.%u.%u.%u", sender >> 24, (sender >> 16) & 0xFF,
                       (sender >> 8) & 0xFF, sender & 0xFF);
         const QByteArray bytes = datagram.data();
-        onReceive(reinterpret_cast<const unsigned char*>(bytes.constData()),
-                  static_cast<int>(bytes.size()), address,
-                  static_cast<unsigned int>(datagram.senderPort()));
+        // Qt asks for the packet information on every UDP socket (IP_PKTINFO).
+        CLmPacketInfo info;
+        if (datagram.destinationAddress().protocol() == QAbstractSocket::IPv4Protocol)
+            info.dwDestination = htonl(datagram.destinationAddress().toIPv4Address());
+        info.nInterface = datagram.interfaceIndex();
+        DeliverDatagram(reinterpret_cast<const unsigned char*>(bytes.constData()),
+                        static_cast<int>(bytes.size()), address,
+                        static_cast<unsigned int>(datagram.senderPort()), info);
         if (!*alive)
             return; // destroyed from inside onReceive; the socket was handed to deleteLater
         if (m_pSocket != socket)

@@ -1,10 +1,19 @@
 // CLmSocket: the UDP endpoint base class, over QUdpSocket, delivering on the owning thread.
 #pragma once
 
+#include <cstdint>
+#include <map>
 #include <memory>
 #include <string>
 
 class QUdpSocket;
+
+// Where a datagram was received, from the packet information that the socket asks for.
+struct CLmPacketInfo
+{
+    std::uint32_t dwDestination = 0; // the address it was sent to, network byte order; 0 unknown
+    unsigned int nInterface = 0;     // index of the local interface; 0 unknown
+};
 
 // An unopened endpoint until CreateSocket. Received datagrams reach onReceive on the thread
 // that called CreateSocket, through that thread's event loop. A subclass may close or even
@@ -42,6 +51,10 @@ public:
     // sent, or 0 when nothing was sent.
     virtual int SendTo(const unsigned char* data, unsigned long size, const char* address,
                        unsigned int port, unsigned long flags);
+    // SendTo from one local address of an endpoint bound to all of them (dotted text; empty
+    // or null: the system chooses, as for SendTo).
+    int SendFrom(const unsigned char* data, unsigned long size, const char* address,
+                 unsigned int port, const char* source);
     // Stops receiving; returns 1 (0 when nothing was open).
     virtual int Close();
 
@@ -51,6 +64,16 @@ public:
     unsigned int GetLocalPort() const;
     // The kernel's receive buffer size of the open endpoint, or 0.
     int GetReceiveBufferSize() const;
+    // The name of the local interface with this index ("eth0"), or empty when there is none.
+    virtual std::string InterfaceName(unsigned int index);
+
+protected:
+    // Where the datagram that onReceive is handling was received; zeros outside onReceive.
+    const CLmPacketInfo& GetPacketInfo() const { return m_packetInfo; }
+    // Hands one datagram with its packet information to onReceive (the drain loop, and
+    // endpoints without a network in tests).
+    int DeliverDatagram(const unsigned char* data, int size, const char* address, unsigned int port,
+                        const CLmPacketInfo& info);
 
 private:
     void DrainDatagrams();
@@ -59,6 +82,10 @@ private:
     QUdpSocket* m_pSocket = nullptr;
     std::string m_strBindAddress = "0.0.0.0";
     int m_nReceiveDepth = 0;
+    CLmPacketInfo m_packetInfo;
+    // Interface names by index: a lookup lists every interface, and replies come by the
+    // thousand.
+    std::map<unsigned int, std::string> m_mapInterfaceNames;
     // Cleared by the destructor, so the drain loop notices a destruction from onReceive.
     std::shared_ptr<bool> m_pAlive;
 };

@@ -1,6 +1,7 @@
 # cardwise-cli in the network lab: sourced by run-lab.sh once the lab is up (the PC namespace
-# with adapters on 10.77.1.0/24 and 10.77.2.0/24, five simulated cards). Every program runs
-# through run_in_pc, which first checks that the PC namespace is the lab's own.
+# with adapters on 10.77.1.0/24 and 10.77.2.0/24, the cards on both wires, a router to
+# 10.77.3.0/24 and its cards). Every program runs through run_in_pc, which first checks that
+# the PC namespace is the lab's own.
 # Needs CARDWISE_CLI (the program) and LAB_SIM_ARGS with a short --restart-ms.
 
 readonly cli=${CARDWISE_CLI:?set CARDWISE_CLI to the cardwise-cli program}
@@ -46,9 +47,26 @@ cli_list_check() { # description, expected MACs, search arguments...
     fi
 }
 
-cli_list_check "Local scope lists the cards of both adapters' networks" "$all"
+cli_list_check "Local scope lists the cards on both adapters' wires, none behind the router" \
+    "$all"
 cli_list_check "Subnet scope lists the cards of that network only" "$second" \
     --subnet "$SUBNET2.0/255.255.255.0"
+cli_list_check "Subnet scope does not cross the router" "" --subnet "$SUBNET3.0/24"
+cli_list_check "a range sweep across the router finds every routed card and no other" "$routed" \
+    --range "$SUBNET3.0-$SUBNET3.255" --rate 20000
+
+# What the list says about the cards on the wires: the adapter that heard each, the notes.
+cli_check "a card of a foreign subnet is noted, with the adapter that saw it" 0 \
+    "\"ip\":\"$FOREIGN.7\",\"mask\":\"255.255.255.0\",\"gateway\":\"$FOREIGN.1\",\"hw\":2,\"fw\":7,\"adapter\":\"$PC_IF1\",\"notes\":[\"other-subnet\"]}" \
+    search --json --wait 500
+conflicts=$(grep -o "\"ip\":\"$SUBNET2.120\",[^}]*\"adapter\":\"$PC_IF2\",\"notes\":\[\"address-conflict\"\]" \
+    "$workdir/cli.out" | wc -l)
+if [[ $conflicts -eq 2 ]]; then
+    echo "PASS: two cards with one address are both noted"
+else
+    echo "FAIL: two cards with one address are both noted: $conflicts noted"
+    failures=$((failures + 1))
+fi
 
 c21=$(mac_of c21)
 cli_check "set with the right password is acknowledged" 0 "$c21: setting request is accessed" \
@@ -62,6 +80,12 @@ c12=$(mac_of c12)
 cli_check "set with --wait-restart lists the card with its new address" 0 \
     "\"mac\":\"$c12\",\"actual_ip\":\"$SUBNET1.102\",\"ip\":\"$SUBNET1.150\"" \
     set "$c12" --subnet "$SUBNET1.0/24" --password lemon "IP Addr=$SUBNET1.150" \
+    --wait-restart --json
+
+c31=$(mac_of c31)
+cli_check "set in range scope is acknowledged by a routed card, which --wait-restart lists at its new address" 0 \
+    "\"mac\":\"$c31\",\"actual_ip\":\"$ROUTED_SPARE\",\"ip\":\"$ROUTED_SPARE\"" \
+    set "$c31" --range "$SUBNET3.100-$SUBNET3.160" --password lemon "IP Addr=$ROUTED_SPARE" \
     --wait-restart --json
 
 # A card that does not answer: its simulator is stopped.

@@ -1,13 +1,16 @@
 #!/usr/bin/env bash
 # Network lab: a PC namespace with two adapters on two subnets, a bridge per subnet, and one
-# namespace per simulated card running cardwise-sim. Checks which cards a search reaches for
-# each kind of destination. Everything lives in namespaces this script creates (the host's
-# own namespace is not touched) and is removed on every exit path.
+# namespace per simulated card running cardwise-sim; on the first subnet a card with an address
+# of none of the PC's subnets, on the second two cards with one address; and a router joining
+# the first subnet to a third, which the PC reaches only through it, where one namespace holds
+# three cards with addresses of their own. Checks which cards a search reaches for each kind of
+# destination. Everything lives in namespaces this script creates (the host's own namespace is
+# not touched) and is removed on every exit path.
 #
 #   run-lab.sh CARDWISE_SIM LAB_SEARCH [CHECKS]
 #
 # CHECKS, when given, is a bash file sourced in place of the built-in checks once the lab is up;
-# it may use run_in_pc, mac_of, macs_of, CARDS, SUBNET1, SUBNET2 and count failures in
+# it may use run_in_pc, mac_of, macs_of, CARDS, SUBNET1..3, FOREIGN and count failures in
 # `failures`. LAB_SIM_ARGS adds options to every simulator (for example --restart-ms 300).
 #
 # Exit status: 0 all checks passed, 1 a check failed or the lab could not be built, 77 skipped
@@ -41,11 +44,16 @@ command -v ip >/dev/null 2>&1 || skip "the ip command (iproute2) is missing"
 tag=$(printf '%x%x' "$$" "$RANDOM")
 readonly tag
 readonly SW="cwlab-$tag-sw" PC="cwlab-$tag-pc"
-readonly SUBNET1=10.77.1 SUBNET2=10.77.2
+readonly SUBNET1=10.77.1 SUBNET2=10.77.2 SUBNET3=10.77.3 FOREIGN=192.168.50
 readonly PC_IF1=cwl1 PC_IF2=cwl2
-# Card name, subnet, host number. Three cards on the first subnet, two on the second.
-readonly CARDS=("c11 $SUBNET1 101" "c12 $SUBNET1 102" "c13 $SUBNET1 103"
-                "c21 $SUBNET2 101" "c22 $SUBNET2 102")
+# Card name, bridge, address. Three cards of the first subnet and one of no subnet of the PC's
+# on the first bridge; two cards on the second and two more that share one address; three
+# behind the router on the third, in one namespace (ROUTED_NS), from ROUTED_FIRST on.
+readonly CARDS=("c11 1 $SUBNET1.101" "c12 1 $SUBNET1.102" "c13 1 $SUBNET1.103"
+                "c14 1 $FOREIGN.7"
+                "c21 2 $SUBNET2.101" "c22 2 $SUBNET2.102" "c23 2 $SUBNET2.120" "c24 2 $SUBNET2.120"
+                "c31 3 $SUBNET3.101" "c32 3 $SUBNET3.102" "c33 3 $SUBNET3.103")
+readonly ROUTED_FIRST=$SUBNET3.101 ROUTED_SPARE=$SUBNET3.150
 
 namespaces=()
 cw_make_work_dir
@@ -80,7 +88,7 @@ ip netns delete "cwlab-$tag-probe"
 
 add_namespace "$SW"
 add_namespace "$PC"
-for bridge in br1 br2; do
+for bridge in br1 br2 br3; do
     ip -n "$SW" link add "$bridge" type bridge
     ip -n "$SW" link set "$bridge" up
 done
@@ -93,20 +101,55 @@ ip -n "$PC" addr add "$SUBNET1.10/24" dev "$PC_IF1"
 ip -n "$PC" addr add "$SUBNET2.10/24" dev "$PC_IF2"
 ip -n "$PC" link set "$PC_IF1" up
 ip -n "$PC" link set "$PC_IF2" up
-# As on a real PC, the default route leaves through the first adapter.
+# As on a real PC, the default route leaves through the first adapter, to the router, which
+# also leads to the third subnet.
 ip -n "$PC" route add default via "$SUBNET1.1" dev "$PC_IF1"
+ip -n "$PC" route add "$SUBNET3.0/24" via "$SUBNET1.1" dev "$PC_IF1"
+
+# The router: 10.77.1.1 on the first bridge, 10.77.3.1 on the third. Linux forwards no
+# broadcast, directed ones included.
+readonly ROUTER="cwlab-$tag-rt"
+add_namespace "$ROUTER"
+for side in 1 3; do
+    ip -n "$ROUTER" link add "r$side" type veth peer name "rt$side" netns "$SW"
+    ip -n "$SW" link set "rt$side" master "br$side" up
+    ip -n "$ROUTER" addr add "10.77.$side.1/24" dev "r$side"
+    ip -n "$ROUTER" link set "r$side" up
+done
+ip netns exec "$ROUTER" sysctl -q -w net.ipv4.ip_forward=1
+
+# One namespace for the routed cards, holding their addresses and a spare one.
+readonly ROUTED_NS="cwlab-$tag-c3"
+add_namespace "$ROUTED_NS"
+ip -n "$ROUTED_NS" link add eth0 type veth peer name c3 netns "$SW"
+ip -n "$SW" link set c3 master br3 up
+routed=()
+for entry in "${CARDS[@]}"; do
+    read -r name bridge address <<<"$entry"
+    [[ $bridge == 3 ]] || continue
+    ip -n "$ROUTED_NS" addr add "$address/24" dev eth0
+    routed+=("$(mac_of "$name") $address 255.255.255.0 $SUBNET3.1 2 ${address##*.}")
+done
+ip -n "$ROUTED_NS" addr add "$ROUTED_SPARE/24" dev eth0
+ip -n "$ROUTED_NS" link set eth0 up
+ip -n "$ROUTED_NS" route add default via "$SUBNET3.1"
+cw_sim_config "$workdir/routed.json" "${routed[@]}"
+cw_sim_start "$workdir/routed.log" ip netns exec "$ROUTED_NS" "$sim" --bind 0.0.0.0 \
+    --config "$workdir/routed.json" --first-address "$ROUTED_FIRST" "${sim_args[@]}" || exit 1
 
 for entry in "${CARDS[@]}"; do
-    read -r name subnet host <<<"$entry"
+    read -r name bridge address <<<"$entry"
+    [[ $bridge != 3 ]] || continue
     ns="cwlab-$tag-$name"
-    bridge=br${subnet##*.}
     add_namespace "$ns"
     ip -n "$ns" link add eth0 type veth peer name "$name" netns "$SW"
-    ip -n "$SW" link set "$name" master "$bridge" up
-    ip -n "$ns" addr add "$subnet.$host/24" dev eth0
+    ip -n "$SW" link set "$name" master "br$bridge" up
+    ip -n "$ns" addr add "$address/24" dev eth0
     ip -n "$ns" link set eth0 up
+    # A card of a foreign subnet answers the PC through its wire, as a fresh card does.
+    [[ $address == "$FOREIGN".* ]] && ip -n "$ns" route add default dev eth0
     cw_sim_config "$workdir/$name.json" \
-        "$(mac_of "$name") $subnet.$host 255.255.255.0 $subnet.1 2 $host"
+        "$(mac_of "$name") $address 255.255.255.0 ${address%.*}.1 2 ${address##*.}"
     # Bound to 0.0.0.0: a socket bound to a unicast address receives no broadcasts.
     cw_sim_start "$workdir/$name.log" ip netns exec "$ns" "$sim" --bind 0.0.0.0 \
         --config "$workdir/$name.json" "${sim_args[@]}" || exit 1
@@ -124,11 +167,16 @@ run_search() {
     run_in_pc "$search" --allow-if "$PC_IF1,$PC_IF2" --wait 800 "$@"
 }
 
-macs_of() { # subnet... -> sorted MACs of its cards
+macs_of() { # bridge|subnet VALUE... -> sorted MACs of the cards on those wires (bridge numbers)
+    #                                 or with addresses of those /24 subnets
+    local by=$1 entry name bridge address key wanted
+    shift
     for entry in "${CARDS[@]}"; do
-        read -r name subnet _ <<<"$entry"
+        read -r name bridge address <<<"$entry"
+        key=$bridge
+        [[ $by == subnet ]] && key=${address%.*}
         for wanted in "$@"; do
-            if [[ "$subnet" == "$wanted" ]]; then
+            if [[ "$key" == "$wanted" ]]; then
                 mac_of "$name"
                 echo
             fi
@@ -152,9 +200,10 @@ check() { # description, expected MACs, search destinations...
     fi
 }
 
-all=$(macs_of "$SUBNET1" "$SUBNET2")
-first=$(macs_of "$SUBNET1")
-second=$(macs_of "$SUBNET2")
+all=$(macs_of bridge 1 2) # every card on the PC's wires
+first=$(macs_of subnet "$SUBNET1")
+second=$(macs_of subnet "$SUBNET2")
+routed=$(macs_of bridge 3)
 
 if [[ -n $checks ]]; then
     # shellcheck source=/dev/null
@@ -162,13 +211,15 @@ if [[ -n $checks ]]; then
 else
     check "directed broadcast reaches the first subnet only" "$first" "$SUBNET1.255"
     check "directed broadcast reaches the second subnet only" "$second" "$SUBNET2.255"
-    check "local scope (both adapter broadcasts, then 255.255.255.255) reaches every card" \
+    check "local scope (both adapter broadcasts, then 255.255.255.255) reaches the PC's wires" \
         "$all" "$SUBNET1.255" "$SUBNET2.255" 255.255.255.255
     # Linux sends the limited broadcast out of one interface only: the one the default route
-    # uses.
-    check "limited broadcast leaves by the default route's adapter only" "$first" \
+    # uses. The card of a foreign subnet hears only this one.
+    check "limited broadcast leaves by the default route's adapter only" "$(macs_of bridge 1)" \
         255.255.255.255
     check "a card's own address reaches that card only" "$(mac_of c22)" "$SUBNET2.102"
+    check "no broadcast crosses the router" "" "$SUBNET3.255"
+    check "a routed card's own address reaches that card only" "$(mac_of c32)" "$SUBNET3.102"
 fi
 
 if ((failures > 0)); then

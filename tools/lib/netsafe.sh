@@ -115,16 +115,17 @@ cw_remove_work_dir() {
 }
 
 # cw_sim_config FILE CARD...: writes a cardwise-sim --config file of the cards, each given as
-# "MAC IP MASK GATEWAY HW FW". The simulator binds to 127.0.0.1 unless told --bind.
+# "MAC IP MASK GATEWAY HW FW [MORE]", where MORE holds further keys of the card as JSON
+# ("dhcp": 1). The simulator binds to 127.0.0.1 unless told --bind.
 cw_sim_config() {
-    local file=$1 card mac ip mask gateway hw fw separator=''
+    local file=$1 card mac ip mask gateway hw fw more separator=''
     shift
     {
         printf '{"cards": ['
         for card in "$@"; do
-            read -r mac ip mask gateway hw fw <<<"$card"
-            printf '%s{"mac": "%s", "ip": "%s", "mask": "%s", "gateway": "%s", "hw": %s, "fw": %s}' \
-                "$separator" "$mac" "$ip" "$mask" "$gateway" "$hw" "$fw"
+            read -r mac ip mask gateway hw fw more <<<"$card"
+            printf '%s{"mac": "%s", "ip": "%s", "mask": "%s", "gateway": "%s", "hw": %s, "fw": %s%s}' \
+                "$separator" "$mac" "$ip" "$mask" "$gateway" "$hw" "$fw" "${more:+, $more}"
             separator=$',\n           '
         done
         printf ']}\n'
@@ -145,7 +146,7 @@ cw_sim_start() {
     cw_sim_pids+=("$pid")
     cw_on_exit cw_sim_stop
     deadline=$((SECONDS + ${CW_SIM_DEADLINE:-20}))
-    until grep -q '^cardwise-sim: .* cards on ' "$log"; do
+    until grep -qs '^cardwise-sim: .* cards on ' "$log"; do
         if ! kill -0 "$pid" 2>/dev/null || ((SECONDS >= deadline)); then
             echo "$(cw_me): the simulator did not start: $*" >&2
             sed 's/^/  | /' "$log" >&2

@@ -32,6 +32,11 @@ INSTANTIATE_TEST_SUITE_P(
         CRejectCase{"decode --rounds 2", "--rounds does not apply to decode"},
         CRejectCase{"search --subnet 10.0.0.1", "--subnet expects ADDRESS/MASK"},
         CRejectCase{"search --trace high", "--trace expects a level"},
+        CRejectCase{"search --subnet 10.0.0.0/8 --range 10.0.0.1-10.0.0.9", "exclude each other"},
+        CRejectCase{"search --range 10.0.0.9-10.0.0.1", "is below the start address"},
+        CRejectCase{"search --rate 100", "give --range too"},
+        CRejectCase{"search --range 10.0.0.1-10.0.0.9 --rate 0", "--rate expects"},
+        CRejectCase{"decode --range 10.0.0.1-10.0.0.9", "--range does not apply to decode"},
         CRejectCase{"params", "needs the MAC"},
         CRejectCase{"params 00-1A-2B-3C-4D", "bad MAC address '00-1A-2B-3C-4D'"},
         CRejectCase{"params 001A2B3C4D5E", "bad MAC"},
@@ -83,6 +88,18 @@ TEST_F(CliArgumentsTest, SubnetBecomesControlValues)
     EXPECT_EQ(options.subnet->dwMask, 0xFFFFFF00u);
     EXPECT_EQ(options.nWaitMs, 250);
     EXPECT_EQ(options.nFormat, FORMAT_CSV);
+}
+
+TEST_F(CliArgumentsTest, RangeAndRateReachSetAsForSearch)
+{
+    const SCliOptions options =
+        Parse("set 00-1A-2B-3C-4D-5E --password lemon --range 10.77.3.1-10.77.3.254 --rate 500");
+    ASSERT_TRUE(options.range);
+    EXPECT_FALSE(options.subnet);
+    EXPECT_EQ(options.range->dwStart, 0x0A4D0301u);
+    EXPECT_EQ(options.range->dwEnd, 0x0A4D03FEu);
+    EXPECT_EQ(options.nRate, 500);
+    EXPECT_EQ(Parse("search --range 10.0.0.1-10.0.0.2").nRate, CardwiseCore::RATE_DEFAULT);
 }
 
 TEST_F(CliArgumentsTest, MacIsNormalised)

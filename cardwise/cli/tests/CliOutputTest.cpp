@@ -19,6 +19,8 @@ protected:
     {
         m_list.AddOrUpdateDevice(inet_addr("127.0.0.1"), "00-1A-2B-00-00-02", "10.0.0.2",
                                  "255.0.0.0", "10.0.0.1", 2, 201);
+        m_list.AddDeviceDetails("00-1A-2B-00-00-02", {"eth-a", 2, inet_addr("127.0.0.1"), 1},
+                                false);
         // Listed by an acknowledgement only: no versions yet.
         m_list.AddOrUpdateDevice(inet_addr("127.0.0.1"), "00-1A-2B-00-00-01", "10.0.0.1",
                                  "255.0.0.0", "10.0.0.254", -1, -1);
@@ -32,17 +34,19 @@ TEST_F(CliOutputTest, DevicesAsJsonKeepListOrderAndNullVersions)
     EXPECT_EQ(RenderDevices(m_list, FORMAT_JSON),
               "{\"devices\":["
               "{\"mac\":\"00-1A-2B-00-00-01\",\"actual_ip\":\"127.0.0.1\",\"ip\":\"10.0.0.1\","
-              "\"mask\":\"255.0.0.0\",\"gateway\":\"10.0.0.254\",\"hw\":null,\"fw\":null},"
+              "\"mask\":\"255.0.0.0\",\"gateway\":\"10.0.0.254\",\"hw\":null,\"fw\":null,"
+              "\"adapter\":null,\"notes\":[]},"
               "{\"mac\":\"00-1A-2B-00-00-02\",\"actual_ip\":\"127.0.0.1\",\"ip\":\"10.0.0.2\","
-              "\"mask\":\"255.0.0.0\",\"gateway\":\"10.0.0.1\",\"hw\":2,\"fw\":201}]}\n");
+              "\"mask\":\"255.0.0.0\",\"gateway\":\"10.0.0.1\",\"hw\":2,\"fw\":201,"
+              "\"adapter\":\"eth-a\",\"notes\":[\"dhcp\"]}]}\n");
 }
 
 TEST_F(CliOutputTest, DevicesAsCsvHaveAHeaderAndEmptyVersions)
 {
     EXPECT_EQ(RenderDevices(m_list, FORMAT_CSV),
-              "mac,actual_ip,ip,mask,gateway,hw,fw\n"
-              "00-1A-2B-00-00-01,127.0.0.1,10.0.0.1,255.0.0.0,10.0.0.254,,\n"
-              "00-1A-2B-00-00-02,127.0.0.1,10.0.0.2,255.0.0.0,10.0.0.1,2,201\n");
+              "mac,actual_ip,ip,mask,gateway,hw,fw,adapter,notes\n"
+              "00-1A-2B-00-00-01,127.0.0.1,10.0.0.1,255.0.0.0,10.0.0.254,,,,\n"
+              "00-1A-2B-00-00-02,127.0.0.1,10.0.0.2,255.0.0.0,10.0.0.1,2,201,eth-a,dhcp\n");
 }
 
 TEST_F(CliOutputTest, DevicesAsTextUseTheListTitles)
@@ -52,6 +56,7 @@ TEST_F(CliOutputTest, DevicesAsTextUseTheListTitles)
     EXPECT_TRUE(arrLines[0].startsWith("IP Addr(Act)  IP Addr(Set)  MAC"))
         << arrLines[0].toStdString();
     EXPECT_TRUE(arrLines[1].endsWith("10.0.0.254")) << arrLines[1].toStdString();
+    EXPECT_TRUE(arrLines[2].endsWith("eth-a    DHCP")) << arrLines[2].toStdString();
     EXPECT_EQ(arrLines[3], "2 card(s) found");
 }
 

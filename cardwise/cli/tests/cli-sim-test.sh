@@ -62,10 +62,10 @@ search)
     run 0 search "${LOOP[@]}" --json --wait 100
     [[ $(grep -o '"mac":' "$work/out" | wc -l) -eq 5 ]] || fail "not five cards"
     has out '{"devices":[{"mac":"00-1A-2B-00-00-01","actual_ip":"127.0.0.1","ip":"192.168.1.10"'
-    has out '"hw":2,"fw":201}'
+    has out '"hw":2,"fw":201,"adapter":"lo","notes":[]}'
     run 0 search "${LOOP[@]}" --csv
     lines out 6
-    has out "00-1A-2B-00-00-05,127.0.0.1,192.168.1.14,255.255.255.0,192.168.1.1,2,204"
+    has out "00-1A-2B-00-00-05,127.0.0.1,192.168.1.14,255.255.255.0,192.168.1.1,2,204,lo,"
     # Local scope: lo is no adapter, so only the limited broadcast goes out, and the simulator,
     # bound to 127.0.0.1, does not hear it.
     run 0 search --json

@@ -5,6 +5,8 @@
 #include "CoreFakes.h"
 #include "QtPrinters.h"
 
+#include "DeviceNotes.h"
+
 #include <gtest/gtest.h>
 
 #include <arpa/inet.h>
@@ -36,6 +38,7 @@ protected:
             m_bSearchDuringDialog = m_view.m_bSearchEnabled;
             return m_fnDialog && m_fnDialog(option);
         };
+        services.fnClockMs = [this] { return m_nNowMs; };
         return services;
     }
 
@@ -64,6 +67,21 @@ protected:
         m_view.m_mapAddress[View::IDC_MASK] = dwMask;
     }
     int FinishSweep() { return RunTimer(m_core, m_timers, Core::TIMER_SWEEP, 1000); }
+    // Range scope over the two control values, searched.
+    void SearchRange(std::uint32_t dwStart, std::uint32_t dwEnd)
+    {
+        m_view.m_nScopeRadio = Core::SCOPE_RANGE;
+        m_core.OnScopeChanged();
+        m_view.m_mapAddress[View::IDC_ADDRESS] = dwStart;
+        m_view.m_mapAddress[View::IDC_MASK] = dwEnd;
+        m_core.OnSearch();
+    }
+    // Moves the clock on by nMs and ticks the range sweep once.
+    void TickRange(std::int64_t nMs)
+    {
+        m_nNowMs += nMs;
+        m_core.OnTimer(Core::TIMER_RANGE_SWEEP);
+    }
     // A Local search that lists m_card, with the sweep run to its end.
     void SearchAndListCard()
     {
@@ -85,12 +103,13 @@ protected:
     CRecordingView m_view;
     CSteppedTimerHost m_timers;
     CFakeNetwork m_network;
-    std::vector<CAdapterAddress> m_arrAdapters{{"192.168.1.10", "255.255.255.0"}};
+    std::vector<CAdapterAddress> m_arrAdapters{{"192.168.1.10", "255.255.255.0", 2, "eth-a"}};
     CMessageRecorder m_messages;
     std::function<bool(COptionTable&)> m_fnDialog;
     int m_nDialogRuns = 0;
     bool m_bSearchDuringDialog = true;
     CFakeCard m_card;
+    std::int64_t m_nNowMs = 5000;
     Core m_core;
 };
 
@@ -129,11 +148,11 @@ TEST_F(CAssistantCoreTest, ScopeChangeSetsLabelsDefaultsAndControls)
 
 TEST_F(CAssistantCoreTest, LocalDestinationsAreAdapterBroadcastsThenLimitedBroadcast)
 {
-    m_arrAdapters = {{"192.168.1.10", "255.255.255.0"},
-                     {"10.1.2.3", "255.0.0.0"},
-                     {"172.16.0.5", "255.255.255.255"}, // a host route: skipped
-                     {"0.0.0.0", "0.0.0.0"},            // an adapter without address
-                     {"10.9.9.9", "bad mask"}};
+    m_arrAdapters = {{"192.168.1.10", "255.255.255.0", 2, "eth-a"},
+                     {"10.1.2.3", "255.0.0.0", 2, "eth-a"},
+                     {"172.16.0.5", "255.255.255.255", 3, "eth-b"}, // a host route: skipped
+                     {"0.0.0.0", "0.0.0.0", 4, "eth-c"},            // an adapter without address
+                     {"10.9.9.9", "bad mask", 5, "eth-d"}};
     m_core.CollectBroadcastAddresses();
     EXPECT_EQ(m_core.GetDestinations(), (QStringList{"192.168.1.255", "10.255.255.255",
                                                      "255.255.255.255", "255.255.255.255"}));
@@ -239,15 +258,202 @@ TEST_F(CAssistantCoreTest, SocketThatCannotOpenStartsNoPhase)
     EXPECT_TRUE(m_network.m_arrSent.empty());
 }
 
-TEST_F(CAssistantCoreTest, RangeScopeOnlyRecordsTheAddresses)
+TEST_F(CAssistantCoreTest, RangeSweepAsksEveryAddressTwiceThenWaitsForLateReplies)
 {
-    m_view.m_nScopeRadio = Core::SCOPE_RANGE;
-    m_core.OnScopeChanged();
-    m_core.OnSearch();
-    EXPECT_EQ(m_core.GetRangeStart(), 0xC0A80101u);
-    EXPECT_EQ(m_core.GetRangeEnd(), 0xC0A80164u);
-    EXPECT_EQ(m_network.m_nCreated, 0);
+    // 10.0.255.254 to 10.1.0.1: one address whose text holds "255", and a second octet carry.
+    m_core.SetRangeRate(CardwiseCore::RATE_MAX);
+    SearchRange(0x0A00FFFE, 0x0A010001);
+    EXPECT_EQ(m_timers.GetPeriod(Core::TIMER_RANGE_SWEEP), Core::RANGE_TICK_MS);
+    TickRange(10);
+
+    // The second pass after the first, every request in its directed form, to one host each
+    const std::vector<std::string> arrPass{"10.0.255.254", "10.0.255.255", "10.1.0.0", "10.1.0.1"};
+    std::vector<std::string> arrBoth = arrPass;
+    arrBoth.insert(arrBoth.end(), arrPass.begin(), arrPass.end());
+    EXPECT_EQ(Addresses(CMD_SEARCH), arrBoth);
+    EXPECT_TRUE(Addresses(CMD_SEARCH_BROADCAST).empty());
+    EXPECT_FALSE(m_network.Current()->m_arrCreates.empty());
+    EXPECT_EQ(m_core.GetProgress().GetPos(), 8);
+    EXPECT_EQ(m_core.GetProgress().GetUpper(), 8);
+    EXPECT_EQ(m_view.m_strStatusLine, "Scanning 10.0.255.254 – 10.1.0.1: 8 of 8");
+
+    // One second after the last request for late replies, then the sweep is over
+    TickRange(999);
+    EXPECT_EQ(m_core.GetTimerId(), static_cast<unsigned int>(Core::TIMER_RANGE_SWEEP));
+    m_network.Deliver(DeviceInfoFrame(m_card, CMD_DEVICE_INFO), "10.1.0.1");
+    TickRange(1);
     EXPECT_EQ(m_core.GetTimerId(), 0u);
+    EXPECT_EQ(m_view.m_strStatusLine, "Scanning Device  Finished");
+    EXPECT_EQ(m_core.GetDeviceList().GetItemCount(), 1);
+    EXPECT_EQ(m_network.m_arrSent.size(), 8u);
+    EXPECT_EQ(m_core.GetRangeSweepMs(), 8 * 1000 / CardwiseCore::RATE_MAX + 1000);
+}
+
+struct SPacingCase
+{
+    const char* pszName;
+    int nRate;
+    std::vector<int> arrStepsMs;   // clock steps, one tick after each
+    std::vector<int> arrSentAfter; // requests sent after each tick
+};
+
+class CRangePacingTest : public CAssistantCoreTest,
+                         public ::testing::WithParamInterface<SPacingCase>
+{
+};
+
+TEST_P(CRangePacingTest, SendsWhatTheClockSaysIsDue)
+{
+    const SPacingCase& c = GetParam();
+    m_core.SetRangeRate(c.nRate);
+    SearchRange(0x0A000001, 0x0A00FFFF); // 65535 addresses: the sweep outlasts every case
+    EXPECT_EQ(m_network.m_arrSent.size(), 1u);
+    std::vector<int> arrSent;
+    for (const int nStep : c.arrStepsMs) {
+        TickRange(nStep);
+        arrSent.push_back(static_cast<int>(m_network.m_arrSent.size()));
+    }
+    EXPECT_EQ(arrSent, c.arrSentAfter);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, CRangePacingTest,
+    ::testing::Values(
+        SPacingCase{"DefaultRateEveryTick", 2000, {10, 10, 10}, {21, 41, 61}},
+        // Ticks that come late or unevenly do not change the pace.
+        SPacingCase{"UnevenTicks", 2000, {7, 23, 1, 19}, {15, 61, 63, 101}},
+        SPacingCase{"SlowRate", 150, {10, 10, 10, 40}, {2, 4, 5, 11}},
+        // A second without ticks sends one burst's worth (50 ms), then the pace goes on.
+        SPacingCase{"StalledLoop", 2000, {1000, 10, 10}, {101, 121, 141}},
+        SPacingCase{"FastRate", 20000, {10, 10}, {201, 401}}),
+    [](const ::testing::TestParamInfo<SPacingCase>& tested) { return tested.param.pszName; });
+
+TEST_F(CAssistantCoreTest, StopEndsTheRangeSweepWithWhatWasFound)
+{
+    SearchRange(0x0A000001, 0x0A0000FF);
+    EXPECT_TRUE(m_core.GetButtonStates(false).bStop);
+    EXPECT_TRUE(m_view.m_bSearchEnabled); // Search is Stop now
+    TickRange(10);
+    m_network.Deliver(DeviceInfoFrame(m_card, CMD_DEVICE_INFO), "10.0.0.20");
+    const auto nSent = m_network.m_arrSent.size();
+
+    m_core.StopSearch();
+
+    EXPECT_EQ(m_core.GetTimerId(), 0u);
+    EXPECT_FALSE(m_timers.IsActive(Core::TIMER_RANGE_SWEEP));
+    EXPECT_FALSE(m_core.GetButtonStates(false).bStop);
+    EXPECT_TRUE(m_view.m_bSearchEnabled);
+    EXPECT_EQ(m_view.m_strStatusLine, "Stopped: 21 of 510 requests sent");
+    EXPECT_EQ(m_core.GetDeviceList().GetItemCount(), 1);
+    TickRange(10);
+    EXPECT_EQ(m_network.m_arrSent.size(), nSent);
+    // Outside a range sweep Stop does nothing.
+    m_core.StopSearch();
+    EXPECT_EQ(m_view.m_strStatusLine, "Stopped: 21 of 510 requests sent");
+}
+
+struct SRangeRefusal
+{
+    const char* pszName;
+    std::uint32_t dwStart;
+    std::uint32_t dwEnd;
+    const char* pszMessage;
+};
+
+class CRangeRefusalTest : public CAssistantCoreTest,
+                          public ::testing::WithParamInterface<SRangeRefusal>
+{
+};
+
+TEST_P(CRangeRefusalTest, SendsNothing)
+{
+    const SRangeRefusal& c = GetParam();
+    SearchAndListCard();
+    CFakeDeviceSocket* pPrevious = m_network.Current();
+
+    SearchRange(c.dwStart, c.dwEnd);
+
+    ASSERT_EQ(m_messages.m_arrMessages.size(), 1u);
+    EXPECT_EQ(m_messages.m_arrMessages[0].strText, c.pszMessage);
+    EXPECT_EQ(m_messages.m_arrMessages[0].strCaption, "ERROR");
+    EXPECT_EQ(m_messages.m_arrMessages[0].nIcon, MSG_ICON_STOP);
+    EXPECT_TRUE(m_network.m_arrSent.empty());
+    EXPECT_EQ(m_network.Current(), pPrevious);
+    EXPECT_EQ(m_core.GetTimerId(), 0u);
+    EXPECT_TRUE(m_view.m_bSearchEnabled);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, CRangeRefusalTest,
+    ::testing::Values(
+        SRangeRefusal{"EndBelowStart", 0x0A000102, 0x0A000101,
+                      "The end address 10.0.1.1 is below the start address 10.0.1.2."},
+        SRangeRefusal{"TooLarge", 0x0A000000, 0x0A010000,
+                      "10.0.0.0 – 10.1.0.0 holds 65537 addresses; one sweep covers at most "
+                      "65536."},
+        SRangeRefusal{"BlankStart", 0, 0x0A000101, "must input the param"}),
+    [](const ::testing::TestParamInfo<SRangeRefusal>& tested) { return tested.param.pszName; });
+
+TEST_F(CAssistantCoreTest, SetupInRangeScopeGoesToTheReplyAddressAndSweepsTheRangeAgain)
+{
+    m_core.SetRangeRate(CardwiseCore::RATE_MAX);
+    SearchRange(0x0A000001, 0x0A00000A);
+    m_network.Deliver(DeviceInfoFrame(m_card), "10.0.0.7");
+    TickRange(10);
+    TickRange(1000);
+    ASSERT_EQ(m_core.GetTimerId(), 0u);
+    m_network.m_arrSent.clear();
+    AcceptDialog();
+
+    EXPECT_EQ(m_core.SetupDevice(0), Core::SETUP_SENT);
+    EXPECT_EQ(Addresses(CMD_SET_PARAMS), std::vector<std::string>{"10.0.0.7"});
+    EXPECT_TRUE(Addresses(CMD_SET_PARAMS_BROADCAST).empty());
+
+    // The controls change during the wait; the new sweep still covers the range of the search.
+    m_view.m_mapAddress[View::IDC_MASK] = 0x0A0000FF;
+    RunTimer(m_core, m_timers, Core::TIMER_RESTART_WAIT, 2000);
+    EXPECT_EQ(m_core.GetTimerId(), static_cast<unsigned int>(Core::TIMER_RANGE_SWEEP));
+    EXPECT_EQ(m_core.GetRangeEnd(), 0x0A00000Au);
+    EXPECT_EQ(m_core.GetProgress().GetUpper(), 20);
+}
+
+TEST_F(CAssistantCoreTest, RepliesRecordTheirAdapterAndTheListExplainsEachCard)
+{
+    // Given a Local search, and replies received on eth-a (index 2, 192.168.1.10/24)
+    m_network.m_mapInterfaces = {{2, "eth-a"}};
+    const CLmPacketInfo onEthA{inet_addr("192.168.1.10"), 2};
+    m_core.OnSearch();
+    CFakeCard foreign = m_card;
+    foreign.strIp = "192.168.50.7";
+    m_network.Deliver(DeviceInfoFrame(foreign), "192.168.50.7", onEthA);
+
+    // Then the row names the adapter, and the card is out of its subnets
+    const CDeviceListModel& list = m_core.GetDeviceList();
+    ASSERT_EQ(list.GetItemCount(), 1);
+    EXPECT_EQ(list.GetItemText(0, CDeviceListModel::COL_ADAPTER), "eth-a");
+    EXPECT_EQ(list.data(list.index(0, CDeviceListModel::COL_ADAPTER), Qt::ToolTipRole),
+              "192.168.1.10");
+    EXPECT_EQ(list.GetNotes(0), static_cast<unsigned int>(NOTE_OTHER_SUBNET));
+    EXPECT_EQ(list.GetItemText(0, CDeviceListModel::COL_NOTE), "Other subnet");
+    EXPECT_FALSE(m_core.CheckDeviceReachable(0));
+    ASSERT_EQ(m_messages.m_arrMessages.size(), 1u);
+    EXPECT_TRUE(m_messages.m_arrMessages[0].strText.startsWith(
+        "192.168.50.7 is in none of the subnets of adapter eth-a"));
+
+    // When a second card reports the same address, both rows carry the conflict
+    CFakeCard twin = foreign;
+    twin.strMac = "00-1A-2B-3C-4D-5F";
+    m_network.Deliver(DeviceInfoFrame(twin), "192.168.50.7", onEthA);
+    EXPECT_EQ(list.GetNotes(0),
+              static_cast<unsigned int>(NOTE_OTHER_SUBNET | NOTE_ADDRESS_CONFLICT));
+    EXPECT_EQ(list.GetNotes(1),
+              static_cast<unsigned int>(NOTE_OTHER_SUBNET | NOTE_ADDRESS_CONFLICT));
+
+    // A sweep of host addresses finds the same card without the subnet note
+    SearchRange(0xC0A83207, 0xC0A83207);
+    m_network.Deliver(DeviceInfoFrame(foreign, CMD_DEVICE_INFO), "192.168.50.7", onEthA);
+    EXPECT_EQ(list.GetNotes(0), static_cast<unsigned int>(NOTE_NONE));
+    EXPECT_TRUE(m_core.CheckDeviceReachable(0));
 }
 
 TEST_F(CAssistantCoreTest, SearchAgainSweepsOnTheSameSocketAndKeepsTheList)

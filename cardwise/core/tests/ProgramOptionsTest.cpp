@@ -1,5 +1,5 @@
-// What the three programs accept as an address, a MAC, a mask, --subnet and --trace, and what
-// not.
+// What the three programs accept as an address, a MAC, a mask, --subnet, --range, --rate and
+// --trace, and what not.
 #include "ProgramOptions.h"
 
 #include <gtest/gtest.h>
@@ -17,6 +17,8 @@ enum EKind
     MAC,
     MASK,
     SUBNET,
+    RANGE,
+    RATE,
     TRACE
 };
 
@@ -24,7 +26,7 @@ struct CTypedCase
 {
     EKind nKind;
     const char* pszText;
-    const char* pszRead; // hexadecimal value ("ADDRESS/MASK" for --subnet); "" refused
+    const char* pszRead; // hexadecimal value ("ADDRESS/MASK", "START-END"); "" refused
 };
 
 void PrintTo(const CTypedCase& c, std::ostream* pStream)
@@ -61,6 +63,18 @@ std::string Read(EKind nKind, const QString& strText)
         SSubnet subnet;
         if (ParseSubnetOption(strText, subnet, strError))
             return Hex(subnet.dwAddress) + '/' + Hex(subnet.dwMask);
+        break;
+    }
+    case RANGE: {
+        SRange range;
+        if (ParseRangeOption(strText, range, strError))
+            return Hex(range.dwStart) + '-' + Hex(range.dwEnd);
+        break;
+    }
+    case RATE: {
+        int nRate = 0;
+        if (ParseRateOption(strText, nRate, strError))
+            return std::to_string(nRate);
         break;
     }
     case TRACE: {
@@ -113,6 +127,16 @@ const CTypedCase CASES[] = {
     {SUBNET, "10.0.0.1", ""},        {SUBNET, "10.1/8", ""},      {SUBNET, "10.0.0.256/8", ""},
     {SUBNET, "10.0.0.1/33", ""},     {SUBNET, "10.0.0.1/8/8", ""},
     {SUBNET, "0.0.0.0/255.0.0.0", ""}, {SUBNET, "10.0.0.1/0", ""}, {SUBNET, "/24", ""},
+    // --range: START-END, neither 0, the end not below the start, at most 65536 addresses.
+    {RANGE, "10.213.9.0-10.213.9.255", "0AD50900-0AD509FF"},
+    {RANGE, "10.0.0.5-10.0.0.5", "0A000005-0A000005"},
+    {RANGE, "127.1.0.0-127.1.255.255", "7F010000-7F01FFFF"},
+    {RANGE, "127.1.0.0-127.2.0.0", ""}, {RANGE, "10.0.0.9-10.0.0.8", ""},
+    {RANGE, "0.0.0.0-10.0.0.1", ""},    {RANGE, "10.0.0.1", ""},     {RANGE, "10.0.0.1-", ""},
+    {RANGE, "10.0.0.1-10.0.1", ""},     {RANGE, "10.0.0.1--10.0.0.2", ""},
+    // --rate: requests per second from 1 to 100000.
+    {RATE, "1", "1"},     {RATE, "2000", "2000"}, {RATE, "100000", "100000"},
+    {RATE, "0", ""},      {RATE, "100001", ""},   {RATE, "02000", ""},  {RATE, "fast", ""},
     // --trace: a level of 0 or more.
     {TRACE, "0", "0"},    {TRACE, "20", "20"},  {TRACE, "40", "40"},  {TRACE, "high", ""},
     {TRACE, "-1", ""},    {TRACE, "", ""},      {TRACE, "9999999999", ""},

@@ -145,6 +145,17 @@ TEST_F(CDeviceSocketTest, SearchWithEmptyAddressGoesToPreviousTarget)
     const Bytes& arrDirected = m_socket.m_arrSent[3].arrFrame;
     EXPECT_EQ(arrDirected[13] | arrDirected[14] << 8, 0x2001);
     EXPECT_EQ(m_socket.GetTarget(), "192.168.1.20");
+
+    // A socket of host addresses sends the directed form whatever the text holds.
+    m_socket.SetDirectedOnly(true);
+    m_socket.SendSearch("10.0.255.255", PORT_CARD);
+    m_socket.SendSetParams(CARD_MAC, CVarDataGroup(), "lemon", "", PORT_CARD);
+    ASSERT_EQ(m_socket.m_arrSent.size(), 6u);
+    for (std::size_t i = 4; i < 6; ++i) {
+        const Bytes& arrFrame = m_socket.m_arrSent[i].arrFrame;
+        EXPECT_EQ(arrFrame[13] | arrFrame[14] << 8, i == 4 ? 0x2001 : 0x2002);
+        EXPECT_EQ(m_socket.m_arrSent[i].strAddress, "10.0.255.255");
+    }
 }
 
 TEST_F(CDeviceSocketTest, SetRequestCarriesMacPasswordAndValues)
@@ -220,26 +231,37 @@ TEST_F(CDeviceSocketTest, SecondReplyOfACardReplacesItsGroup)
 
 TEST_F(CDeviceSocketTest, BothCodesOfEachReplyAreHandledAlike)
 {
+    CVarDataGroup withDhcp = DeviceInfoItems("10.0.0.5");
+    withDhcp.Add(static_cast<char>(1), INFO_DHCP);
     const struct
     {
         std::uint16_t nCommand;
         CVarDataGroup items;
         int nVersions;
+        int nDhcp;
     } arrCases[] = {
-        {CMD_DEVICE_INFO_BROADCAST, DeviceInfoItems("10.0.0.5"), 3},
-        {CMD_DEVICE_INFO, DeviceInfoItems("10.0.0.5"), 3},
-        {CMD_SET_ACK_BROADCAST, AckItems("10.0.0.9"), -1},
-        {CMD_SET_ACK, AckItems("10.0.0.9"), -1},
+        {CMD_DEVICE_INFO_BROADCAST, withDhcp, 3, 1},
+        {CMD_DEVICE_INFO, DeviceInfoItems("10.0.0.5"), 3, -1},
+        {CMD_SET_ACK_BROADCAST, AckItems("10.0.0.9"), -1, -1},
+        {CMD_SET_ACK, AckItems("10.0.0.9"), -1, -1},
     };
     for (const auto& c : arrCases) {
         CRecordingOwner owner;
         CFakeDeviceSocket socket(&owner);
-        socket.Deliver(EncodeReply(c.nCommand, c.items), "10.0.0.5");
+        socket.m_mapInterfaces = {{7, "eth-b"}};
+        socket.Deliver(EncodeReply(c.nCommand, c.items), "10.0.0.5", PORT_CARD,
+                       CLmPacketInfo{::inet_addr("10.0.0.2"), 7});
         ASSERT_EQ(owner.m_arrDevices.size(), 1u) << std::hex << c.nCommand;
         EXPECT_EQ(owner.m_arrDevices[0].strMac, "00-1A-2B-3C-4D-5E");
         EXPECT_EQ(owner.m_arrDevices[0].nHwVer, c.nVersions);
         EXPECT_EQ(socket.FindDeviceParams("00-1A-2B-3C-4D-5E") != nullptr, c.nVersions != -1)
             << "acknowledgements leave the table alone";
+        // Where it was received follows each report.
+        ASSERT_EQ(owner.m_arrDetails.size(), 1u);
+        EXPECT_EQ(owner.m_arrDetails[0].strInterface, "eth-b");
+        EXPECT_EQ(owner.m_arrDetails[0].nInterface, 7u);
+        EXPECT_EQ(owner.m_arrDetails[0].dwLocalAddress, Address("10.0.0.2"));
+        EXPECT_EQ(owner.m_arrDetails[0].nDhcp, c.nDhcp);
     }
 }
 

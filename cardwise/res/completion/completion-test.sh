@@ -49,10 +49,12 @@ expect() {
 mac=00-1A-2B-00-00-01
 expect cli '' :: --help decode help params search set
 expect cli se :: search set
-expect cli search -- :: --csv --help --json --rounds --subnet --trace --wait
+expect cli search -- :: --csv --help --json --range --rate --rounds --subnet --trace --wait
 expect cli set --w :: --wait-restart
 expect cli params --c :: # params has no --csv
 expect cli search --subnet '' ::
+expect cli search --range '' ::
+expect cli params --r :: --range --rate --rounds
 expect cli search --trace 4 ::
 expect cli search --rounds '' ::
 expect cli set "$mac" ::

@@ -291,5 +291,77 @@
         <source>Set data:</source>
         <translation>设置数据:</translation>
     </message>
+    <message>
+        <source>Range</source>
+        <translation>指定网段</translation>
+    </message>
+    <message>
+        <source>Stop</source>
+        <translation>停止</translation>
+    </message>
+    <message>
+        <source>Adapter</source>
+        <translation>网卡</translation>
+    </message>
+    <message>
+        <source>Note</source>
+        <translation>备注</translation>
+    </message>
+    <message>
+        <source>Other subnet</source>
+        <translation>其他网段</translation>
+    </message>
+    <message>
+        <source>Address conflict</source>
+        <translation>地址冲突</translation>
+    </message>
+    <message>
+        <source>DHCP</source>
+        <translation>DHCP</translation>
+    </message>
+    <message>
+        <source>The card's address is in none of the subnets of the adapter that found it, so this PC cannot reach it by that address. Give it an address of the adapter's subnet with Setup, or give the adapter an address of the card's subnet.</source>
+        <translation>该卡的地址不在发现它的网卡的任何网段中，本机无法通过该地址访问它。请用“设置”给它分配该网卡网段的地址，或给网卡添加该卡网段的地址。</translation>
+    </message>
+    <message>
+        <source>Another card, or this PC, has the same address. Give each card an address of its own with Setup.</source>
+        <translation>另一张卡或本机使用了相同的地址。请用“设置”为每张卡分配各自的地址。</translation>
+    </message>
+    <message>
+        <source>The card takes its address from a DHCP server, so its address may change. Reserve an address for its MAC on the DHCP server, or give it a fixed address with Setup.</source>
+        <translation>该卡从 DHCP 服务器获取地址，其地址可能会变化。请在 DHCP 服务器上为其 MAC 保留地址，或用“设置”为它分配固定地址。</translation>
+    </message>
+    <message>
+        <source>Scanning %1 – %2: %3 of %4</source>
+        <translation>正在扫描 %1 – %2：%3 / %4</translation>
+    </message>
+    <message>
+        <source>Stopped: %1 of %2 requests sent</source>
+        <translation>已停止：已发送 %1 / %2 个请求</translation>
+    </message>
+    <message>
+        <source>The end address %1 is below the start address %2.</source>
+        <translation>结束地址 %1 小于起始地址 %2。</translation>
+    </message>
+    <message>
+        <source>%1 – %2 holds %3 addresses; one sweep covers at most 65536.</source>
+        <translation>%1 – %2 共 %3 个地址，一次扫描最多 65536 个。</translation>
+    </message>
+    <message>
+        <source>%1 is in none of the subnets of adapter %2, so this PC cannot reach it. Give the card an address of that subnet with Setup first.</source>
+        <translation>%1 不在网卡 %2 的任何网段中，本机无法访问它。请先用“设置”给该卡分配该网段的地址。</translation>
+    </message>
+    <message>
+        <source>Range Sweep Rate...</source>
+        <translation>指定网段扫描速率...</translation>
+    </message>
+    <message>
+        <source>Range Sweep Rate</source>
+        <translation>指定网段扫描速率</translation>
+    </message>
+    <message>
+        <source>Requests per second of a range sweep:</source>
+        <translation>指定网段扫描每秒请求数：</translation>
+    </message>
 </context>
 </TS>

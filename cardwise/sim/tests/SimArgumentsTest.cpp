@@ -36,6 +36,8 @@ INSTANTIATE_TEST_SUITE_P(
                       CRejectCase{"--bind somewhere", "--bind needs an address"},
                       CRejectCase{"--bind 127.1", "--bind needs an address"},
                       CRejectCase{"--cards 2 --config cards.json", "either --cards or --config"},
+                      CRejectCase{"--first-address 127.1", "--first-address needs an address"},
+                      CRejectCase{"--first-address 0.0.0.0", "other than 0.0.0.0"},
                       CRejectCase{"--colour", "Unknown option 'colour'"},
                       CRejectCase{"cards.json", "unexpected argument: cards.json"}),
     RejectCaseName);
@@ -73,6 +75,29 @@ TEST(SimArgumentsTest, OptionsReachTheSimulator)
     EXPECT_EQ(options.dLoss, 0);
     EXPECT_FALSE(options.bReorder);
     EXPECT_EQ(args.nTraceLevel, -1);
+}
+
+TEST(SimArgumentsTest, FirstAddressGivesEachCardItsOwn)
+{
+    SSimArguments args;
+    QString strError;
+    std::vector<CSimCard> arrCards;
+    CCardSimulator::COptions options;
+    ASSERT_TRUE(
+        ParseSimArguments(SplitArgs("--cards 3 --first-address 127.1.0.255"), args, strError));
+    ASSERT_TRUE(LoadSimSetup(args, arrCards, options, strError)) << strError.toStdString();
+    EXPECT_TRUE(options.bOwnAddresses);
+    ASSERT_EQ(arrCards.size(), 3u);
+    const unsigned char* pIp = reinterpret_cast<const unsigned char*>(&arrCards[2].dwIp);
+    const unsigned char* pGateway = reinterpret_cast<const unsigned char*>(&arrCards[2].dwGateway);
+    EXPECT_EQ(std::vector<int>(pIp, pIp + 4), (std::vector<int>{127, 1, 1, 1}));
+    EXPECT_EQ(std::vector<int>(pGateway, pGateway + 4), (std::vector<int>{127, 1, 1, 1}));
+
+    // The last card must stay below 255.255.255.255 + 1.
+    ASSERT_TRUE(
+        ParseSimArguments(SplitArgs("--cards 3 --first-address 255.255.255.254"), args, strError));
+    EXPECT_FALSE(LoadSimSetup(args, arrCards, options, strError));
+    EXPECT_TRUE(strError.contains("do not fit")) << strError.toStdString();
 }
 
 TEST(SimArgumentsTest, CommandLineWinsOverTheFilesEndpoint)

@@ -93,6 +93,33 @@ TEST_F(CDeviceSocketSimTest, SubnetScopeSearchReachesCardsByBroadcast)
     EXPECT_EQ(CommandOf(pParams->GetAt(0).GetID()), CMD_DEVICE_INFO_BROADCAST);
 }
 
+TEST_F(CDeviceSocketSimTest, CardsOfTheirOwnAddressAnswerWhatReachesThem)
+{
+    // Inside the namespace all of 127.0.0.0/8 is local: three hosts on one endpoint.
+    CSimProcess sim(SIM, {"--cards", "3", "--first-address", "127.1.0.1", "--bind", "0.0.0.0"});
+    ASSERT_FALSE(sim.WaitReady().isEmpty());
+    ASSERT_NE(m_socket.OpenSocket(0), 0);
+    m_socket.SetDirectedOnly(true);
+
+    // A request to one card's address: that card answers, from there, and the reply names the
+    // interface and the local address that received it.
+    m_socket.SendSearch("127.1.0.2", PORT_CARD);
+    ASSERT_TRUE(WaitFor([&] { return !m_owner.m_arrDetails.empty(); }));
+    Settle(100);
+    ASSERT_EQ(m_owner.LatestByMac().size(), 1u);
+    const CRecordingOwner::CDeviceCall card = m_owner.LatestByMac().at("00-1A-2B-00-00-02");
+    EXPECT_EQ(card.dwSource, ::inet_addr("127.1.0.2"));
+    EXPECT_EQ(card.strIp, "127.1.0.2");
+    EXPECT_EQ(m_owner.m_arrDetails[0].strInterface, "lo");
+    EXPECT_EQ(m_owner.m_arrDetails[0].dwLocalAddress, ::inet_addr("127.0.0.1"));
+
+    // An address that no card has gets no answer; a broadcast reaches all three.
+    m_socket.SendSearch("127.1.0.9", PORT_CARD);
+    m_socket.SendSearch("127.255.255.255", PORT_CARD);
+    ASSERT_TRUE(WaitFor([&] { return m_owner.LatestByMac().size() == 3; }));
+    EXPECT_EQ(m_owner.LatestByMac().at("00-1A-2B-00-00-03").dwSource, ::inet_addr("127.1.0.3"));
+}
+
 TEST_F(CDeviceSocketSimTest, RightPasswordSetsAndRestartsTheCard)
 {
     CSimProcess sim(SIM, {"--cards", "3", "--restart-ms", "1500"});

@@ -31,9 +31,9 @@ output=$(QT_QPA_PLATFORM=offscreen CARDWISE_LANG=default timeout 60 \
     "$cardwise" --subnet 127.0.0.1/255.255.255.255 --print-devices --exit-after-search)
 echo "$output"
 
-expected=$'device\t127.0.0.1\t10.0.0.5\t00-1A-2B-00-00-03\t255.0.0.0\t10.0.0.1\t4\t217
-device\t127.0.0.1\t192.168.1.100\t00-1A-2B-00-00-02\t255.255.255.0\t192.168.1.1\t3\t216
-device\t127.0.0.1\t192.168.1.2\t00-1A-2B-00-00-01\t255.255.255.0\t192.168.1.1\t2\t215
+expected=$'device\t127.0.0.1\t10.0.0.5\t00-1A-2B-00-00-03\t255.0.0.0\t10.0.0.1\t4\t217\tlo\t
+device\t127.0.0.1\t192.168.1.100\t00-1A-2B-00-00-02\t255.255.255.0\t192.168.1.1\t3\t216\tlo\t
+device\t127.0.0.1\t192.168.1.2\t00-1A-2B-00-00-01\t255.255.255.0\t192.168.1.1\t2\t215\tlo\t
 search finished\t3'
 if [[ "$output" != "$expected" ]]; then
     echo "e2e_sim_list: unexpected list; wanted:" >&2

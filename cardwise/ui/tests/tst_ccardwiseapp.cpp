@@ -38,24 +38,39 @@ void tst_CCardwiseApp::parseCommandLine_data()
     QTest::addColumn<uint>("mask");
     QTest::addColumn<int>("trace");
     QTest::addColumn<QString>("lang");
+    QTest::addColumn<QString>("range"); // "START-END" in hexadecimal, rate after a blank
 
     // The texts themselves are read by the shared parser (ProgramOptionsTest); these rows show
     // that the window hands its options to it.
     using A = CCardwiseApp;
-    QTest::newRow("nothing") << QStringList{} << A::PARSE_RUN << false << 0u << 0u << -1 << "";
+    QTest::newRow("nothing") << QStringList{} << A::PARSE_RUN << false << 0u << 0u << -1 << ""
+                             << "";
     QTest::newRow("subnet dotted mask")
         << QStringList{"--subnet", "127.0.0.1/255.255.255.255"} << A::PARSE_RUN << true
-        << 0x7F000001u << 0xFFFFFFFFu << -1 << "";
+        << 0x7F000001u << 0xFFFFFFFFu << -1 << ""
+        << "";
     QTest::newRow("trace and lang") << QStringList{"--trace", "20", "--lang", "zh_CN"}
-                                    << A::PARSE_RUN << false << 0u << 0u << 20 << "zh_CN";
-    QTest::newRow("help") << QStringList{"--help"} << A::PARSE_HELP << false << 0u << 0u << -1
+                                    << A::PARSE_RUN << false << 0u << 0u << 20 << "zh_CN"
+                                    << "";
+    QTest::newRow("range and rate")
+        << QStringList{"--range", "10.213.9.0-10.213.9.255", "--rate", "500"} << A::PARSE_RUN
+        << false << 0u << 0u << -1 << ""
+        << "0AD50900-0AD509FF 500";
+    QTest::newRow("help") << QStringList{"--help"} << A::PARSE_HELP << false << 0u << 0u << -1 << ""
                           << "";
     QTest::newRow("subnet without mask")
-        << QStringList{"--subnet", "10.0.0.1"} << A::PARSE_ERROR << false << 0u << 0u << -1 << "";
+        << QStringList{"--subnet", "10.0.0.1"} << A::PARSE_ERROR << false << 0u << 0u << -1 << ""
+        << "";
+    QTest::newRow("subnet and range")
+        << QStringList{"--subnet", "10.0.0.0/24", "--range", "10.0.0.1-10.0.0.9"} << A::PARSE_ERROR
+        << false << 0u << 0u << -1 << ""
+        << "";
     QTest::newRow("trace not a number")
-        << QStringList{"--trace", "high"} << A::PARSE_ERROR << false << 0u << 0u << -1 << "";
+        << QStringList{"--trace", "high"} << A::PARSE_ERROR << false << 0u << 0u << -1 << ""
+        << "";
     QTest::newRow("stray argument")
-        << QStringList{"extra"} << A::PARSE_ERROR << false << 0u << 0u << -1 << "";
+        << QStringList{"extra"} << A::PARSE_ERROR << false << 0u << 0u << -1 << ""
+        << "";
 }
 
 void tst_CCardwiseApp::parseCommandLine()
@@ -67,6 +82,7 @@ void tst_CCardwiseApp::parseCommandLine()
     QFETCH(uint, mask);
     QFETCH(int, trace);
     QFETCH(QString, lang);
+    QFETCH(QString, range);
 
     CCardwiseOptions options;
     QString strMessage;
@@ -82,6 +98,14 @@ void tst_CCardwiseApp::parseCommandLine()
     }
     QCOMPARE(options.nTrace.value_or(-1), trace);
     QCOMPARE(options.strLang, lang);
+    const QString strRange = options.range
+                                 ? QStringLiteral("%1-%2 %3")
+                                       .arg(options.range->dwStart, 8, 16, QLatin1Char('0'))
+                                       .arg(options.range->dwEnd, 8, 16, QLatin1Char('0'))
+                                       .arg(options.nRate)
+                                       .toUpper()
+                                 : QString();
+    QCOMPARE(strRange, range);
 }
 
 void tst_CCardwiseApp::socketStartupFailureEndsWithMessage103()

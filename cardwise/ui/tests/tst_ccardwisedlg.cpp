@@ -16,6 +16,8 @@
 #include <QTableView>
 #include <QTest>
 
+#include <arpa/inet.h>
+
 namespace {
 
 const CFakeCard CARD_A{"00-1A-2B-00-00-01", "192.168.1.2", "255.255.255.0", "192.168.1.1", 2, 7};
@@ -46,6 +48,7 @@ private slots:
     void enterRunsSetupEscapeCloses();
     void closingDuringSweepStopsTimers();
     void deviceToolsUseReplyAddress();
+    void rangeSweepShowsProgressAndStops();
 
 private:
     // Builds and shows the window; the first search has run when it returns.
@@ -67,6 +70,7 @@ private:
 
     CFakeNetwork m_network;
     CSteppedTimerHost m_timers;
+    std::int64_t m_nNowMs = 0;
     CMessageRecorder m_messages;
     int m_nParamDialogRuns = 0;
     QStringList m_arrLaunched;
@@ -77,6 +81,7 @@ void tst_CCardwiseDlg::init()
 {
     m_network = CFakeNetwork();
     m_timers = CSteppedTimerHost();
+    m_nNowMs = 0;
     m_messages.m_arrMessages.clear();
     m_nParamDialogRuns = 0;
     m_arrLaunched.clear();
@@ -96,14 +101,15 @@ void tst_CCardwiseDlg::MakeWindow()
     services.core.fnCreateSocket = m_network.Factory();
     // One adapter with a broadcast of its own, one whose all-ones mask gives none.
     services.core.fnGetAdapters = [] {
-        return std::vector<CAdapterAddress>{{"192.168.1.10", "255.255.255.0"},
-                                            {"10.9.8.7", "255.255.255.255"}};
+        return std::vector<CAdapterAddress>{{"192.168.1.10", "255.255.255.0", 2, "eth-a"},
+                                            {"10.9.8.7", "255.255.255.255", 3, "eth-b"}};
     };
     services.core.fnMessageBox = m_messages.Sink();
     services.core.fnRunParamDialog = [this](COptionTable&) {
         ++m_nParamDialogRuns;
         return false;
     };
+    services.core.fnClockMs = [this] { return m_nNowMs; };
     services.pTimers = &m_timers;
     services.fnGetHostAddresses = [] { return QStringList{"192.168.1.10", "10.9.8.7"}; };
     services.tools.fnOpenUrl = [this](const QString& strUrl) { m_arrLaunched << strUrl; };
@@ -183,7 +189,8 @@ void tst_CCardwiseDlg::startUpSearchesLocalScope()
     QVERIFY(Find<QRadioButton>("IDC_SCOPE_LOCAL")->isChecked());
     QVERIFY(!Find<CIPAddressCtrl>("IDC_ADDRESS")->isEnabled());
     QVERIFY(!Find<CIPAddressCtrl>("IDC_MASK")->isEnabled());
-    QVERIFY(Find<QRadioButton>("IDC_SCOPE_RANGE")->isHidden());
+    QVERIFY(Find<QRadioButton>("IDC_SCOPE_RANGE")->isVisible());
+    QVERIFY(Find<QRadioButton>("IDC_SCOPE_RANGE")->isEnabled());
     QCOMPARE(m_network.m_nCreated, 1);
     QCOMPARE(m_network.m_arrSent.size(), size_t(2));
     QCOMPARE(m_network.m_arrSent[0].strAddress, std::string("192.168.1.255"));
@@ -252,6 +259,7 @@ void tst_CCardwiseDlg::startUpLabelsStayUntranslated()
     QVERIFY(Find<QPushButton>("IDC_SEARCH")->text() != QStringLiteral("Search"));
     QCOMPARE(Text("IDC_ADDR_LABEL"), QStringLiteral("IP Addr"));
     QCOMPARE(Text("IDC_MASK_LABEL"), QStringLiteral("Mask"));
+    QCOMPARE(Find<QRadioButton>("IDC_SCOPE_RANGE")->text(), QStringLiteral("指定网段"));
 
     // When Subnet is chosen the address label is translated and the mask label is not; back
     // in Local they stay so
@@ -496,6 +504,64 @@ void tst_CCardwiseDlg::deviceToolsUseReplyAddress()
     QCOMPARE(m_messages.m_arrMessages.size(), size_t(1));
     QCOMPARE(m_messages.m_arrMessages[0].strText, QStringLiteral("lo: up\n"));
     QCOMPARE(m_messages.m_arrMessages[0].strCaption, QStringLiteral("IpConfig Output"));
+
+    // A card out of the subnets of the adapter that found it: each tool says so instead
+    m_arrLaunched.clear();
+    m_network.m_mapInterfaces = {{2, "eth-a"}};
+    QTest::mouseClick(Find<QPushButton>("IDC_SEARCH"), Qt::LeftButton);
+    CFakeCard foreign = CARD_A;
+    foreign.strIp = "192.168.50.7";
+    m_network.Deliver(DeviceInfoFrame(foreign), "192.168.50.7",
+                      CLmPacketInfo{inet_addr("192.168.1.10"), 2});
+    RunSweep();
+    ClickRow(0);
+    QCOMPARE(Cell(0, CDeviceListModel::COL_ADAPTER), QStringLiteral("eth-a"));
+    QCOMPARE(Cell(0, CDeviceListModel::COL_NOTE), QStringLiteral("Other subnet"));
+    for (const char* pszButton : {"IDC_WEB", "IDC_PING", "IDC_TELNET"})
+        QTest::mouseClick(Find<QPushButton>(pszButton), Qt::LeftButton);
+    QVERIFY(m_arrLaunched.isEmpty());
+    QCOMPARE(m_messages.m_arrMessages.size(), size_t(4));
+    QVERIFY(m_messages.m_arrMessages[3].strText.contains(QStringLiteral("cannot reach it")));
+}
+
+void tst_CCardwiseDlg::rangeSweepShowsProgressAndStops()
+{
+    MakeWindow();
+    RunSweep();
+    auto* pSearch = Find<QPushButton>("IDC_SEARCH");
+    auto* pProgress = Find<CProgressCtrl>("IDC_PROGRESS");
+
+    // Given the range radio with a range of 256 addresses typed in
+    ClickRadio("IDC_SCOPE_RANGE");
+    QCOMPARE(Text("IDC_ADDR_LABEL"), QStringLiteral("Start Addr"));
+    TypeInto("IDC_ADDRESS", QStringLiteral("10.213.9.0"));
+    TypeInto("IDC_MASK", QStringLiteral("10.213.9.255"));
+
+    // When Search is pressed, it reads Stop, and the bar and the status count the requests
+    QTest::mouseClick(pSearch, Qt::LeftButton);
+    QCOMPARE(pSearch->text(), QStringLiteral("Stop"));
+    QVERIFY(pSearch->isEnabled());
+    QCOMPARE(pProgress->maximum(), 512);
+    for (int i = 0; i < 15; ++i) {
+        m_nNowMs += 10;
+        m_pDlg->OnTimer(CAssistantCore::TIMER_RANGE_SWEEP);
+    }
+    QCOMPARE(pProgress->value(), 301);
+    QCOMPARE(Text("IDC_STATUS"), QStringLiteral("Scanning 10.213.9.0 – 10.213.9.255: 301 of 512"));
+
+    // Then Stop ends it, and Search is back
+    QTest::mouseClick(pSearch, Qt::LeftButton);
+    QCOMPARE(pSearch->text(), QStringLiteral("Search"));
+    QVERIFY(!m_timers.IsActive(CAssistantCore::TIMER_RANGE_SWEEP));
+    QCOMPARE(m_network.m_arrSent.back().strAddress, std::string("10.213.9.44"));
+
+    // Esc stops a sweep too, and the window stays; once idle Esc closes it
+    QTest::mouseClick(pSearch, Qt::LeftButton);
+    QTest::keyClick(m_pDlg.get(), Qt::Key_Escape);
+    QVERIFY(!m_timers.IsActive(CAssistantCore::TIMER_RANGE_SWEEP));
+    QVERIFY(m_pDlg->isVisible());
+    QTest::keyClick(m_pDlg.get(), Qt::Key_Escape);
+    QVERIFY(!m_pDlg->isVisible());
 }
 
 QTEST_MAIN(tst_CCardwiseDlg)
