@@ -7,6 +7,7 @@
 #include <QHostAddress>
 #include <QNetworkDatagram>
 #include <QNetworkInterface>
+#include <QTimer>
 #include <QUdpSocket>
 
 #include <arpa/inet.h>
@@ -214,7 +215,17 @@ void CLmSocket::DrainDatagrams()
     const std::shared_ptr<bool> alive = m_pAlive;
     QUdpSocket* socket = m_pSocket;
     ++m_nReceiveDepth;
+    // A flood faster than onReceive must not starve the event loop (the phase timers): after a
+    // batch the rest waits for the next turn of the loop.
+    int budget = DRAIN_BATCH;
     while (socket->state() == QAbstractSocket::BoundState && socket->hasPendingDatagrams()) {
+        if (budget-- == 0) {
+            QTimer::singleShot(0, socket, [this, alive] {
+                if (*alive && m_pSocket)
+                    DrainDatagrams();
+            });
+            break;
+        }
         const QNetworkDatagram datagram = socket->receiveDatagram();
         if (!datagram.isValid())
             break;

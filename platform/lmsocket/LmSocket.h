@@ -76,6 +76,8 @@ protected:
                         const CLmPacketInfo& info);
 
 private:
+    // Datagrams handled in one turn of the event loop.
+    static constexpr int DRAIN_BATCH = 256;
     void DrainDatagrams();
     void ReleaseSocket();
 

@@ -6,6 +6,7 @@
 
 #include <QCoreApplication>
 #include <QDeadlineTimer>
+#include <QTimer>
 
 #include <gtest/gtest.h>
 
@@ -121,6 +122,22 @@ TEST_F(CLmSocketTest, KeepsABurstOfTwoThousandReplies)
 
     EXPECT_TRUE(WaitFor([&] { return m_receiver.m_received.size() == 2000; }))
         << m_receiver.m_received.size() << " of 2000 received";
+}
+
+TEST_F(CLmSocketTest, TimersRunBetweenBatchesOfAFlood)
+{
+    // A timer that falls due while datagrams keep coming (a sweep's tick under a flood) must
+    // run before the last of them is handled.
+    std::size_t nAtTimer = 0;
+    m_receiver.m_onReceive = [&] {
+        if (m_receiver.m_received.size() == 1)
+            QTimer::singleShot(0, [&] { nAtTimer = m_receiver.m_received.size(); });
+    };
+    for (int i = 0; i < 2000; ++i)
+        ASSERT_EQ(Send(m_sender, "flood", "127.0.0.1", 16789), 5);
+
+    ASSERT_TRUE(WaitFor([&] { return m_receiver.m_received.size() == 2000 && nAtTimer > 0; }));
+    EXPECT_LT(nAtTimer, 2000u);
 }
 
 TEST_F(CLmSocketTest, CloseStopsReceiving)
