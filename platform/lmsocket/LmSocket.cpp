@@ -156,6 +156,9 @@ int CLmSocket::Close()
     if (!m_pSocket || m_pSocket->state() == QAbstractSocket::UnconnectedState)
         return 0;
     m_pSocket->close();
+    // What was read and not yet delivered goes with the socket.
+    m_queue.clear();
+    m_nQueuedBytes = 0;
     onClose(0);
     return 1;
 }
@@ -212,28 +215,55 @@ int CLmSocket::DeliverDatagram(const unsigned char* data, int size, const char* 
 
 void CLmSocket::DrainDatagrams()
 {
+    // Everything waiting is read at once, as Qt expects of a readyRead handler; onReceive then
+    // sees it in batches, one per turn of the event loop, so that a flood faster than
+    // onReceive cannot starve the timers. Beyond the queue's bound datagrams are dropped, as a
+    // full receive buffer would.
+    QUdpSocket* socket = m_pSocket;
+    int dropped = 0;
+    while (socket->state() == QAbstractSocket::BoundState && socket->hasPendingDatagrams()) {
+        QNetworkDatagram datagram = socket->receiveDatagram();
+        if (!datagram.isValid())
+            break;
+        const qsizetype size = datagram.data().size();
+        if (m_nQueuedBytes + size > MAX_QUEUED_BYTES) {
+            ++dropped;
+            continue;
+        }
+        m_nQueuedBytes += size;
+        m_queue.push_back(std::move(datagram));
+    }
+    if (dropped > 0)
+        LmTrace40("LmSocket: %d datagrams dropped, more than onReceive can take\n", dropped);
+    DeliverQueued();
+}
+
+void CLmSocket::DeliverQueued()
+{
     const std::shared_ptr<bool> alive = m_pAlive;
     QUdpSocket* socket = m_pSocket;
     ++m_nReceiveDepth;
-    // A flood faster than onReceive must not starve the event loop (the phase timers): after a
-    // batch the rest waits for the next turn of the loop.
-    int budget = DRAIN_BATCH;
-    while (socket->state() == QAbstractSocket::BoundState && socket->hasPendingDatagrams()) {
-        if (budget-- == 0) {
-            QTimer::singleShot(0, socket, [this, alive] {
-                if (*alive && m_pSocket)
-                    DrainDatagrams();
-            });
+    for (int budget = DELIVERY_BATCH; !m_queue.empty(); --budget) {
+        if (budget == 0) {
+            if (!m_bDeliveryPosted) {
+                m_bDeliveryPosted = true;
+                QTimer::singleShot(0, socket, [this, alive] {
+                    if (!*alive)
+                        return;
+                    m_bDeliveryPosted = false;
+                    DeliverQueued();
+                });
+            }
             break;
         }
-        const QNetworkDatagram datagram = socket->receiveDatagram();
-        if (!datagram.isValid())
-            break;
+        const QNetworkDatagram datagram = std::move(m_queue.front());
+        m_queue.pop_front();
+        const QByteArray bytes = datagram.data();
+        m_nQueuedBytes -= bytes.size();
         const quint32 sender = datagram.senderAddress().toIPv4Address();
         char address[16];
         std::snprintf(address, sizeof address, "%u.%u.%u.%u", sender >> 24, (sender >> 16) & 0xFF,
                       (sender >> 8) & 0xFF, sender & 0xFF);
-        const QByteArray bytes = datagram.data();
         // Qt asks for the packet information on every UDP socket (IP_PKTINFO).
         CLmPacketInfo info;
         if (datagram.destinationAddress().protocol() == QAbstractSocket::IPv4Protocol)
@@ -245,7 +275,7 @@ void CLmSocket::DrainDatagrams()
         if (!*alive)
             return; // destroyed from inside onReceive; the socket was handed to deleteLater
         if (m_pSocket != socket)
-            break; // reopened from inside onReceive
+            break; // closed or reopened from inside onReceive; the queue went with the socket
     }
     --m_nReceiveDepth;
 }
@@ -256,6 +286,9 @@ void CLmSocket::ReleaseSocket()
         return;
     QUdpSocket* socket = m_pSocket;
     m_pSocket = nullptr;
+    m_queue.clear();
+    m_nQueuedBytes = 0;
+    m_bDeliveryPosted = false;
     QObject::disconnect(socket, nullptr, nullptr, nullptr);
     socket->close();
     // Deleting the QUdpSocket inside its own readyRead emission is not allowed.

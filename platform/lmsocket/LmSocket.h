@@ -1,7 +1,10 @@
 // CLmSocket: the UDP endpoint base class, over QUdpSocket, delivering on the owning thread.
 #pragma once
 
+#include <QNetworkDatagram>
+
 #include <cstdint>
+#include <deque>
 #include <map>
 #include <memory>
 #include <string>
@@ -76,14 +79,20 @@ protected:
                         const CLmPacketInfo& info);
 
 private:
-    // Datagrams handled in one turn of the event loop.
-    static constexpr int DRAIN_BATCH = 256;
+    // Datagrams that onReceive sees in one turn of the event loop, and the bound of those
+    // waiting for a later turn.
+    static constexpr int DELIVERY_BATCH = 256;
+    static constexpr qsizetype MAX_QUEUED_BYTES = 8 * 1024 * 1024;
     void DrainDatagrams();
+    void DeliverQueued();
     void ReleaseSocket();
 
     QUdpSocket* m_pSocket = nullptr;
     std::string m_strBindAddress = "0.0.0.0";
     int m_nReceiveDepth = 0;
+    std::deque<QNetworkDatagram> m_queue; // read, not yet delivered
+    qsizetype m_nQueuedBytes = 0;
+    bool m_bDeliveryPosted = false;
     CLmPacketInfo m_packetInfo;
     // Interface names by index: a lookup lists every interface, and replies come by the
     // thousand.

@@ -138,6 +138,10 @@ TEST_F(CLmSocketTest, TimersRunBetweenBatchesOfAFlood)
 
     ASSERT_TRUE(WaitFor([&] { return m_receiver.m_received.size() == 2000 && nAtTimer > 0; }));
     EXPECT_LT(nAtTimer, 2000u);
+    // And the socket still hears what comes after the flood.
+    ASSERT_EQ(Send(m_sender, "after", "127.0.0.1", 16789), 5);
+    ASSERT_TRUE(WaitFor([&] { return m_receiver.m_received.size() == 2001; }));
+    EXPECT_EQ(m_receiver.m_received.back().data, "after");
 }
 
 TEST_F(CLmSocketTest, CloseStopsReceiving)
