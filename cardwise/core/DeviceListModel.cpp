@@ -66,12 +66,13 @@ int CDeviceListModel::AddOrUpdateDevice(std::uint32_t dwSource, const char* pszM
 
 void CDeviceListModel::DeleteAllItems()
 {
-    if (m_arrRows.empty() && m_arrSaved.empty())
+    if (m_arrRows.empty() && !m_bComparing)
         return;
     beginResetModel();
     m_arrRows.clear();
     m_mapRows.clear();
     m_mapAddressCount.clear();
+    m_bComparing = false;
     m_arrSaved.clear();
     m_mapSaved.clear();
     m_arrMissing.clear();
@@ -86,6 +87,7 @@ void CDeviceListModel::SetSavedInventory(std::vector<SInventoryCard> arrSaved)
         m_arrMissing.clear();
         endRemoveRows();
     }
+    m_bComparing = true;
     m_arrSaved = std::move(arrSaved);
     m_mapSaved.clear();
     std::vector<int> arrMissing;
@@ -118,7 +120,7 @@ void CDeviceListModel::RemoveMissing(const QByteArray& strMac)
 
 QString CDeviceListModel::CompareNote(int nRow) const
 {
-    if (m_arrSaved.empty())
+    if (!m_bComparing)
         return QString();
     const int nSaved = m_mapSaved.value(GetItemText(nRow, COL_MAC), -1);
     if (nSaved < 0)

@@ -57,7 +57,7 @@ public:
     // Changed (naming the columns), and the saved cards that are not listed follow the listed
     // ones as disabled Missing rows, each gone when its card answers.
     void SetSavedInventory(std::vector<SInventoryCard> arrSaved);
-    // The saved list of the comparison; empty when none runs.
+    // The saved list of the comparison.
     const std::vector<SInventoryCard>& GetSavedInventory() const { return m_arrSaved; }
 
     // The row whose key is exactly pszMac, or -1.
@@ -109,6 +109,7 @@ private:
     std::vector<SDeviceRow> m_arrRows;
     // The comparison: the saved cards, each one's index by MAC, and the indexes of those not
     // listed, in saved order, shown after the listed rows.
+    bool m_bComparing = false;
     std::vector<SInventoryCard> m_arrSaved;
     QHash<QString, int> m_mapSaved;
     std::vector<int> m_arrMissing;

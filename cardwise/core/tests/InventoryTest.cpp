@@ -238,6 +238,11 @@ TEST_F(CInventoryTest, ListMarksComparedRowsUntilTheNextSearch)
     EXPECT_EQ(m_list.rowCount(), 3);
     EXPECT_EQ(m_list.GetItemText(m_list.FindDevice("00-1A-2B-00-00-09"), C::COL_NOTE), "");
 
+    // An empty saved list makes every card new.
+    m_list.SetSavedInventory({});
+    EXPECT_EQ(m_list.rowCount(), 3);
+    EXPECT_EQ(m_list.GetItemText(2, C::COL_NOTE), "New");
+
     m_list.DeleteAllItems();
     Add("00-1A-2B-00-00-01", "10.0.0.2");
     EXPECT_EQ(m_list.rowCount(), 1);
