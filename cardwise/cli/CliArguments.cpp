@@ -157,8 +157,7 @@ bool ParseCliArguments(const QStringList& arrArgs, SCliOptions& options, QString
     // message that says so rather than "unknown option".
     const std::vector<const QCommandLineOption*> arrAll = {
         &OPT_SUBNET, &OPT_RANGE,    &OPT_RATE,       &OPT_WAIT,         &OPT_ROUNDS, &OPT_JSON,
-        &OPT_CSV,    &OPT_PASSWORD, &OPT_NO_RESTART, &OPT_WAIT_RESTART, &OPT_HEX,
-        &OPT_COMPARE};
+        &OPT_CSV,    &OPT_PASSWORD, &OPT_NO_RESTART, &OPT_WAIT_RESTART, &OPT_HEX,    &OPT_COMPARE};
     std::vector<const QCommandLineOption*> arrAllowed;
     if (strCommand == QLatin1String("search")) {
         options.nCommand = CLI_SEARCH;

@@ -167,11 +167,11 @@ QString RenderComparison(const SInventoryDiff& diff, ECliFormat nFormat)
                                    change.saved.arrFields[nField].value_or(QString()),
                                    change.found.arrFields[nField].value_or(QString())});
         }
-        strText += QStringLiteral("Changed cards (%1):\n").arg(diff.arrChanged.size()) +
-                   RenderTable({CDeviceListModel::ColumnTitle(CDeviceListModel::COL_MAC),
-                                QStringLiteral("Column"), QStringLiteral("Saved"),
-                                QStringLiteral("Now")},
-                               arrRows);
+        strText +=
+            QStringLiteral("Changed cards (%1):\n").arg(diff.arrChanged.size()) +
+            RenderTable({CDeviceListModel::ColumnTitle(CDeviceListModel::COL_MAC),
+                         QStringLiteral("Column"), QStringLiteral("Saved"), QStringLiteral("Now")},
+                        arrRows);
     }
     return strText + InventorySummary(diff) + QLatin1Char('\n');
 }

@@ -203,7 +203,8 @@ int CCliSession::RunCompare()
     }
     if (!Search())
         return EXIT_NO_ANSWER;
-    const SInventoryDiff diff = CompareInventory(arrSaved, InventoryFromList(m_pCore->GetDeviceList()));
+    const SInventoryDiff diff =
+        CompareInventory(arrSaved, InventoryFromList(m_pCore->GetDeviceList()));
     PrintOut(RenderComparison(diff, m_options.nFormat));
     return diff.IsEmpty() ? EXIT_OK : EXIT_DIFFERENT;
 }

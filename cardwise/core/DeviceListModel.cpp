@@ -83,7 +83,8 @@ void CDeviceListModel::SetSavedInventory(std::vector<SInventoryCard> arrSaved)
 {
     const int nListed = GetItemCount();
     if (!m_arrMissing.empty()) {
-        beginRemoveRows(QModelIndex(), nListed, nListed + static_cast<int>(m_arrMissing.size()) - 1);
+        beginRemoveRows(QModelIndex(), nListed,
+                        nListed + static_cast<int>(m_arrMissing.size()) - 1);
         m_arrMissing.clear();
         endRemoveRows();
     }
@@ -247,9 +248,9 @@ QVariant CDeviceListModel::data(const QModelIndex& index, int role) const
     if (!index.isValid())
         return QVariant();
     if (index.row() >= GetItemCount())
-        return role == Qt::DisplayRole ? QVariant(MissingText(index.row() - GetItemCount(),
-                                                              index.column()))
-                                       : QVariant();
+        return role == Qt::DisplayRole
+                   ? QVariant(MissingText(index.row() - GetItemCount(), index.column()))
+                   : QVariant();
     switch (role) {
     case Qt::DisplayRole:
         return GetItemText(index.row(), index.column());

@@ -63,8 +63,7 @@ std::optional<QString> NormalizedMac(const QString& strText)
 }
 
 // Reads one card object; strWhere names it in messages.
-bool ParseCard(const QJsonObject& object, QString strWhere, SInventoryCard& card,
-               QString& strError)
+bool ParseCard(const QJsonObject& object, QString strWhere, SInventoryCard& card, QString& strError)
 {
     const QJsonValue mac = object.value(QLatin1String(FIELDS[INV_MAC].pszKey));
     const std::optional<QString> strMac =
@@ -172,8 +171,8 @@ QString InventoryCardJson(const SInventoryCard& card, const QString& strMore)
 {
     QString strText = QStringLiteral("{");
     for (int nField = 0; nField < INV_FIELD_COUNT; ++nField)
-        strText += QLatin1Char('"') + QLatin1String(FIELDS[nField].pszKey) +
-                   QLatin1String("\":") + InventoryValueJson(card, nField) + QLatin1Char(',');
+        strText += QLatin1Char('"') + QLatin1String(FIELDS[nField].pszKey) + QLatin1String("\":") +
+                   InventoryValueJson(card, nField) + QLatin1Char(',');
     QStringList arrNotes;
     for (const QString& strNote : card.arrNotes)
         arrNotes.append(JsonString(strNote));

@@ -28,7 +28,7 @@ enum EInventoryField
 
 // A file bigger than this is refused unread: a sweep lists at most 65,536 cards of some
 // 250 bytes each.
-constexpr qint64 INVENTORY_MAX_BYTES = 24 * 1024 * 1024;
+constexpr qint64 INVENTORY_MAX_BYTES = qint64{24} * 1024 * 1024;
 // The longest text a field may hold (the longest a card sends is a dotted address).
 constexpr int INVENTORY_TEXT_MAX = 255;
 
@@ -86,9 +86,9 @@ struct SInventoryChange
 
 struct SInventoryDiff
 {
-    std::vector<SInventoryCard> arrNew;        // found, not saved; in the found order
-    std::vector<SInventoryCard> arrMissing;    // saved, not found; in the saved order
-    std::vector<SInventoryChange> arrChanged;  // in the found order
+    std::vector<SInventoryCard> arrNew;       // found, not saved; in the found order
+    std::vector<SInventoryCard> arrMissing;   // saved, not found; in the saved order
+    std::vector<SInventoryChange> arrChanged; // in the found order
     bool IsEmpty() const { return arrNew.empty() && arrMissing.empty() && arrChanged.empty(); }
 };
 

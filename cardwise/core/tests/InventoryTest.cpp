@@ -55,17 +55,16 @@ INSTANTIATE_TEST_SUITE_P(
     ::testing::Values(
         SParseCase{"EmptyList", "{\"devices\":[]}", nullptr},
         SParseCase{"UnknownKeysIgnored",
-                   "{\"v\":2,\"devices\":[" + CardJson("00-1a-2b-00-00-01", "10.0.0.2",
-                                                       ",\"x\":{}") + "]}",
+                   "{\"v\":2,\"devices\":[" +
+                       CardJson("00-1a-2b-00-00-01", "10.0.0.2", ",\"x\":{}") + "]}",
                    nullptr},
         SParseCase{"OnlyTheMac", "{\"devices\":[{\"mac\":\"00:1A:2B:00:00:01\"}]}", nullptr},
         SParseCase{"NotJson", "{\"devices\":[\n{\"mac\":}]}", "at line 2, column"},
-        SParseCase{"Empty", "", "not JSON"},
-        SParseCase{"TooDeep", DEEP, "not JSON"},
+        SParseCase{"Empty", "", "not JSON"}, SParseCase{"TooDeep", DEEP, "not JSON"},
         SParseCase{"NoDevices", "{\"cards\":[]}", "no \"devices\" list"},
         SParseCase{"TopLevelArray", "[{\"devices\":[]}]", "no \"devices\" list"},
-        SParseCase{"CardNotObject", "{\"devices\":[" + CardJson("00-1A-2B-00-00-01", "1.1.1.1") +
-                                        ",7]}",
+        SParseCase{"CardNotObject",
+                   "{\"devices\":[" + CardJson("00-1A-2B-00-00-01", "1.1.1.1") + ",7]}",
                    "card 2: not an object"},
         SParseCase{"NoMac", "{\"devices\":[{\"ip\":\"10.0.0.1\"}]}", "card 1: \"mac\" is not"},
         SParseCase{"BadMac", "{\"devices\":[{\"mac\":\"00-1A-2B-00-00-0G\"}]}",
@@ -89,9 +88,11 @@ INSTANTIATE_TEST_SUITE_P(
                    "\"hw\" is not a whole number"},
         SParseCase{"TextVersion", "{\"devices\":[{\"mac\":\"00-1A-2B-00-00-01\",\"hw\":\"2\"}]}",
                    "\"hw\" is not a whole number"},
-        SParseCase{"NotesText", "{\"devices\":[{\"mac\":\"00-1A-2B-00-00-01\",\"notes\":\"dhcp\"}]}",
+        SParseCase{"NotesText",
+                   "{\"devices\":[{\"mac\":\"00-1A-2B-00-00-01\",\"notes\":\"dhcp\"}]}",
                    "\"notes\" is not a list"},
-        SParseCase{"NotesOfNumbers", "{\"devices\":[{\"mac\":\"00-1A-2B-00-00-01\",\"notes\":[1]}]}",
+        SParseCase{"NotesOfNumbers",
+                   "{\"devices\":[{\"mac\":\"00-1A-2B-00-00-01\",\"notes\":[1]}]}",
                    "\"notes\" is not a list"}),
     [](const ::testing::TestParamInfo<SParseCase>& tested) { return tested.param.pszName; });
 
@@ -152,7 +153,7 @@ TEST_F(CInventoryTest, OversizedFileIsRefusedUnparsed)
 struct SCompareCase
 {
     const char* pszName;
-    QByteArray strSaved; // the cards of the saved document
+    QByteArray strSaved;                        // the cards of the saved document
     QStringList arrNew, arrMissing, arrChanged; // MACs
     QStringList arrFields;                      // keys of the first changed card
 };
@@ -187,7 +188,8 @@ TEST_P(CInventoryCompareTest, FindsNewMissingAndChangedCards)
             arrFields.append(QString::fromLatin1(InventoryKey(nField)));
     }
     EXPECT_EQ(arrFields, c.arrFields);
-    EXPECT_EQ(diff.IsEmpty(), c.arrNew.isEmpty() && c.arrMissing.isEmpty() && c.arrChanged.isEmpty());
+    EXPECT_EQ(diff.IsEmpty(),
+              c.arrNew.isEmpty() && c.arrMissing.isEmpty() && c.arrChanged.isEmpty());
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -196,21 +198,32 @@ INSTANTIATE_TEST_SUITE_P(
         SCompareCase{"Same",
                      CardJson("00-1A-2B-00-00-01", "10.0.0.2") + "," +
                          CardJson("00-1A-2B-00-00-02", "10.0.0.3"),
-                     {}, {}, {}, {}},
+                     {},
+                     {},
+                     {},
+                     {}},
         // Another spelling of the MAC, no versions, other notes: nothing to tell.
         SCompareCase{"UnknownValuesAndNotesNotCompared",
                      CardJson("00:1a:2b:00:00:01", "10.0.0.2", ",\"hw\":null") + "," +
                          "{\"mac\":\"00-1A-2B-00-00-02\",\"notes\":[\"dhcp\"]}",
-                     {}, {}, {}, {}},
+                     {},
+                     {},
+                     {},
+                     {}},
         SCompareCase{"OneOfEach",
                      CardJson("00-1A-2B-00-00-02", "10.0.0.7") + "," +
                          CardJson("00-1A-2B-00-00-09", "10.0.0.9"),
-                     {"00-1A-2B-00-00-01"}, {"00-1A-2B-00-00-09"}, {"00-1A-2B-00-00-02"},
+                     {"00-1A-2B-00-00-01"},
+                     {"00-1A-2B-00-00-09"},
+                     {"00-1A-2B-00-00-02"},
                      {"actual_ip", "ip"}},
         SCompareCase{"FirmwareAndAdapter",
                      "{\"mac\":\"00-1A-2B-00-00-01\",\"fw\":200,\"adapter\":\"eth1\"}," +
                          CardJson("00-1A-2B-00-00-02", "10.0.0.3"),
-                     {}, {}, {"00-1A-2B-00-00-01"}, {"fw", "adapter"}},
+                     {},
+                     {},
+                     {"00-1A-2B-00-00-01"},
+                     {"fw", "adapter"}},
         SCompareCase{"EmptySavedList", "", {"00-1A-2B-00-00-01", "00-1A-2B-00-00-02"}, {}, {}, {}}),
     [](const ::testing::TestParamInfo<SCompareCase>& tested) { return tested.param.pszName; });
 
@@ -220,9 +233,9 @@ TEST_F(CInventoryTest, ListMarksComparedRowsUntilTheNextSearch)
     Add("00-1A-2B-00-00-02", "10.0.0.3", 202);
     m_list.SetSavedInventory(Read("{\"devices\":[" + CardJson("00-1A-2B-00-00-02", "10.0.0.3") +
                                   "," + CardJson("00-1A-2B-00-00-09", "10.0.0.9") + "]}"));
-    EXPECT_EQ(InventorySummary(CompareInventory(m_list.GetSavedInventory(),
-                                                InventoryFromList(m_list))),
-              "1 new, 1 missing, 1 changed");
+    EXPECT_EQ(
+        InventorySummary(CompareInventory(m_list.GetSavedInventory(), InventoryFromList(m_list))),
+        "1 new, 1 missing, 1 changed");
     // The Missing row follows the listed ones, greyed out and not selectable.
     ASSERT_EQ(m_list.GetItemCount(), 2);
     ASSERT_EQ(m_list.rowCount(), 3);

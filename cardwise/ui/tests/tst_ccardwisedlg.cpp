@@ -570,7 +570,6 @@ void tst_CCardwiseDlg::rangeSweepShowsProgressAndStops()
     QVERIFY(!m_pDlg->isVisible());
 }
 
-
 void tst_CCardwiseDlg::savedListComparedUntilNextSearch()
 {
     QTemporaryDir dir;
