@@ -3,7 +3,8 @@
 # 127.0.0.1, cardwise searches that one address under Xvfb, and once the list is filled the
 # window is captured, in English (main-window.png) and Chinese (main-window-zh_CN.png).
 # Then the dialogs over the same cards (option-dialog.png, param-edit.png, about.png), opened
-# by cardwise-dialog-shots, the assistant with an aid that opens one dialog by itself.
+# by cardwise-dialog-shots, the assistant with an aid that opens one dialog by itself, and the
+# window compared with a saved list (compare-list.png).
 # Everything runs in a network namespace of its own (tools/netns-run).
 #
 #   tools/screenshot.sh [BUILD_DIR]      (default: build)
@@ -101,3 +102,14 @@ shoot main-window-zh_CN.png "search finished" "UPS Vantor" "$cardwise" --lang La
 shoot option-dialog.png "dialog shown" "" "$shots" --dialog option --lang default "${loop[@]}"
 shoot param-edit.png "dialog shown" "" "$shots" --dialog param-edit --lang default "${loop[@]}"
 shoot about.png "dialog shown" "" "$shots" --dialog about --lang default "${loop[@]}"
+# A saved list in which one card had another address, one older firmware, one is gone, and
+# the last two cards were not there yet.
+cat >"$work/saved.json" <<'LIST'
+{"devices":[
+{"mac":"00-1A-2B-4C-00-01","actual_ip":"127.0.0.1","ip":"192.168.1.21","mask":"255.255.255.0","gateway":"192.168.1.1","hw":2,"fw":215,"adapter":"lo","notes":[]},
+{"mac":"00-1A-2B-4C-00-02","actual_ip":"127.0.0.1","ip":"192.168.1.100","mask":"255.255.255.0","gateway":"192.168.1.1","hw":2,"fw":216,"adapter":"lo","notes":[]},
+{"mac":"00-1A-2B-4C-00-03","actual_ip":"127.0.0.1","ip":"10.0.0.5","mask":"255.0.0.0","gateway":"10.0.0.1","hw":3,"fw":300,"adapter":"lo","notes":[]},
+{"mac":"00-1A-2B-4C-00-06","actual_ip":"127.0.0.1","ip":"192.168.1.30","mask":"255.255.255.0","gateway":"192.168.1.1","hw":2,"fw":215,"adapter":"lo","notes":[]}]}
+LIST
+shoot compare-list.png "dialog shown" "" "$shots" --dialog compare --list "$work/saved.json" \
+    --lang default "${loop[@]}"

@@ -28,6 +28,7 @@ const QCommandLineOption OPT_PASSWORD(QStringLiteral("password"), QString(), QSt
 const QCommandLineOption OPT_NO_RESTART(QStringLiteral("no-restart"));
 const QCommandLineOption OPT_WAIT_RESTART(QStringLiteral("wait-restart"));
 const QCommandLineOption OPT_HEX(QStringLiteral("hex"));
+const QCommandLineOption OPT_COMPARE(QStringLiteral("compare"), QString(), QStringLiteral("FILE"));
 
 // More sweeps than this find nothing that a longer --wait would not.
 constexpr int ROUNDS_MAX = 100;
@@ -119,6 +120,23 @@ bool ParseEdit(const QString& strArg, SCliOptions& options, QString& strError)
     return true;
 }
 
+// search --compare FILE: prints the differences as text or JSON.
+bool ParseCompareOption(const QCommandLineParser& parser, SCliOptions& options, QString& strError)
+{
+    if (!parser.isSet(OPT_COMPARE))
+        return true;
+    options.strCompareFile = parser.value(OPT_COMPARE);
+    if (options.strCompareFile.isEmpty()) {
+        strError = QStringLiteral("--compare needs the file of a saved list");
+        return false;
+    }
+    if (options.nFormat == FORMAT_CSV) {
+        strError = QStringLiteral("--compare prints text or --json, not --csv");
+        return false;
+    }
+    return true;
+}
+
 } // namespace
 
 bool ParseCliArguments(const QStringList& arrArgs, SCliOptions& options, QString& strError)
@@ -139,12 +157,12 @@ bool ParseCliArguments(const QStringList& arrArgs, SCliOptions& options, QString
     // message that says so rather than "unknown option".
     const std::vector<const QCommandLineOption*> arrAll = {
         &OPT_SUBNET, &OPT_RANGE,    &OPT_RATE,       &OPT_WAIT,         &OPT_ROUNDS, &OPT_JSON,
-        &OPT_CSV,    &OPT_PASSWORD, &OPT_NO_RESTART, &OPT_WAIT_RESTART, &OPT_HEX};
+        &OPT_CSV,    &OPT_PASSWORD, &OPT_NO_RESTART, &OPT_WAIT_RESTART, &OPT_HEX,    &OPT_COMPARE};
     std::vector<const QCommandLineOption*> arrAllowed;
     if (strCommand == QLatin1String("search")) {
         options.nCommand = CLI_SEARCH;
         arrAllowed = {&OPT_SUBNET, &OPT_RANGE, &OPT_RATE, &OPT_WAIT,
-                      &OPT_ROUNDS, &OPT_JSON,  &OPT_CSV};
+                      &OPT_ROUNDS, &OPT_JSON,  &OPT_CSV,  &OPT_COMPARE};
     } else if (strCommand == QLatin1String("params")) {
         options.nCommand = CLI_PARAMS;
         arrAllowed = {&OPT_SUBNET, &OPT_RANGE, &OPT_RATE, &OPT_ROUNDS, &OPT_JSON};
@@ -238,7 +256,7 @@ bool ParseCliArguments(const QStringList& arrArgs, SCliOptions& options, QString
             strError = QStringLiteral("unexpected argument '%1'").arg(arrPositional.first());
             return false;
         }
-        return true;
+        return ParseCompareOption(parser, options, strError);
     case CLI_PARAMS:
         if (arrPositional.size() != 1) {
             strError = arrPositional.isEmpty()
@@ -289,7 +307,7 @@ QString CliUsage()
     return QStringLiteral(
         "Usage:\n"
         "  cardwise-cli search [--subnet ADDRESS/MASK | --range START-END [--rate N]]\n"
-        "                      [--rounds N] [--wait MS] [--json|--csv]\n"
+        "                      [--rounds N] [--wait MS] [--compare FILE] [--json|--csv]\n"
         "  cardwise-cli params MAC [--subnet ADDRESS/MASK | --range START-END [--rate N]]\n"
         "                      [--rounds N] [--json]\n"
         "  cardwise-cli set MAC --password PW\n"
@@ -313,6 +331,8 @@ QString CliUsage()
         "  --rounds N             sweep N times (default 1) and list every card that answered\n"
         "                         any sweep: on a lossy network, 3 find nearly every card\n"
         "  --wait MS              after the sweep, listen MS milliseconds longer\n"
+        "  --compare FILE         compare the cards found with a list saved by search --json\n"
+        "                         (or the window's Save List): new, missing and changed cards\n"
         "  --json, --csv          machine-readable output; a card's \"notes\" name what is wrong:\n"
         "                         other-subnet, address-conflict, dhcp\n"
         "  --password PW          the card's password for set\n"
@@ -325,9 +345,10 @@ QString CliUsage()
         "  --trace LEVEL          show protocol traces at LEVEL and above (0, 20, 40)\n"
         "  --help                 this text\n"
         "\n"
-        "Exit codes: 0 success; 1 usage error; 2 set rejected by the parameter checks;\n"
-        "3 the card rejected the password (or answered set with an error); 4 no answer\n"
-        "(card not found, no acknowledgement, or the UDP port could not be opened).\n"
+        "Exit codes: 0 success; 1 usage error (an unreadable --compare file too); 2 set\n"
+        "rejected by the parameter checks; 3 the card rejected the password (or answered set\n"
+        "with an error); 4 no answer (card not found, no acknowledgement, or the UDP port could\n"
+        "not be opened); 5 search --compare found differences.\n"
         "\n"
         "Test aid: CARDWISE_TICK_MS=N runs the 20 ms timer ticks every N ms.\n");
 }

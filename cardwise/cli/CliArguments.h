@@ -48,6 +48,8 @@ struct SCliOptions
     std::vector<SParamEdit> arrEdits;
     bool bHex = false;
     QString strFile; // "-" or empty: standard input
+    // search --compare: the saved list; empty: no comparison
+    QString strCompareFile;
 };
 
 // Parses the arguments after the program name. On failure returns false and a message that

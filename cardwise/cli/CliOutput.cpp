@@ -2,7 +2,7 @@
 #include "CliOutput.h"
 
 #include "DeviceListModel.h"
-#include "DeviceNotes.h"
+#include "Inventory.h"
 #include "OptionTable.h"
 
 #include <QStringList>
@@ -58,91 +58,11 @@ QString RenderTable(const QStringList& arrHeader, std::vector<QStringList> arrRo
     return strText;
 }
 
-QString CsvField(const QString& strCell)
-{
-    QString strText = TerminalText(strCell);
-    if (!strText.contains(QLatin1Char(',')) && !strText.contains(QLatin1Char('"')))
-        return strText;
-    QString strQuoted = strText;
-    strQuoted.replace(QLatin1Char('"'), QLatin1String("\"\""));
-    return QLatin1Char('"') + strQuoted + QLatin1Char('"');
-}
-
-QString JsonNumberOrNull(const QString& strText)
-{
-    return strText.isEmpty() ? QStringLiteral("null") : strText;
-}
-
 } // namespace
-
-QString TerminalText(const QString& strText)
-{
-    QString strOut;
-    strOut.reserve(strText.size());
-    for (const QChar ch : strText) {
-        if (ch.category() == QChar::Other_Control)
-            strOut += QStringLiteral("\\x%1").arg(ch.unicode(), 2, 16, QLatin1Char('0'));
-        else
-            strOut += ch;
-    }
-    return strOut;
-}
-
-QString JsonString(const QString& strText)
-{
-    QString strOut = QStringLiteral("\"");
-    for (const QChar ch : strText) {
-        switch (ch.unicode()) {
-        case '"':
-            strOut += QLatin1String("\\\"");
-            break;
-        case '\\':
-            strOut += QLatin1String("\\\\");
-            break;
-        case '\n':
-            strOut += QLatin1String("\\n");
-            break;
-        case '\r':
-            strOut += QLatin1String("\\r");
-            break;
-        case '\t':
-            strOut += QLatin1String("\\t");
-            break;
-        default:
-            // DEL and the C1 controls too: some terminals act on them as on ESC sequences.
-            if (ch.category() == QChar::Other_Control)
-                strOut += QStringLiteral("\\u%1").arg(ch.unicode(), 4, 16, QLatin1Char('0'));
-            else
-                strOut += ch;
-        }
-    }
-    return strOut + QLatin1Char('"');
-}
 
 QString DevicesJsonArray(const CDeviceListModel& list)
 {
-    using C = CDeviceListModel;
-    QStringList arrItems;
-    for (int nRow = 0; nRow < list.GetItemCount(); ++nRow) {
-        const QString strAdapter = list.GetItemText(nRow, C::COL_ADAPTER);
-        QStringList arrNotes = NoteKeys(list.GetNotes(nRow));
-        for (QString& strKey : arrNotes)
-            strKey = JsonString(strKey);
-        arrItems.append(
-            QStringLiteral("{\"mac\":%1,\"actual_ip\":%2,\"ip\":%3,\"mask\":%4,"
-                           "\"gateway\":%5,\"hw\":%6,\"fw\":%7,\"adapter\":%8,"
-                           "\"notes\":[%9]}")
-                .arg(JsonString(list.GetItemText(nRow, C::COL_MAC)),
-                     JsonString(list.GetItemText(nRow, C::COL_ACTUAL_IP)),
-                     JsonString(list.GetItemText(nRow, C::COL_IP)),
-                     JsonString(list.GetItemText(nRow, C::COL_MASK)),
-                     JsonString(list.GetItemText(nRow, C::COL_GATEWAY)),
-                     JsonNumberOrNull(list.GetItemText(nRow, C::COL_HW_VER)),
-                     JsonNumberOrNull(list.GetItemText(nRow, C::COL_FW_VER)),
-                     strAdapter.isEmpty() ? QStringLiteral("null") : JsonString(strAdapter),
-                     arrNotes.join(QLatin1Char(','))));
-    }
-    return QLatin1Char('[') + arrItems.join(QLatin1Char(',')) + QLatin1Char(']');
+    return InventoryJsonArray(InventoryFromList(list));
 }
 
 QString RenderDevices(const CDeviceListModel& list, ECliFormat nFormat)
@@ -150,22 +70,9 @@ QString RenderDevices(const CDeviceListModel& list, ECliFormat nFormat)
     using C = CDeviceListModel;
     const int nRows = list.GetItemCount();
     if (nFormat == FORMAT_JSON)
-        return QStringLiteral("{\"devices\":%1}\n").arg(DevicesJsonArray(list));
-
-    static const int COLUMNS[] = {C::COL_MAC,     C::COL_ACTUAL_IP, C::COL_IP,     C::COL_MASK,
-                                  C::COL_GATEWAY, C::COL_HW_VER,    C::COL_FW_VER, C::COL_ADAPTER};
-    if (nFormat == FORMAT_CSV) {
-        // The notes by their keys, as in JSON, blank-separated in one field.
-        QString strText = QStringLiteral("mac,actual_ip,ip,mask,gateway,hw,fw,adapter,notes\n");
-        for (int nRow = 0; nRow < nRows; ++nRow) {
-            QStringList arrCells;
-            for (const int nColumn : COLUMNS)
-                arrCells.append(CsvField(list.GetItemText(nRow, nColumn)));
-            arrCells.append(CsvField(NoteKeys(list.GetNotes(nRow)).join(QLatin1Char(' '))));
-            strText += arrCells.join(QLatin1Char(',')) + QLatin1Char('\n');
-        }
-        return strText;
-    }
+        return InventoryJson(InventoryFromList(list));
+    if (nFormat == FORMAT_CSV)
+        return InventoryCsv(InventoryFromList(list));
 
     // The list's own column order and titles.
     QStringList arrHeader;
@@ -210,4 +117,61 @@ QString RenderParams(const QString& strMac, const COptionTable& option, ECliForm
         arrRows.push_back(arrCells);
     }
     return QStringLiteral("MAC %1\n").arg(strMac) + RenderTable(arrHeader, arrRows);
+}
+
+QString RenderComparison(const SInventoryDiff& diff, ECliFormat nFormat)
+{
+    if (nFormat == FORMAT_JSON) {
+        QStringList arrChanged;
+        for (const SInventoryChange& change : diff.arrChanged) {
+            QStringList arrFields;
+            for (const int nField : change.arrFields)
+                arrFields.append(QStringLiteral("\"%1\":[%2,%3]")
+                                     .arg(QLatin1String(InventoryKey(nField)),
+                                          InventoryValueJson(change.saved, nField),
+                                          InventoryValueJson(change.found, nField)));
+            arrChanged.append(InventoryCardJson(
+                change.found,
+                QStringLiteral(",\"fields\":{%1}").arg(arrFields.join(QLatin1Char(',')))));
+        }
+        return QStringLiteral("{\"new\":%1,\"missing\":%2,\"changed\":[%3]}\n")
+            .arg(InventoryJsonArray(diff.arrNew), InventoryJsonArray(diff.arrMissing),
+                 arrChanged.join(QLatin1Char(',')));
+    }
+
+    // New and missing cards with the list's columns but the notes, which belong to a search.
+    QStringList arrHeader;
+    for (int nField = 0; nField < INV_FIELD_COUNT; ++nField)
+        arrHeader.append(CDeviceListModel::ColumnTitle(InventoryColumn(nField)));
+    const auto fnCards = [&arrHeader](const QString& strTitle,
+                                      const std::vector<SInventoryCard>& arrCards) {
+        std::vector<QStringList> arrRows;
+        for (const SInventoryCard& card : arrCards) {
+            QStringList arrCells;
+            for (const std::optional<QString>& strValue : card.arrFields)
+                arrCells.append(strValue.value_or(QString()));
+            arrRows.push_back(arrCells);
+        }
+        return arrRows.empty() ? QString()
+                               : strTitle.arg(arrRows.size()) + RenderTable(arrHeader, arrRows);
+    };
+    QString strText = fnCards(QStringLiteral("New cards (%1):\n"), diff.arrNew) +
+                      fnCards(QStringLiteral("Missing cards (%1):\n"), diff.arrMissing);
+    if (!diff.arrChanged.empty()) {
+        // One line per changed value.
+        std::vector<QStringList> arrRows;
+        for (const SInventoryChange& change : diff.arrChanged) {
+            for (const int nField : change.arrFields)
+                arrRows.push_back({change.found.arrFields[INV_MAC].value_or(QString()),
+                                   CDeviceListModel::ColumnTitle(InventoryColumn(nField)),
+                                   change.saved.arrFields[nField].value_or(QString()),
+                                   change.found.arrFields[nField].value_or(QString())});
+        }
+        strText +=
+            QStringLiteral("Changed cards (%1):\n").arg(diff.arrChanged.size()) +
+            RenderTable({CDeviceListModel::ColumnTitle(CDeviceListModel::COL_MAC),
+                         QStringLiteral("Column"), QStringLiteral("Saved"), QStringLiteral("Now")},
+                        arrRows);
+    }
+    return strText + InventorySummary(diff) + QLatin1Char('\n');
 }

@@ -2,11 +2,13 @@
 #pragma once
 
 #include "CliArguments.h"
+#include "OutputText.h"
 
 #include <QString>
 
 class CDeviceListModel;
 class COptionTable;
+struct SInventoryDiff;
 
 // {"devices":[{"mac","actual_ip","ip","mask","gateway","hw","fw","adapter","notes"}]} in list
 // order; hw and fw are numbers, or null while the list shows nothing for them; adapter the
@@ -17,8 +19,7 @@ QString RenderDevices(const CDeviceListModel& list, ECliFormat nFormat);
 QString DevicesJsonArray(const CDeviceListModel& list);
 // {"mac","params":[{"no","name","value","memo","id"}]}; id 0 marks a read-only row.
 QString RenderParams(const QString& strMac, const COptionTable& option, ECliFormat nFormat);
-// A JSON string literal.
-QString JsonString(const QString& strText);
-// A card's text as the terminal may show it: control characters (C0, DEL, C1) written as
-// \x1b, so that no card can clear the screen or retitle the window.
-QString TerminalText(const QString& strText);
+// search --compare: {"new":[card],"missing":[card],"changed":[card + "fields":{"ip":
+// ["saved","now"]}]} with cards as in the device list's JSON (a changed card as found now),
+// or as text: a table per kind that has cards, then "1 new, 0 missing, 2 changed".
+QString RenderComparison(const SInventoryDiff& diff, ECliFormat nFormat);

@@ -3,6 +3,7 @@
 
 #include "CliOutput.h"
 #include "DeviceSocket.h"
+#include "Inventory.h"
 
 #include <QTimer>
 
@@ -184,10 +185,28 @@ int CCliSession::FindCard() const
 
 int CCliSession::RunSearch()
 {
+    if (!m_options.strCompareFile.isEmpty())
+        return RunCompare();
     if (!Search())
         return EXIT_NO_ANSWER;
     PrintOut(RenderDevices(m_pCore->GetDeviceList(), m_options.nFormat));
     return EXIT_OK;
+}
+
+int CCliSession::RunCompare()
+{
+    std::vector<SInventoryCard> arrSaved;
+    QString strError;
+    if (!ReadInventoryFile(m_options.strCompareFile, arrSaved, strError)) {
+        PrintError(QStringLiteral("cardwise-cli: ") + strError);
+        return EXIT_USAGE;
+    }
+    if (!Search())
+        return EXIT_NO_ANSWER;
+    const SInventoryDiff diff =
+        CompareInventory(arrSaved, InventoryFromList(m_pCore->GetDeviceList()));
+    PrintOut(RenderComparison(diff, m_options.nFormat));
+    return diff.IsEmpty() ? EXIT_OK : EXIT_DIFFERENT;
 }
 
 int CCliSession::RunParams()

@@ -17,6 +17,7 @@ enum ECliExit
     EXIT_CHECK_FAILED = 2,
     EXIT_REJECTED = 3,
     EXIT_NO_ANSWER = 4,
+    EXIT_DIFFERENT = 5, // search --compare found new, missing or changed cards
 };
 
 // The window's part, played without widgets: the address controls hold the --subnet or --range
@@ -31,6 +32,8 @@ public:
     int RunSearch();
     int RunParams();
     int RunSet();
+    // search --compare: the saved list is read before anything is sent.
+    int RunCompare();
 
     // CAssistantView
     void UpdateData(bool bSaveAndValidate) override;

@@ -5,6 +5,7 @@
 #include "CoreText.h"
 #include "DeviceNotes.h"
 #include "DeviceSocket.h"
+#include "Inventory.h"
 #include "LmDebug.h"
 
 #include <QCoreApplication>
@@ -364,6 +365,7 @@ CButtonStates CAssistantCore::GetButtonStates(bool bRowSelected) const
     states.bSearch = (bIdle && !m_bSetupRunning) || states.bStop;
     states.bDeviceTools = bIdle && bRowSelected;
     states.bAddressCtrls = m_nScope != SCOPE_LOCAL;
+    states.bListFiles = bIdle && !m_bSetupRunning;
     return states;
 }
 
@@ -430,6 +432,33 @@ CAssistantCore::ESetup CAssistantCore::SetupDevice(int nRow)
     m_view.UpdateButtons(CAssistantView::REFRESH_ALL);
     m_view.UpdateData(false);
     return nResult;
+}
+
+bool CAssistantCore::SaveList(const QString& strPath)
+{
+    const std::vector<SInventoryCard> arrCards = InventoryFromList(m_listDevices);
+    const bool bCsv = strPath.endsWith(QLatin1String(".csv"), Qt::CaseInsensitive);
+    QString strError;
+    if (!WriteTextFile(strPath, bCsv ? InventoryCsv(arrCards) : InventoryJson(arrCards),
+                       strError)) {
+        MessageBox(strError, Tr("Save List"), MSG_ICON_STOP);
+        return false;
+    }
+    ShowStatus(Tr("%1 card(s) saved").arg(arrCards.size()));
+    return true;
+}
+
+bool CAssistantCore::CompareWithSavedList(const QString& strPath)
+{
+    std::vector<SInventoryCard> arrSaved;
+    QString strError;
+    if (!ReadInventoryFile(strPath, arrSaved, strError)) {
+        MessageBox(strError, Tr("Compare with Saved List"), MSG_ICON_STOP);
+        return false;
+    }
+    ShowStatus(InventorySummary(CompareInventory(arrSaved, InventoryFromList(m_listDevices))));
+    m_listDevices.SetSavedInventory(std::move(arrSaved));
+    return true;
 }
 
 void CAssistantCore::OnDestroy()

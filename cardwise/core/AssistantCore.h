@@ -38,6 +38,7 @@ struct CButtonStates
     bool bStop = false;         // Search reads Stop: a range sweep runs, which it stops
     bool bDeviceTools = false;  // Setup, Web, Telnet, Ping: no phase runs, one row selected
     bool bAddressCtrls = false; // the address controls: any scope but Local
+    bool bListFiles = false;    // Save List and Compare with Saved List: no phase runs
 };
 
 struct CAssistantServices
@@ -114,6 +115,13 @@ public:
     void OnTimer(unsigned int nId);
     // The Setup flow for one row of the device list. Ignored while a phase runs.
     ESetup SetupDevice(int nRow);
+    // Saves the listed cards (not the Missing rows of a comparison): CSV when the name ends in
+    // .csv, else the JSON document of cardwise-cli search --json. A message says why not.
+    bool SaveList(const QString& strPath);
+    // Reads a saved list and compares the device list with it until the next search (see
+    // CDeviceListModel::SetSavedInventory); the status line sums it up. A message says why a
+    // file cannot be compared, and the list stays as it was.
+    bool CompareWithSavedList(const QString& strPath);
     // Closes and destroys the socket and stops the running phase (the window is closing).
     void OnDestroy();
 

@@ -1,9 +1,11 @@
-// CDeviceListModel: the rows of the device list, one per card, keyed by the MAC text.
+// CDeviceListModel: the rows of the device list, one per card, keyed by the MAC text; after a
+// comparison with a saved list, the saved cards that did not answer follow as Missing rows.
 #include "DeviceListModel.h"
 
 #include "CoreText.h"
 #include "DeviceNotes.h"
 
+#include <algorithm>
 #include <cstring>
 
 using CardwiseCore::AddressText;
@@ -21,6 +23,7 @@ int CDeviceListModel::AddOrUpdateDevice(std::uint32_t dwSource, const char* pszM
     int nRow = FindDevice(pszMac);
     const bool bNewRow = nRow < 0;
     if (bNewRow) {
+        RemoveMissing(QByteArray(pszMac));
         nRow = 0;
         const int nCount = GetItemCount();
         while (nRow < nCount && std::strcmp(m_arrRows[nRow].strIp.constData(), pszIp) <= 0)
@@ -63,13 +66,88 @@ int CDeviceListModel::AddOrUpdateDevice(std::uint32_t dwSource, const char* pszM
 
 void CDeviceListModel::DeleteAllItems()
 {
-    if (m_arrRows.empty())
+    if (m_arrRows.empty() && !m_bComparing)
         return;
     beginResetModel();
     m_arrRows.clear();
     m_mapRows.clear();
     m_mapAddressCount.clear();
+    m_bComparing = false;
+    m_arrSaved.clear();
+    m_mapSaved.clear();
+    m_arrMissing.clear();
     endResetModel();
+}
+
+void CDeviceListModel::SetSavedInventory(std::vector<SInventoryCard> arrSaved)
+{
+    const int nListed = GetItemCount();
+    if (!m_arrMissing.empty()) {
+        beginRemoveRows(QModelIndex(), nListed,
+                        nListed + static_cast<int>(m_arrMissing.size()) - 1);
+        m_arrMissing.clear();
+        endRemoveRows();
+    }
+    m_bComparing = true;
+    m_arrSaved = std::move(arrSaved);
+    m_mapSaved.clear();
+    std::vector<int> arrMissing;
+    for (int i = 0; i < static_cast<int>(m_arrSaved.size()); ++i) {
+        const QString strMac = m_arrSaved[i].arrFields[INV_MAC].value_or(QString());
+        m_mapSaved.insert(strMac, i);
+        if (FindDevice(strMac.toLatin1().constData()) < 0)
+            arrMissing.push_back(i);
+    }
+    if (!arrMissing.empty()) {
+        beginInsertRows(QModelIndex(), nListed, nListed + static_cast<int>(arrMissing.size()) - 1);
+        m_arrMissing = std::move(arrMissing);
+        endInsertRows();
+    }
+    if (nListed > 0)
+        emit dataChanged(index(0, COL_NOTE), index(nListed - 1, COL_NOTE));
+}
+
+void CDeviceListModel::RemoveMissing(const QByteArray& strMac)
+{
+    const int nSaved = m_mapSaved.value(QString::fromLatin1(strMac), -1);
+    const auto it = std::find(m_arrMissing.begin(), m_arrMissing.end(), nSaved);
+    if (nSaved < 0 || it == m_arrMissing.end())
+        return;
+    const int nRow = GetItemCount() + static_cast<int>(it - m_arrMissing.begin());
+    beginRemoveRows(QModelIndex(), nRow, nRow);
+    m_arrMissing.erase(it);
+    endRemoveRows();
+}
+
+QString CDeviceListModel::CompareNote(int nRow) const
+{
+    if (!m_bComparing)
+        return QString();
+    const int nSaved = m_mapSaved.value(GetItemText(nRow, COL_MAC), -1);
+    if (nSaved < 0)
+        return Tr("New");
+    const std::vector<int> arrFields =
+        ChangedFields(m_arrSaved[nSaved], InventoryCardFromRow(*this, nRow));
+    if (arrFields.empty())
+        return QString();
+    QStringList arrTitles;
+    for (const int nField : arrFields)
+        arrTitles.append(ColumnTitle(InventoryColumn(nField)));
+    return Tr("Changed (%1)").arg(arrTitles.join(QStringLiteral(", ")));
+}
+
+QString CDeviceListModel::MissingText(int nMissing, int nColumn) const
+{
+    if (nMissing < 0 || nMissing >= static_cast<int>(m_arrMissing.size()))
+        return QString();
+    if (nColumn == COL_NOTE)
+        return Tr("Missing");
+    const SInventoryCard& card = m_arrSaved[m_arrMissing[nMissing]];
+    for (int nField = 0; nField < INV_FIELD_COUNT; ++nField) {
+        if (InventoryColumn(nField) == nColumn || (nField == INV_MAC && nColumn == COL_KEY))
+            return card.arrFields[nField].value_or(QString());
+    }
+    return QString();
 }
 
 bool CDeviceListModel::CountAddress(const QByteArray& strIp, int nDelta)
@@ -145,8 +223,11 @@ QString CDeviceListModel::GetItemText(int nRow, int nColumn) const
         return row.nFwVer > 0 ? QString::number(row.nFwVer) : QString();
     case COL_ADAPTER:
         return QString::fromUtf8(row.strAdapter);
-    case COL_NOTE:
-        return NoteTitles(GetNotes(nRow));
+    case COL_NOTE: {
+        QStringList arrNotes{CompareNote(nRow), NoteTitles(GetNotes(nRow))};
+        arrNotes.removeAll(QString());
+        return arrNotes.join(QStringLiteral(", "));
+    }
     default:
         return QString();
     }
@@ -154,7 +235,7 @@ QString CDeviceListModel::GetItemText(int nRow, int nColumn) const
 
 int CDeviceListModel::rowCount(const QModelIndex& parent) const
 {
-    return parent.isValid() ? 0 : GetItemCount();
+    return parent.isValid() ? 0 : GetItemCount() + static_cast<int>(m_arrMissing.size());
 }
 
 int CDeviceListModel::columnCount(const QModelIndex& parent) const
@@ -166,6 +247,10 @@ QVariant CDeviceListModel::data(const QModelIndex& index, int role) const
 {
     if (!index.isValid())
         return QVariant();
+    if (index.row() >= GetItemCount())
+        return role == Qt::DisplayRole
+                   ? QVariant(MissingText(index.row() - GetItemCount(), index.column()))
+                   : QVariant();
     switch (role) {
     case Qt::DisplayRole:
         return GetItemText(index.row(), index.column());
@@ -183,14 +268,28 @@ QVariant CDeviceListModel::data(const QModelIndex& index, int role) const
     }
 }
 
-QVariant CDeviceListModel::headerData(int section, Qt::Orientation orientation, int role) const
+Qt::ItemFlags CDeviceListModel::flags(const QModelIndex& index) const
+{
+    if (index.isValid() && index.row() >= GetItemCount())
+        return Qt::NoItemFlags;
+    return QAbstractTableModel::flags(index);
+}
+
+QString CDeviceListModel::ColumnTitle(int nColumn)
 {
     static const char* const TITLES[COL_COUNT] = {
         "",        "IP Addr(Act)", "IP Addr(Set)", "MAC",     "Mask",
         "Gateway", "HwVer",        "FwVer",        "Adapter", "Note"};
+    // The key column's empty title is not looked up.
+    if (nColumn <= COL_KEY || nColumn >= COL_COUNT)
+        return QString();
+    return Tr(TITLES[nColumn]);
+}
+
+QVariant CDeviceListModel::headerData(int section, Qt::Orientation orientation, int role) const
+{
     if (orientation != Qt::Horizontal || role != Qt::DisplayRole || section < 0 ||
         section >= COL_COUNT)
         return QAbstractTableModel::headerData(section, orientation, role);
-    // The key column's empty title is not looked up.
-    return section == COL_KEY ? QString() : Tr(TITLES[section]);
+    return ColumnTitle(section);
 }

@@ -16,6 +16,7 @@
 #include <QAbstractButton>
 #include <QButtonGroup>
 #include <QContextMenuEvent>
+#include <QFileDialog>
 #include <QHeaderView>
 #include <QHostInfo>
 #include <QInputDialog>
@@ -140,6 +141,12 @@ CCardwiseDlg::CCardwiseDlg(CCardwiseDlgServices services, QWidget* parent)
     QAction* pRate = m_pSystemMenu->addAction(CardwiseCore::Tr("Range Sweep Rate..."));
     pRate->setObjectName(QStringLiteral("IDM_RANGE_RATE"));
     connect(pRate, &QAction::triggered, this, &CCardwiseDlg::OnRangeRate);
+    m_pSaveList = m_pSystemMenu->addAction(CardwiseCore::Tr("Save List..."));
+    m_pSaveList->setObjectName(QStringLiteral("IDM_SAVE_LIST"));
+    connect(m_pSaveList, &QAction::triggered, this, &CCardwiseDlg::OnSaveList);
+    m_pCompareList = m_pSystemMenu->addAction(CardwiseCore::Tr("Compare with Saved List..."));
+    m_pCompareList->setObjectName(QStringLiteral("IDM_COMPARE_LIST"));
+    connect(m_pCompareList, &QAction::triggered, this, &CCardwiseDlg::OnCompareList);
     m_core.SetRangeRate(m_services.nRangeRate);
 
     OnInitDialog();
@@ -340,6 +347,8 @@ void CCardwiseDlg::UpdateButtons(EButtonRefresh nRefresh)
         m_ui.IDC_SEARCH->setText(strSearch);
     m_ui.IDC_ADDRESS->setEnabled(states.bAddressCtrls);
     m_ui.IDC_MASK->setEnabled(states.bAddressCtrls);
+    m_pSaveList->setEnabled(states.bListFiles);
+    m_pCompareList->setEnabled(states.bListFiles);
     if (nRefresh != REFRESH_ALL)
         return;
     for (QPushButton* pButton : {m_ui.IDOK, m_ui.IDC_WEB, m_ui.IDC_TELNET, m_ui.IDC_PING})
@@ -394,6 +403,32 @@ void CCardwiseDlg::OnRangeRate()
     }
     if (nRate)
         m_core.SetRangeRate(*nRate);
+}
+
+QString CCardwiseDlg::AskListFile(bool bSave)
+{
+    if (m_services.fnAskListFile)
+        return m_services.fnAskListFile(bSave);
+    const QString strFilter = CardwiseCore::Tr("Device lists (*.json *.csv)");
+    if (bSave)
+        return QFileDialog::getSaveFileName(this, CardwiseCore::Tr("Save List"),
+                                            QStringLiteral("cards.json"), strFilter);
+    return QFileDialog::getOpenFileName(this, CardwiseCore::Tr("Compare with Saved List"),
+                                        QString(), CardwiseCore::Tr("Device lists (*.json)"));
+}
+
+void CCardwiseDlg::OnSaveList()
+{
+    const QString strPath = AskListFile(true);
+    if (!strPath.isEmpty())
+        m_core.SaveList(strPath);
+}
+
+void CCardwiseDlg::OnCompareList()
+{
+    const QString strPath = AskListFile(false);
+    if (!strPath.isEmpty())
+        m_core.CompareWithSavedList(strPath);
 }
 
 void CCardwiseDlg::accept()

@@ -45,6 +45,9 @@ struct CCardwiseDlgServices
     int nRangeRate = CardwiseCore::RATE_DEFAULT;
     // Asks for a new sweep rate, given the current one; empty: an input dialog.
     std::function<std::optional<int>(int nRate)> fnAskRangeRate;
+    // Asks for the file of a saved list, to write (bSave) or to read; an empty name cancels.
+    // Empty: a file dialog.
+    std::function<QString(bool bSave)> fnAskListFile;
 };
 
 class CCardwiseDlg : public QDialog, public CAssistantView
@@ -107,6 +110,9 @@ private:
     void OnIpConfig();
     void OnAbout();
     void OnRangeRate();
+    void OnSaveList();
+    void OnCompareList();
+    QString AskListFile(bool bSave);
     void OnDestroy();
     // The reply address of the selected row, when a tool can reach it; else empty.
     QString SelectedReachableAddress();
@@ -123,6 +129,8 @@ private:
     QLabel* m_pPaneAddresses = nullptr;
     QLabel* m_pPaneClock = nullptr;
     QMenu* m_pSystemMenu = nullptr;
+    QAction* m_pSaveList = nullptr;
+    QAction* m_pCompareList = nullptr;
     QIcon m_hIcon;
     bool m_bDestroyed = false;
 };

@@ -51,7 +51,10 @@ INSTANTIATE_TEST_SUITE_P(
         CRejectCase{"set 00-1A-2B-3C-4D-5E --password x SNMP_Enable=yes", "neither 0 nor 1"},
         CRejectCase{"set 00-1A-2B-3C-4D-5E --password x --no-restart --wait-restart",
                     "exclude each other"},
-        CRejectCase{"decode a.bin b.bin", "one file"}),
+        CRejectCase{"decode a.bin b.bin", "one file"},
+        CRejectCase{"search --compare site.json --csv", "--compare prints text or --json"},
+        CRejectCase{"params 00-1A-2B-3C-4D-5E --compare site.json",
+                    "--compare does not apply to params"}),
     RejectCaseName);
 
 class CliArgumentsTest : public ::testing::Test

@@ -4,7 +4,7 @@
 #   tools/netns-run cli-sim-test.sh SCENARIO CARDWISE_CLI CARDWISE_SIM CARDWISE_FLOOD
 #
 # Scenarios: search search-rounds stray-error-replies params set-acknowledged set-wrong-password
-# set-checks-fail set-no-answer wait-restart usage decode completion-params. Exit status 0 when
+# set-checks-fail set-no-answer wait-restart usage decode completion-params compare. Exit status 0 when
 # the scenario passed, 1 otherwise.
 set -euo pipefail
 
@@ -195,6 +195,41 @@ decode)
     has err "bad sync header"
     echo "D7 09 XX" | run 1 decode --hex
     has err "not a pair of hexadecimal digits"
+    ;;
+compare)
+    # Given a saved list of three cards
+    fleet() {
+        cw_sim_config "$work/sim.json" "$@"
+        cw_sim_start "$work/sim.log" "$sim" --bind 127.0.0.1 --trace 20 --config "$work/sim.json" ||
+            fail "the simulator did not start"
+    }
+    A="00-1A-2B-00-00-0A 192.168.1.10 255.255.255.0 192.168.1.1 2 201"
+    B="00-1A-2B-00-00-0B 192.168.1.11 255.255.255.0 192.168.1.1 2 201"
+    C="00-1A-2B-00-00-0C 192.168.1.12 255.255.255.0 192.168.1.1 2 201"
+    fleet "$A" "$B" "$C"
+    run 0 search "${LOOP[@]}" --json
+    cp "$work/out" "$work/site.json"
+    run 0 search "${LOOP[@]}" --compare "$work/site.json"
+    has out "0 new, 0 missing, 0 changed"
+    # When card A is gone, card D is new and card B has another address
+    cw_sim_stop
+    fleet "${B/.11 /.77 }" "$C" "00-1A-2B-00-00-0D 192.168.1.13 255.255.255.0 192.168.1.1 2 201"
+    # Then the comparison names exactly those three and exits 5
+    run 5 search "${LOOP[@]}" --compare "$work/site.json" --json
+    has out '{"new":[{"mac":"00-1A-2B-00-00-0D","actual_ip":"127.0.0.1","ip":"192.168.1.13"'
+    has out '"missing":[{"mac":"00-1A-2B-00-00-0A","actual_ip":"127.0.0.1","ip":"192.168.1.10"'
+    has out '"changed":[{"mac":"00-1A-2B-00-00-0B","actual_ip":"127.0.0.1","ip":"192.168.1.77"'
+    has out '"fields":{"ip":["192.168.1.11","192.168.1.77"]}}]}'
+    [[ $(grep -o '"mac":' "$work/out" | wc -l) -eq 3 ]] || fail "not three cards in the comparison"
+    run 5 search "${LOOP[@]}" --compare "$work/site.json"
+    has out "00-1A-2B-00-00-0B  IP Addr(Set)  192.168.1.11  192.168.1.77"
+    has out "1 new, 1 missing, 1 changed"
+    # A file that is no saved list is refused before anything is sent
+    echo '{"devices":[{"mac":"00-1A-2B"}]}' >"$work/bad.json"
+    searches=$(grep -c 'cards answer' "$work/sim.log")
+    run 1 search "${LOOP[@]}" --compare "$work/bad.json"
+    has err "bad.json: card 1: \"mac\" is not a MAC address"
+    [[ $(grep -c 'cards answer' "$work/sim.log") -eq $searches ]] || fail "a search was sent"
     ;;
 completion-params)
     # The bash completion offers for set exactly the parameters a card lets set change.

@@ -49,7 +49,8 @@ expect() {
 mac=00-1A-2B-00-00-01
 expect cli '' :: --help decode help params search set
 expect cli se :: search set
-expect cli search -- :: --csv --help --json --range --rate --rounds --subnet --trace --wait
+expect cli search -- :: --compare --csv --help --json --range --rate --rounds --subnet --trace --wait
+expect cli search --compare "$work/fl" :: "$work/fleet.json"
 expect cli set --w :: --wait-restart
 expect cli params --c :: # params has no --csv
 expect cli search --subnet '' ::

@@ -363,5 +363,101 @@
         <source>Requests per second of a range sweep:</source>
         <translation>指定网段扫描每秒请求数：</translation>
     </message>
+    <message>
+        <source>Save List...</source>
+        <translation>保存列表...</translation>
+    </message>
+    <message>
+        <source>Compare with Saved List...</source>
+        <translation>与已保存列表比较...</translation>
+    </message>
+    <message>
+        <source>Save List</source>
+        <translation>保存列表</translation>
+    </message>
+    <message>
+        <source>Compare with Saved List</source>
+        <translation>与已保存列表比较</translation>
+    </message>
+    <message>
+        <source>Device lists (*.json *.csv)</source>
+        <translation>设备列表 (*.json *.csv)</translation>
+    </message>
+    <message>
+        <source>Device lists (*.json)</source>
+        <translation>设备列表 (*.json)</translation>
+    </message>
+    <message>
+        <source>%1 card(s) saved</source>
+        <translation>已保存 %1 个设备</translation>
+    </message>
+    <message>
+        <source>%1 new, %2 missing, %3 changed</source>
+        <translation>新增 %1 个，缺失 %2 个，变更 %3 个</translation>
+    </message>
+    <message>
+        <source>New</source>
+        <translation>新增</translation>
+    </message>
+    <message>
+        <source>Missing</source>
+        <translation>缺失</translation>
+    </message>
+    <message>
+        <source>Changed (%1)</source>
+        <translation>已变更（%1）</translation>
+    </message>
+    <message>
+        <source>card %1</source>
+        <translation>第 %1 个设备</translation>
+    </message>
+    <message>
+        <source>%1: not an object</source>
+        <translation>%1：不是 JSON 对象</translation>
+    </message>
+    <message>
+        <source>%1: "mac" is not a MAC address such as 00-1A-2B-3C-4D-5E</source>
+        <translation>%1："mac" 不是 MAC 地址，应类似 00-1A-2B-3C-4D-5E</translation>
+    </message>
+    <message>
+        <source>%1: "%2" is not a whole number from 1 to %3</source>
+        <translation>%1："%2" 不是 1 到 %3 之间的整数</translation>
+    </message>
+    <message>
+        <source>%1: "%2" is not a text</source>
+        <translation>%1："%2" 不是文本</translation>
+    </message>
+    <message>
+        <source>%1: "%2" is longer than %3 characters</source>
+        <translation>%1："%2" 超过 %3 个字符</translation>
+    </message>
+    <message>
+        <source>%1: "notes" is not a list of short texts</source>
+        <translation>%1："notes" 不是短文本列表</translation>
+    </message>
+    <message>
+        <source>%1: MAC %2 is listed twice (card %3 has it too)</source>
+        <translation>%1：MAC %2 重复出现（第 %3 个设备也是它）</translation>
+    </message>
+    <message>
+        <source>not JSON: %1 at line %2, column %3</source>
+        <translation>不是 JSON：%1，位于第 %2 行第 %3 列</translation>
+    </message>
+    <message>
+        <source>not a saved device list: it has no "devices" list at the top</source>
+        <translation>不是已保存的设备列表：顶层没有 "devices" 列表</translation>
+    </message>
+    <message>
+        <source>%1: cannot be read: %2</source>
+        <translation>%1：无法读取：%2</translation>
+    </message>
+    <message>
+        <source>%1: larger than %2 bytes, so no saved device list</source>
+        <translation>%1：大于 %2 字节，不是已保存的设备列表</translation>
+    </message>
+    <message>
+        <source>%1: cannot be written: %2</source>
+        <translation>%1：无法写入：%2</translation>
+    </message>
 </context>
 </TS>

@@ -7,13 +7,16 @@
 
 #include "LmLang.h"
 
+#include <QAction>
 #include <QApplication>
+#include <QFile>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QSignalSpy>
 #include <QTableView>
+#include <QTemporaryDir>
 #include <QTest>
 
 #include <arpa/inet.h>
@@ -49,6 +52,7 @@ private slots:
     void closingDuringSweepStopsTimers();
     void deviceToolsUseReplyAddress();
     void rangeSweepShowsProgressAndStops();
+    void savedListComparedUntilNextSearch();
 
 private:
     // Builds and shows the window; the first search has run when it returns.
@@ -74,6 +78,7 @@ private:
     CMessageRecorder m_messages;
     int m_nParamDialogRuns = 0;
     QStringList m_arrLaunched;
+    QString m_strListFile; // what the file dialog answers
     std::unique_ptr<CCardwiseDlg> m_pDlg;
 };
 
@@ -116,6 +121,7 @@ void tst_CCardwiseDlg::MakeWindow()
     services.tools.fnRunInTerminal = [this](const QStringList& arrCmd) {
         m_arrLaunched << arrCmd.join(' ');
     };
+    services.fnAskListFile = [this](bool) { return m_strListFile; };
     services.tools.fnRunIpConfig = [](QByteArray& strOutput) {
         strOutput = "\r\n\nlo: up\n";
         return true;
@@ -562,6 +568,61 @@ void tst_CCardwiseDlg::rangeSweepShowsProgressAndStops()
     QVERIFY(m_pDlg->isVisible());
     QTest::keyClick(m_pDlg.get(), Qt::Key_Escape);
     QVERIFY(!m_pDlg->isVisible());
+}
+
+void tst_CCardwiseDlg::savedListComparedUntilNextSearch()
+{
+    QTemporaryDir dir;
+    MakeWindow();
+    Deliver(CARD_A, "192.168.1.2");
+    Deliver(CARD_B, "192.168.1.100");
+    RunSweep();
+
+    // Given the list saved as JSON and as CSV
+    auto* pSave = Find<QAction>("IDM_SAVE_LIST");
+    auto* pCompare = Find<QAction>("IDM_COMPARE_LIST");
+    m_strListFile = dir.filePath(QStringLiteral("site.json"));
+    pSave->trigger();
+    m_strListFile = dir.filePath(QStringLiteral("site.CSV"));
+    pSave->trigger();
+    QFile csv(m_strListFile);
+    QVERIFY(csv.open(QIODevice::ReadOnly));
+    QCOMPARE(csv.readAll().count('\n'), 3);
+    QCOMPARE(Text("IDC_STATUS"), QStringLiteral("2 card(s) saved"));
+
+    // When card B is gone, card C is new and card A has another address
+    QTest::mouseClick(Find<QPushButton>("IDC_SEARCH"), Qt::LeftButton);
+    QVERIFY(!pCompare->isEnabled());
+    CFakeCard moved = CARD_A;
+    moved.strIp = "192.168.1.3";
+    Deliver(moved, "192.168.1.2");
+    Deliver(CARD_C, "10.0.0.5");
+    RunSweep();
+    m_strListFile = dir.filePath(QStringLiteral("site.json"));
+    pCompare->trigger();
+
+    // Then the notes say so, card B follows as a greyed Missing row, the status sums it up
+    QCOMPARE(Text("IDC_STATUS"), QStringLiteral("1 new, 1 missing, 1 changed"));
+    QCOMPARE(Cell(0, CDeviceListModel::COL_NOTE), QStringLiteral("New"));
+    QCOMPARE(Cell(1, CDeviceListModel::COL_NOTE), QStringLiteral("Changed (IP Addr(Set))"));
+    QCOMPARE(Cell(2, CDeviceListModel::COL_MAC), QStringLiteral("00-1A-2B-00-00-02"));
+    QCOMPARE(Cell(2, CDeviceListModel::COL_NOTE), QStringLiteral("Missing"));
+    ClickRow(2);
+    QVERIFY(Find<QTableView>("IDC_DEVICE_LIST")->selectionModel()->selectedRows().isEmpty());
+    QVERIFY(!ToolButtonsEnabled());
+
+    // A file that is no saved list leaves the comparison as it was, with a message
+    m_strListFile = dir.filePath(QStringLiteral("site.CSV"));
+    pCompare->trigger();
+    QCOMPARE(m_messages.m_arrMessages.size(), size_t(1));
+    QVERIFY(m_messages.m_arrMessages[0].strText.contains(QStringLiteral("not JSON")));
+    QCOMPARE(Find<QTableView>("IDC_DEVICE_LIST")->model()->rowCount(), 3);
+
+    // The next search ends the comparison
+    QTest::mouseClick(Find<QPushButton>("IDC_SEARCH"), Qt::LeftButton);
+    Deliver(CARD_C, "10.0.0.5");
+    QCOMPARE(Find<QTableView>("IDC_DEVICE_LIST")->model()->rowCount(), 1);
+    QCOMPARE(Cell(0, CDeviceListModel::COL_NOTE), QString());
 }
 
 QTEST_MAIN(tst_CCardwiseDlg)

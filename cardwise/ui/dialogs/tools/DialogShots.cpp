@@ -1,12 +1,14 @@
 // cardwise-dialog-shots: the assistant as it ships, with its dialogs wired in, that opens one
 // dialog by itself once the first search has ended, so tools/screenshot.sh can take its picture.
 //
-//   cardwise-dialog-shots --dialog option|param-edit|about [--param NAME] [cardwise options]
+//   cardwise-dialog-shots --dialog option|param-edit|about|compare [--param NAME] [--list FILE]
+//                         [cardwise options]
 //
 // option: the Setup flow for the first card; param-edit: that, then the edit dialog for the
-// parameter NAME (default "HTTP Port"); about: the About box. Once the dialog is on screen the
-// line "dialog shown<TAB><window title>" goes to standard output. Every other option is the
-// assistant's own (--subnet, --lang, ...). Not installed: a documentation aid only.
+// parameter NAME (default "HTTP Port"); about: the About box; compare: no dialog, the main
+// window compared with the saved list FILE. Once the dialog (or the compared window) is on
+// screen the line "dialog shown<TAB><window title>" goes to standard output. Every other option is
+// the assistant's own (--subnet, --lang, ...). Not installed: a documentation aid only.
 #include "AboutDlg.h"
 #include "CardwiseApp.h"
 #include "MessageBox.h"
@@ -27,6 +29,7 @@ struct CShotOptions
 {
     QString strDialog;
     QString strParam = QStringLiteral("HTTP Port");
+    QString strList;
 };
 
 // Takes this tool's own options out of arrArgs.
@@ -34,10 +37,12 @@ bool TakeShotOptions(QStringList& arrArgs, CShotOptions& options)
 {
     for (int i = 1; i < arrArgs.size();) {
         const QString& strArg = arrArgs[i];
-        if ((strArg == QLatin1String("--dialog") || strArg == QLatin1String("--param")) &&
+        if ((strArg == QLatin1String("--dialog") || strArg == QLatin1String("--param") ||
+             strArg == QLatin1String("--list")) &&
             i + 1 < arrArgs.size()) {
-            (strArg == QLatin1String("--dialog") ? options.strDialog : options.strParam) =
-                arrArgs[i + 1];
+            (strArg == QLatin1String("--dialog")  ? options.strDialog
+             : strArg == QLatin1String("--param") ? options.strParam
+                                                  : options.strList) = arrArgs[i + 1];
             arrArgs.remove(i, 2);
         } else {
             ++i;
@@ -45,7 +50,8 @@ bool TakeShotOptions(QStringList& arrArgs, CShotOptions& options)
     }
     return options.strDialog == QLatin1String("option") ||
            options.strDialog == QLatin1String("param-edit") ||
-           options.strDialog == QLatin1String("about");
+           options.strDialog == QLatin1String("about") ||
+           (options.strDialog == QLatin1String("compare") && !options.strList.isEmpty());
 }
 
 void Announce(const QWidget* pDialog)
@@ -77,6 +83,16 @@ private:
                     connect(pDlg, &CCardwiseDlg::searchFinished, this, &CShotDriver::OpenDialog,
                             Qt::QueuedConnection);
                 }
+            }
+            return;
+        }
+        if (m_bCompared) {
+            // Announced one tick after the comparison, so the window shows it.
+            if (m_pAnnounced == nullptr && !m_bComparePainted)
+                m_bComparePainted = true;
+            else if (m_pAnnounced == nullptr) {
+                m_pAnnounced = m_pMain;
+                Announce(m_pMain);
             }
             return;
         }
@@ -112,6 +128,8 @@ private:
         auto* pMain = qobject_cast<CCardwiseDlg*>(m_pMain.data());
         if (m_options.strDialog == QLatin1String("about"))
             ShowAboutBox(pMain);
+        else if (m_options.strDialog == QLatin1String("compare") && pMain != nullptr)
+            m_bCompared = pMain->GetCore().CompareWithSavedList(m_options.strList);
         else if (pMain != nullptr && pMain->GetCore().GetDeviceList().GetItemCount() > 0)
             pMain->GetCore().SetupDevice(0);
         else
@@ -137,6 +155,8 @@ private:
     QPointer<QWidget> m_pAnnounced;
     bool m_bOpened = false;
     bool m_bEditRequested = false;
+    bool m_bCompared = false;
+    bool m_bComparePainted = false;
 };
 
 } // namespace
@@ -150,8 +170,8 @@ int main(int argc, char* argv[])
     QStringList arrArgs = QApplication::arguments();
     CShotOptions options;
     if (!TakeShotOptions(arrArgs, options)) {
-        std::fputs("usage: cardwise-dialog-shots --dialog option|param-edit|about "
-                   "[--param NAME] [cardwise options]\n",
+        std::fputs("usage: cardwise-dialog-shots --dialog option|param-edit|about|compare "
+                   "[--param NAME] [--list FILE] [cardwise options]\n",
                    stderr);
         return 2;
     }
