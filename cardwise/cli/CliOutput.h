@@ -1,9 +1,14 @@
 // What cardwise-cli prints: the device list and a card's parameter table as text, JSON, CSV.
 #pragma once
 
+#include "BatchApply.h"
+#include "BatchPlan.h"
 #include "CliArguments.h"
 
 #include <QString>
+
+#include <optional>
+#include <vector>
 
 class CDeviceListModel;
 class COptionTable;
@@ -22,3 +27,15 @@ QString JsonString(const QString& strText);
 // A card's text as the terminal may show it: control characters (C0, DEL, C1) written as
 // \x1b, so that no card can clear the screen or retitle the window.
 QString TerminalText(const QString& strText);
+
+// The problems that refused a plan: "PLAN:LINE: problem" lines, or with JSON
+// {"refused":[{"line","problem"}],"unlisted":N}.
+QString RenderPlanProblems(const QString& strPlan, const SPlanProblems& problems,
+                           ECliFormat nFormat);
+// The cards of an apply run with their results (none yet: a dry run's "planned") and each
+// change's current, planned and read-back value; a summary line counts the results. JSON:
+// {"cards":[{"mac","line","result","changes":[{"id","name","current","planned","read"}]}],
+// "summary":{"verified":N,...}}. No password appears.
+QString RenderApply(const std::vector<SPlannedCard>& arrCards,
+                    const std::vector<std::optional<EApplyResult>>& arrResults,
+                    ECliFormat nFormat);

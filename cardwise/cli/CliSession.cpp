@@ -1,7 +1,9 @@
 // CCliSession: drives CAssistantCore for one command of cardwise-cli, with real timers.
 #include "CliSession.h"
 
+#include "BatchPlan.h"
 #include "CliOutput.h"
+#include "CliPassword.h"
 #include "DeviceSocket.h"
 
 #include <QTimer>
@@ -85,7 +87,12 @@ CCliSession::CCliSession(const SCliOptions& options) : m_options(options)
     services.fnRunParamDialog = [this](COptionTable& option) { return ApplyEdits(option); };
     m_pCore = std::make_unique<CCore>(*this, std::move(services));
     m_pCore->SetRangeRate(options.nRate);
-    m_timers.SetHandler([this](unsigned int nId) { m_pCore->OnTimer(nId); });
+    m_timers.SetHandler([this](unsigned int nId) {
+        if (nId == CBatchSender::TIMER_BATCH && m_pSender)
+            m_pSender->OnTimer();
+        else
+            m_pCore->OnTimer(nId);
+    });
 }
 
 CCliSession::~CCliSession()
@@ -210,7 +217,7 @@ int CCliSession::RunParams()
 
 bool CCliSession::ApplyEdits(COptionTable& option)
 {
-    option.m_strPassword = m_options.strPassword;
+    option.m_strPassword = m_strPassword;
     option.m_bAutoRestart = m_options.bNoRestart ? 0 : 1;
     for (const SParamEdit& edit : m_options.arrEdits) {
         int nRow = 0;
@@ -232,8 +239,22 @@ bool CCliSession::ApplyEdits(COptionTable& option)
     return m_bSetSent;
 }
 
+bool CCliSession::ResolvePassword()
+{
+    QString strError;
+    const std::optional<QString> strPassword = ReadPassword(m_options, strError);
+    if (!strPassword) {
+        PrintError(QStringLiteral("cardwise-cli: ") + strError);
+        return false;
+    }
+    m_strPassword = *strPassword;
+    return true;
+}
+
 int CCliSession::RunSet()
 {
+    if (!ResolvePassword())
+        return EXIT_USAGE;
     if (!Search())
         return EXIT_NO_ANSWER;
     const int nRow = FindCard();
@@ -290,4 +311,108 @@ int CCliSession::RunSet()
             PrintOut(RenderDevices(m_pCore->GetDeviceList(), m_options.nFormat));
     }
     return nExit;
+}
+
+int CCliSession::RunApply()
+{
+    CBatchPlan plan;
+    SPlanProblems problems;
+    if (!plan.Load(m_options.strFile, problems)) {
+        PrintOut(RenderPlanProblems(m_options.strFile, problems, m_options.nFormat));
+        return EXIT_CHECK_FAILED;
+    }
+    if (!m_options.bDryRun && plan.NeedsPassword() && !ResolvePassword())
+        return EXIT_USAGE;
+    if (!Search())
+        return EXIT_NO_ANSWER;
+    return ApplyPlan(plan);
+}
+
+int CCliSession::ApplyPlan(CBatchPlan& plan)
+{
+    CDeviceListModel& list = m_pCore->GetDeviceList();
+    std::vector<SFoundCard> arrFound;
+    for (int nRow = 0; nRow < list.GetItemCount(); ++nRow) {
+        const QString strMac = list.GetItemText(nRow, CDeviceListModel::COL_KEY);
+        arrFound.push_back({strMac, list.GetItemText(nRow, CDeviceListModel::COL_IP),
+                            m_pCore->GetSocket()->FindDeviceParams(strMac.toLatin1().constData())});
+    }
+    QStringList arrOwn;
+    for (const CAdapterAddress& adapter : m_pCore->GetAdapters())
+        arrOwn.append(adapter.strAddress);
+    SPlanProblems problems;
+    if (!plan.Prepare(arrFound, arrOwn, !m_options.bNoRestart, problems)) {
+        PrintOut(RenderPlanProblems(m_options.strFile, problems, m_options.nFormat));
+        return EXIT_CHECK_FAILED;
+    }
+    std::vector<SPlannedCard> arrCards = plan.GetCards();
+    std::vector<std::optional<EApplyResult>> arrResults(arrCards.size());
+    for (std::size_t i = 0; i < arrCards.size(); ++i) {
+        if (!arrCards[i].bFound)
+            arrResults[i] = APPLY_NOT_FOUND;
+    }
+    if (m_options.bDryRun) {
+        PrintOut(RenderApply(arrCards, arrResults, m_options.nFormat));
+        return EXIT_OK;
+    }
+
+    // One request per found card, built and addressed as the Setup flow does.
+    std::vector<CBatchSender::SJob> arrJobs;
+    std::vector<std::size_t> arrJobCard;
+    for (std::size_t i = 0; i < arrCards.size(); ++i) {
+        const SPlannedCard& card = arrCards[i];
+        if (!card.bFound)
+            continue;
+        CBatchSender::SJob job;
+        CardProtocol::ParseMac(card.strMac.toLatin1().constData(), job.arrMac);
+        job.grpSend = card.grpSend;
+        job.strPassword = card.strPassword.value_or(m_strPassword).toUtf8();
+        job.arrTargets = m_pCore->SetRequestTargets(card.nFoundIndex);
+        arrJobs.push_back(std::move(job));
+        arrJobCard.push_back(i);
+    }
+    m_pSender = std::make_unique<CBatchSender>(m_timers, MonotonicMs);
+    m_pCore->SetReplyListener(m_pSender.get());
+    m_pSender->Start(*m_pCore->GetSocket(), std::move(arrJobs), [this] {
+        if (m_nWaitFor == WAIT_BATCH)
+            m_loop.quit();
+    });
+    if (m_pSender->IsRunning())
+        Wait(WAIT_BATCH, PHASE_GUARD_MS);
+    m_pCore->SetReplyListener(nullptr);
+
+    bool bAcknowledged = false;
+    for (std::size_t j = 0; j < arrJobCard.size(); ++j) {
+        const CBatchSender::EOutcome nOutcome = m_pSender->GetOutcome(j);
+        if (nOutcome == CBatchSender::OUTCOME_ACKNOWLEDGED)
+            bAcknowledged = true;
+        else
+            arrResults[arrJobCard[j]] = nOutcome == CBatchSender::OUTCOME_REJECTED
+                                            ? APPLY_PASSWORD_REJECTED
+                                            : APPLY_NO_ANSWER;
+    }
+    m_pSender.reset();
+
+    // The cards restart together; then one search reads every value back.
+    if (bAcknowledged && !m_options.bNoRestart) {
+        const int nTickMs = TickOverrideFromEnvironment();
+        Wait(WAIT_TIME, CAssistantCore::RESTART_TICKS *
+                            (nTickMs > 0 ? nTickMs : static_cast<int>(CAssistantCore::TICK_MS)));
+    }
+    if (bAcknowledged && !Search())
+        return EXIT_NO_ANSWER;
+    for (std::size_t i = 0; i < arrCards.size(); ++i) {
+        if (arrResults[i])
+            continue;
+        const CVarDataGroup* pParams =
+            m_pCore->GetSocket()->FindDeviceParams(arrCards[i].strMac.toLatin1().constData());
+        arrResults[i] = pParams == nullptr                         ? APPLY_NO_ANSWER
+                        : CBatchPlan::Verify(arrCards[i], *pParams) ? APPLY_VERIFIED
+                                                                    : APPLY_NOT_APPLIED;
+    }
+    PrintOut(RenderApply(arrCards, arrResults, m_options.nFormat));
+    const bool bAll = std::all_of(arrResults.begin(), arrResults.end(), [](const auto& nResult) {
+        return nResult == APPLY_VERIFIED;
+    });
+    return bAll ? EXIT_OK : EXIT_NOT_VERIFIED;
 }

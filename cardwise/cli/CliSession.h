@@ -2,6 +2,7 @@
 #pragma once
 
 #include "AssistantCore.h"
+#include "BatchApply.h"
 #include "CliArguments.h"
 #include "TimerHost.h"
 
@@ -17,6 +18,7 @@ enum ECliExit
     EXIT_CHECK_FAILED = 2,
     EXIT_REJECTED = 3,
     EXIT_NO_ANSWER = 4,
+    EXIT_NOT_VERIFIED = 6,
 };
 
 // The window's part, played without widgets: the address controls hold the --subnet or --range
@@ -31,6 +33,7 @@ public:
     int RunSearch();
     int RunParams();
     int RunSet();
+    int RunApply();
 
     // CAssistantView
     void UpdateData(bool bSaveAndValidate) override;
@@ -49,7 +52,8 @@ private:
         WAIT_NONE,
         WAIT_TIME,
         WAIT_IDLE,
-        WAIT_ANSWER
+        WAIT_ANSWER,
+        WAIT_BATCH
     };
 
     // Searches in the chosen scope and waits for the end of the sweep and of the further
@@ -67,6 +71,10 @@ private:
     bool ApplyEdits(COptionTable& option);
     void OnAcknowledged();
     void OnErrorReply(const QString& strText);
+    // The password of set and apply from its sources; false, with a message, when none.
+    bool ResolvePassword();
+    // apply, once the plan is read: search, check, send, wait, search again, verify.
+    int ApplyPlan(class CBatchPlan& plan);
 
     const SCliOptions& m_options;
     CQtTimerHost m_timers;
@@ -81,4 +89,6 @@ private:
     QString m_strErrorText;
     COptionTable::ECheck m_nCheck = COptionTable::CHECK_OK;
     bool m_bMissingParam = false;
+    QString m_strPassword;
+    std::unique_ptr<CBatchSender> m_pSender;
 };

@@ -157,7 +157,7 @@ wait-restart)
     ;;
 usage)
     run 0 --help
-    has out "cardwise-cli set MAC --password PW"
+    has out "cardwise-cli set MAC [--password-file FILE | --password PW]"
     run 1 params 00-1A-2B
     has err "bad MAC address '00-1A-2B'"
     has err "Try 'cardwise-cli --help'."

@@ -1,0 +1,129 @@
+// CBatchSender: paced set requests with one place per card, retries and outcomes.
+#include "BatchApply.h"
+
+#include "DeviceSocket.h"
+#include "LmDebug.h"
+
+#include <algorithm>
+
+QString ApplyResultKey(EApplyResult nResult)
+{
+    switch (nResult) {
+    case APPLY_VERIFIED:
+        return QStringLiteral("verified");
+    case APPLY_NOT_APPLIED:
+        return QStringLiteral("not-applied");
+    case APPLY_PASSWORD_REJECTED:
+        return QStringLiteral("password-rejected");
+    case APPLY_NO_ANSWER:
+        return QStringLiteral("no-answer");
+    case APPLY_NOT_FOUND:
+        break;
+    }
+    return QStringLiteral("not-found");
+}
+
+CBatchSender::CBatchSender(CTimerHost& timers, ClockMs fnClockMs)
+    : m_timers(timers), m_fnClockMs(std::move(fnClockMs))
+{
+}
+
+CBatchSender::~CBatchSender()
+{
+    if (m_pSocket != nullptr)
+        m_timers.KillTimer(TIMER_BATCH);
+}
+
+void CBatchSender::Start(CDeviceSocket& socket, std::vector<SJob> arrJobs,
+                         std::function<void()> fnDone)
+{
+    m_pSocket = &socket;
+    m_arrJobs = std::move(arrJobs);
+    m_arrStates.assign(m_arrJobs.size(), SState());
+    m_mapByMac.clear();
+    for (std::size_t i = 0; i < m_arrJobs.size(); ++i) {
+        char szMac[CardProtocol::MAC_TEXT_SIZE];
+        m_mapByMac.emplace(CardProtocol::FormatMac(m_arrJobs[i].arrMac, szMac), i);
+    }
+    m_arrInFlight.clear();
+    m_nNext = 0;
+    m_nDone = 0;
+    m_fnDone = std::move(fnDone);
+    m_timers.SetTimer(TIMER_BATCH, TICK_MS);
+    Launch();
+}
+
+void CBatchSender::Send(std::size_t nJob)
+{
+    const SJob& job = m_arrJobs[nJob];
+    SState& state = m_arrStates[nJob];
+    ++state.nTries;
+    state.nDueMs = m_fnClockMs() + ANSWER_MS;
+    for (const QString& strTarget : job.arrTargets)
+        m_pSocket->SendSetParams(job.arrMac, job.grpSend, job.strPassword.constData(),
+                                 strTarget.toLatin1().constData(), CardProtocol::PORT_CARD);
+}
+
+void CBatchSender::Launch()
+{
+    while (m_pSocket != nullptr && m_nNext < m_arrJobs.size() &&
+           static_cast<int>(m_arrInFlight.size()) < IN_FLIGHT_MAX) {
+        m_arrInFlight.push_back(m_nNext);
+        Send(m_nNext++);
+    }
+    if (m_pSocket != nullptr && m_nDone == static_cast<int>(m_arrJobs.size())) {
+        m_timers.KillTimer(TIMER_BATCH);
+        m_pSocket = nullptr;
+        if (m_fnDone)
+            m_fnDone();
+    }
+}
+
+void CBatchSender::Finish(std::size_t nJob, EOutcome nOutcome)
+{
+    m_arrStates[nJob].nOutcome = nOutcome;
+    ++m_nDone;
+    m_arrInFlight.erase(std::find(m_arrInFlight.begin(), m_arrInFlight.end(), nJob));
+}
+
+void CBatchSender::OnTimer()
+{
+    if (m_pSocket == nullptr)
+        return;
+    const std::int64_t nNow = m_fnClockMs();
+    const std::vector<std::size_t> arrInFlight = m_arrInFlight;
+    for (const std::size_t nJob : arrInFlight) {
+        if (nNow < m_arrStates[nJob].nDueMs)
+            continue;
+        if (m_arrStates[nJob].nTries < TRIES)
+            Send(nJob);
+        else
+            Finish(nJob, OUTCOME_NO_ANSWER);
+    }
+    Launch();
+}
+
+void CBatchSender::OnSetAcknowledged(const char* pszMac)
+{
+    const auto it = m_mapByMac.find(pszMac != nullptr ? pszMac : "");
+    if (m_pSocket == nullptr || it == m_mapByMac.end() ||
+        std::find(m_arrInFlight.begin(), m_arrInFlight.end(), it->second) == m_arrInFlight.end())
+        return;
+    Finish(it->second, OUTCOME_ACKNOWLEDGED);
+    Launch();
+}
+
+void CBatchSender::OnSetErrorReply(const unsigned char* pMac)
+{
+    char szMac[CardProtocol::MAC_TEXT_SIZE];
+    const auto it = m_mapByMac.find(CardProtocol::FormatMac(pMac, szMac));
+    // Anyone can send an error frame: it counts only for a card with a request out.
+    if (m_pSocket == nullptr || it == m_mapByMac.end() ||
+        std::find(m_arrInFlight.begin(), m_arrInFlight.end(), it->second) == m_arrInFlight.end()) {
+        LmTrace20("Error reply from %s ignored: no set request is waiting for that card\r\n",
+                  szMac);
+        return;
+    }
+    Finish(it->second, OUTCOME_REJECTED);
+    Launch();
+}
