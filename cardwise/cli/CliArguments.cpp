@@ -84,8 +84,7 @@ bool ParseEdit(const QString& strArg, SCliOptions& options, QString& strError)
 
 // --password and --password-file; with neither, the password comes from the environment or
 // a prompt when it is needed.
-bool ParsePasswordOptions(const QCommandLineParser& parser, SCliOptions& options,
-                          QString& strError)
+bool ParsePasswordOptions(const QCommandLineParser& parser, SCliOptions& options, QString& strError)
 {
     if (parser.isSet(OPT_PASSWORD) && parser.isSet(OPT_PASSWORD_FILE)) {
         strError = QStringLiteral("--password and --password-file exclude each other");
@@ -116,9 +115,9 @@ bool ParseCliArguments(const QStringList& arrArgs, SCliOptions& options, QString
     // Every option is known to the parser, so that one given to the wrong command gets a
     // message that says so rather than "unknown option".
     const std::vector<const QCommandLineOption*> arrAll = {
-        &OPT_SUBNET, &OPT_RANGE,    &OPT_RATE,       &OPT_WAIT,         &OPT_ROUNDS, &OPT_JSON,
-        &OPT_CSV,    &OPT_PASSWORD, &OPT_NO_RESTART, &OPT_WAIT_RESTART, &OPT_HEX,
-        &OPT_PASSWORD_FILE, &OPT_DRY_RUN};
+        &OPT_SUBNET, &OPT_RANGE,         &OPT_RATE,     &OPT_WAIT,       &OPT_ROUNDS,
+        &OPT_JSON,   &OPT_CSV,           &OPT_PASSWORD, &OPT_NO_RESTART, &OPT_WAIT_RESTART,
+        &OPT_HEX,    &OPT_PASSWORD_FILE, &OPT_DRY_RUN};
     std::vector<const QCommandLineOption*> arrAllowed;
     if (strCommand == QLatin1String("search")) {
         options.nCommand = CLI_SEARCH;
@@ -129,14 +128,13 @@ bool ParseCliArguments(const QStringList& arrArgs, SCliOptions& options, QString
         arrAllowed = {&OPT_SUBNET, &OPT_RANGE, &OPT_RATE, &OPT_ROUNDS, &OPT_JSON};
     } else if (strCommand == QLatin1String("set")) {
         options.nCommand = CLI_SET;
-        arrAllowed = {&OPT_SUBNET,   &OPT_RANGE,      &OPT_RATE,         &OPT_ROUNDS,
-                      &OPT_PASSWORD, &OPT_NO_RESTART, &OPT_WAIT_RESTART, &OPT_JSON,
-                      &OPT_PASSWORD_FILE};
+        arrAllowed = {&OPT_SUBNET,       &OPT_RANGE,    &OPT_RATE,
+                      &OPT_ROUNDS,       &OPT_PASSWORD, &OPT_NO_RESTART,
+                      &OPT_WAIT_RESTART, &OPT_JSON,     &OPT_PASSWORD_FILE};
     } else if (strCommand == QLatin1String("apply")) {
         options.nCommand = CLI_APPLY;
-        arrAllowed = {&OPT_SUBNET,   &OPT_RANGE,         &OPT_RATE,       &OPT_ROUNDS,
-                      &OPT_PASSWORD, &OPT_PASSWORD_FILE, &OPT_NO_RESTART, &OPT_DRY_RUN,
-                      &OPT_JSON};
+        arrAllowed = {&OPT_SUBNET,        &OPT_RANGE,      &OPT_RATE,    &OPT_ROUNDS, &OPT_PASSWORD,
+                      &OPT_PASSWORD_FILE, &OPT_NO_RESTART, &OPT_DRY_RUN, &OPT_JSON};
     } else if (strCommand == QLatin1String("decode")) {
         options.nCommand = CLI_DECODE;
         arrAllowed = {&OPT_HEX};
@@ -322,7 +320,8 @@ QString CliUsage()
         "  PLAN                   apply: a CSV file with a MAC column (or * for every card\n"
         "                         found), one column per parameter by name or identifier, and\n"
         "                         an optional Password column; an empty cell keeps the value.\n"
-        "                         JSON: {\"cards\":[{\"MAC\":...,\"HTTP Port\":8080}]}. The whole plan\n"
+        "                         JSON: {\"cards\":[{\"MAC\":...,\"HTTP Port\":8080}]}. The whole "
+        "plan\n"
         "                         is checked before anything is sent; afterwards a new search\n"
         "                         reads every value back\n"
         "  --dry-run              apply: show each card's current and planned values, send\n"

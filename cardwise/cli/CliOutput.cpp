@@ -220,19 +220,19 @@ QString RenderPlanProblems(const QString& strPlan, const SPlanProblems& problems
     QString strText;
     QStringList arrItems;
     for (const SPlanProblem& problem : problems.arrListed) {
-        const QString strWhere = problem.nLine > 0
-                                     ? QStringLiteral("%1:%2").arg(strPlan).arg(problem.nLine)
-                                     : strPlan;
+        const QString strWhere =
+            problem.nLine > 0 ? QStringLiteral("%1:%2").arg(strPlan).arg(problem.nLine) : strPlan;
         std::fprintf(stderr, "cardwise-cli: %s: %s\n", strWhere.toUtf8().constData(),
                      TerminalText(problem.strText).toUtf8().constData());
         arrItems.append(QStringLiteral("{\"line\":%1,\"problem\":%2}")
                             .arg(problem.nLine)
                             .arg(JsonString(problem.strText)));
     }
-    std::fprintf(stderr, "cardwise-cli: plan refused, nothing sent%s\n",
-                 problems.nUnlisted > 0
-                     ? QStringLiteral(" (%1 more problems)").arg(problems.nUnlisted).toUtf8().constData()
-                     : "");
+    std::fprintf(
+        stderr, "cardwise-cli: plan refused, nothing sent%s\n",
+        problems.nUnlisted > 0
+            ? QStringLiteral(" (%1 more problems)").arg(problems.nUnlisted).toUtf8().constData()
+            : "");
     if (nFormat == FORMAT_JSON)
         strText = QStringLiteral("{\"refused\":[%1],\"unlisted\":%2}\n")
                       .arg(arrItems.join(QLatin1Char(',')))
@@ -241,8 +241,7 @@ QString RenderPlanProblems(const QString& strPlan, const SPlanProblems& problems
 }
 
 QString RenderApply(const std::vector<SPlannedCard>& arrCards,
-                    const std::vector<std::optional<EApplyResult>>& arrResults,
-                    ECliFormat nFormat)
+                    const std::vector<std::optional<EApplyResult>>& arrResults, ECliFormat nFormat)
 {
     static const EApplyResult RESULTS[] = {APPLY_VERIFIED, APPLY_NOT_APPLIED,
                                            APPLY_PASSWORD_REJECTED, APPLY_NO_ANSWER,
@@ -298,10 +297,10 @@ QString RenderApply(const std::vector<SPlannedCard>& arrCards,
         const SPlannedCard& card = arrCards[i];
         QStringList arrChanges;
         for (const SPlanChange& change : card.arrChanges) {
-            QString strChange = QStringLiteral("%1: %2 -> %3")
-                                    .arg(change.strName,
-                                         card.bFound ? change.strCurrent : QStringLiteral("?"),
-                                         change.strPlanned);
+            QString strChange =
+                QStringLiteral("%1: %2 -> %3")
+                    .arg(change.strName, card.bFound ? change.strCurrent : QStringLiteral("?"),
+                         change.strPlanned);
             if (fnRead(i) && change.strRead != change.strPlanned)
                 strChange += QStringLiteral(" (reads %1)").arg(change.strRead);
             arrChanges.append(strChange);
@@ -309,9 +308,8 @@ QString RenderApply(const std::vector<SPlannedCard>& arrCards,
         arrRows.push_back({card.strMac, QString::number(card.nLine), fnResult(i),
                            arrChanges.join(QStringLiteral(", "))});
     }
-    QString strText =
-        RenderTable({QStringLiteral("MAC"), QStringLiteral("Line"), QStringLiteral("Result"),
-                     QStringLiteral("Changes")},
-                    arrRows);
+    QString strText = RenderTable({QStringLiteral("MAC"), QStringLiteral("Line"),
+                                   QStringLiteral("Result"), QStringLiteral("Changes")},
+                                  arrRows);
     return strText + arrSummary.join(QStringLiteral(", ")) + QLatin1Char('\n');
 }

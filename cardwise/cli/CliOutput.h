@@ -37,5 +37,4 @@ QString RenderPlanProblems(const QString& strPlan, const SPlanProblems& problems
 // {"cards":[{"mac","line","result","changes":[{"id","name","current","planned","read"}]}],
 // "summary":{"verified":N,...}}. No password appears.
 QString RenderApply(const std::vector<SPlannedCard>& arrCards,
-                    const std::vector<std::optional<EApplyResult>>& arrResults,
-                    ECliFormat nFormat);
+                    const std::vector<std::optional<EApplyResult>>& arrResults, ECliFormat nFormat);

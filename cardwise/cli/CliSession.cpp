@@ -406,13 +406,12 @@ int CCliSession::ApplyPlan(CBatchPlan& plan)
             continue;
         const CVarDataGroup* pParams =
             m_pCore->GetSocket()->FindDeviceParams(arrCards[i].strMac.toLatin1().constData());
-        arrResults[i] = pParams == nullptr                         ? APPLY_NO_ANSWER
+        arrResults[i] = pParams == nullptr                          ? APPLY_NO_ANSWER
                         : CBatchPlan::Verify(arrCards[i], *pParams) ? APPLY_VERIFIED
                                                                     : APPLY_NOT_APPLIED;
     }
     PrintOut(RenderApply(arrCards, arrResults, m_options.nFormat));
-    const bool bAll = std::all_of(arrResults.begin(), arrResults.end(), [](const auto& nResult) {
-        return nResult == APPLY_VERIFIED;
-    });
+    const bool bAll = std::all_of(arrResults.begin(), arrResults.end(),
+                                  [](const auto& nResult) { return nResult == APPLY_VERIFIED; });
     return bAll ? EXIT_OK : EXIT_NOT_VERIFIED;
 }

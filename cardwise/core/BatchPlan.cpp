@@ -108,9 +108,9 @@ void AddCell(SPlanRow& row, const SColumn& column, const QString& strCell, int n
             row.strMac = QString::fromLatin1(CardProtocol::FormatMac(arrMac, szMac));
         else
             problems.Add(nLine,
-                           QStringLiteral("bad MAC address '%1': expected six hexadecimal octets "
-                                          "such as 00-1A-2B-3C-4D-5E, or * for every card found")
-                               .arg(strValue));
+                         QStringLiteral("bad MAC address '%1': expected six hexadecimal octets "
+                                        "such as 00-1A-2B-3C-4D-5E, or * for every card found")
+                             .arg(strValue));
         return;
     }
     if (strCell.isEmpty())
@@ -139,15 +139,14 @@ std::vector<SColumn> ResolveColumns(const QStringList& arrKeys, const std::vecto
     for (int i = 0; i < arrKeys.size(); ++i) {
         QString strError;
         SColumn column = ResolveColumn(arrKeys[i], strError);
-        const unsigned int nKey = column.nKind == COLUMN_PARAM ? column.nSetId
-                                                               : 0x10000U + column.nKind;
+        const unsigned int nKey =
+            column.nKind == COLUMN_PARAM ? column.nSetId : 0x10000U + column.nKind;
         if (column.nKind == COLUMN_BAD) {
             problems.Add(arrLines[i], strError);
             bOk = false;
         } else if (mapSeen.contains(nKey)) {
-            problems.Add(arrLines[i],
-                           QStringLiteral("column '%1' names the same parameter as '%2'")
-                               .arg(column.strName, mapSeen.value(nKey)));
+            problems.Add(arrLines[i], QStringLiteral("column '%1' names the same parameter as '%2'")
+                                          .arg(column.strName, mapSeen.value(nKey)));
             bOk = false;
         }
         mapSeen.insert(nKey, column.strName);
@@ -155,8 +154,7 @@ std::vector<SColumn> ResolveColumns(const QStringList& arrKeys, const std::vecto
         arrColumns.push_back(column);
     }
     if (!bMac) {
-        problems.Add(arrLines.empty() ? 1 : arrLines.front(),
-                       QStringLiteral("no MAC column"));
+        problems.Add(arrLines.empty() ? 1 : arrLines.front(), QStringLiteral("no MAC column"));
         bOk = false;
     }
     return arrColumns;
@@ -175,26 +173,27 @@ bool SplitCsv(const QString& strText, std::vector<SRecord>& arrRecords, SPlanPro
     // Spreadsheets of some locales separate by semicolons.
     const qsizetype nFirstEnd = strText.indexOf(QLatin1Char('\n'));
     const QString strHeader = strText.left(nFirstEnd < 0 ? strText.size() : nFirstEnd);
-    const QChar chSeparator = !strHeader.contains(QLatin1Char(',')) &&
-                                      strHeader.contains(QLatin1Char(';'))
-                                  ? QLatin1Char(';')
-                                  : QLatin1Char(',');
+    const QChar chSeparator =
+        !strHeader.contains(QLatin1Char(',')) && strHeader.contains(QLatin1Char(';'))
+            ? QLatin1Char(';')
+            : QLatin1Char(',');
     int nLine = 1;
     SRecord record{1, {}};
     QString strCell;
-    bool bQuoted = false;     // inside quotes
-    bool bWasQuoted = false;  // the cell was quoted and its closing quote read
+    bool bQuoted = false;    // inside quotes
+    bool bWasQuoted = false; // the cell was quoted and its closing quote read
     const auto fnFail = [&problems](int nAt, const QString& strProblem) {
         problems.Add(nAt, strProblem);
         return false;
     };
     const auto fnEndCell = [&]() {
         if (record.arrCells.size() >= CBatchPlan::COLUMNS_MAX)
-            return fnFail(record.nLine, QStringLiteral("more than %1 columns")
-                                            .arg(CBatchPlan::COLUMNS_MAX));
+            return fnFail(record.nLine,
+                          QStringLiteral("more than %1 columns").arg(CBatchPlan::COLUMNS_MAX));
         if (strCell.size() > CBatchPlan::CELL_MAX)
-            return fnFail(record.nLine, QStringLiteral("a cell longer than %1 characters")
-                                            .arg(CBatchPlan::CELL_MAX));
+            return fnFail(
+                record.nLine,
+                QStringLiteral("a cell longer than %1 characters").arg(CBatchPlan::CELL_MAX));
         record.arrCells.append(strCell);
         strCell.clear();
         bWasQuoted = false;
@@ -249,8 +248,9 @@ bool SplitCsv(const QString& strText, std::vector<SRecord>& arrRecords, SPlanPro
             strCell += ch;
         }
         if (strCell.size() > CBatchPlan::CELL_MAX)
-            return fnFail(record.nLine, QStringLiteral("a cell longer than %1 characters")
-                                            .arg(CBatchPlan::CELL_MAX));
+            return fnFail(
+                record.nLine,
+                QStringLiteral("a cell longer than %1 characters").arg(CBatchPlan::CELL_MAX));
     }
     if (bQuoted)
         return fnFail(record.nLine, QStringLiteral("a quoted cell is not closed"));
@@ -290,7 +290,7 @@ bool CBatchPlan::Parse(const QByteArray& strText, SPlanProblems& problems)
     const qsizetype nZero = strText.indexOf('\0');
     if (nZero >= 0) {
         problems.Add(static_cast<int>(strText.left(nZero).count('\n')) + 1,
-                       QStringLiteral("a zero byte: not a text file"));
+                     QStringLiteral("a zero byte: not a text file"));
         return false;
     }
     const QByteArray strBody = strText.startsWith("\xEF\xBB\xBF") ? strText.mid(3) : strText;
@@ -331,10 +331,9 @@ bool CBatchPlan::ParseCsv(const QByteArray& strText, SPlanProblems& problems)
         for (int i = 0; i < record.arrCells.size(); ++i) {
             if (i >= static_cast<int>(arrColumns.size())) {
                 if (!record.arrCells[i].trimmed().isEmpty())
-                    problems.Add(record.nLine,
-                                   QStringLiteral("%1 cells, the header has %2")
-                                       .arg(record.arrCells.size())
-                                       .arg(arrColumns.size()));
+                    problems.Add(record.nLine, QStringLiteral("%1 cells, the header has %2")
+                                                   .arg(record.arrCells.size())
+                                                   .arg(arrColumns.size()));
                 break;
             }
             AddCell(row, arrColumns[i], record.arrCells[i], record.nLine, problems);
@@ -350,7 +349,7 @@ bool CBatchPlan::ParseJson(const QByteArray& strText, SPlanProblems& problems)
     const QJsonDocument document = QJsonDocument::fromJson(strText, &error);
     if (error.error != QJsonParseError::NoError) {
         problems.Add(static_cast<int>(strText.left(error.offset).count('\n')) + 1,
-                       QStringLiteral("not valid JSON: %1").arg(error.errorString()));
+                     QStringLiteral("not valid JSON: %1").arg(error.errorString()));
         return false;
     }
     const QString strCards = QStringLiteral("cards");
@@ -359,13 +358,12 @@ bool CBatchPlan::ParseJson(const QByteArray& strText, SPlanProblems& problems)
     for (auto it = root.begin(); it != root.end(); ++it) {
         if (it.key() != strCards)
             problems.Add(lines.RootKey(it.key()),
-                           QStringLiteral("unknown key \"%1\"").arg(it.key()));
+                         QStringLiteral("unknown key \"%1\"").arg(it.key()));
     }
     const QJsonArray arrCards = root.value(strCards).toArray();
     if (!root.value(strCards).isArray() || arrCards.isEmpty() || arrCards.size() > ROWS_MAX) {
         problems.Add(lines.RootKey(strCards),
-                       QStringLiteral("\"cards\" must be an array of 1 to %1 objects")
-                           .arg(ROWS_MAX));
+                     QStringLiteral("\"cards\" must be an array of 1 to %1 objects").arg(ROWS_MAX));
         return false;
     }
     const int nBefore = problems.Count();
@@ -374,10 +372,9 @@ bool CBatchPlan::ParseJson(const QByteArray& strText, SPlanProblems& problems)
         row.nLine = std::max(lines.Element(nCard), 1);
         const QJsonObject card = arrCards.at(nCard).toObject();
         if (!arrCards.at(nCard).isObject() || card.size() > COLUMNS_MAX) {
-            problems.Add(row.nLine,
-                           QStringLiteral("card %1 must be an object of at most %2 keys")
-                               .arg(nCard + 1)
-                               .arg(COLUMNS_MAX));
+            problems.Add(row.nLine, QStringLiteral("card %1 must be an object of at most %2 keys")
+                                        .arg(nCard + 1)
+                                        .arg(COLUMNS_MAX));
             continue;
         }
         const QStringList arrKeys = card.keys();
@@ -399,10 +396,10 @@ bool CBatchPlan::ParseJson(const QByteArray& strText, SPlanProblems& problems)
                 strCell = QString::number(static_cast<qint64>(dNumber));
             else if (!value.isNull()) {
                 problems.Add(arrLines[i],
-                               QStringLiteral("\"%1\" must be a text of at most %2 characters, "
-                                              "a whole number or null")
-                                   .arg(arrKeys[i])
-                                   .arg(CELL_MAX));
+                             QStringLiteral("\"%1\" must be a text of at most %2 characters, "
+                                            "a whole number or null")
+                                 .arg(arrKeys[i])
+                                 .arg(CELL_MAX));
                 continue;
             }
             AddCell(row, arrColumns[i], strCell, arrLines[i], problems);
@@ -422,10 +419,9 @@ void CBatchPlan::CheckRows(SPlanProblems& problems) const
         }
         const auto it = mapFirst.constFind(row.strMac);
         if (it != mapFirst.constEnd())
-            problems.Add(row.nLine,
-                           QStringLiteral("%1 is listed twice (first on line %2)")
-                               .arg(row.strMac)
-                               .arg(it.value()));
+            problems.Add(row.nLine, QStringLiteral("%1 is listed twice (first on line %2)")
+                                        .arg(row.strMac)
+                                        .arg(it.value()));
         else
             mapFirst.insert(row.strMac, row.nLine);
     }
@@ -467,8 +463,9 @@ bool CBatchPlan::Prepare(const std::vector<SFoundCard>& arrFound,
             if (pRow->strPassword)
                 card.strPassword = pRow->strPassword;
             for (const SPlanValue& value : pRow->arrValues) {
-                auto it = std::find_if(arrValues.begin(), arrValues.end(),
-                                       [&](const SPlanValue& v) { return v.nSetId == value.nSetId; });
+                auto it =
+                    std::find_if(arrValues.begin(), arrValues.end(),
+                                 [&](const SPlanValue& v) { return v.nSetId == value.nSetId; });
                 if (it != arrValues.end())
                     *it = value;
                 else
@@ -509,7 +506,7 @@ bool CBatchPlan::Prepare(const std::vector<SFoundCard>& arrFound,
         const SFoundCard& found = arrFound[static_cast<std::size_t>(card.nFoundIndex)];
         if (found.pParams == nullptr) {
             problems.Add(card.nLine,
-                           QStringLiteral("%1 answered without its parameters").arg(card.strMac));
+                         QStringLiteral("%1 answered without its parameters").arg(card.strMac));
             continue;
         }
         COptionTable option;
@@ -523,9 +520,8 @@ bool CBatchPlan::Prepare(const std::vector<SFoundCard>& arrFound,
             while (nRow < option.GetItemCount() && option.GetItemData(nRow) != change.nSetId)
                 ++nRow;
             if (nRow == option.GetItemCount()) {
-                problems.Add(nLine,
-                               QStringLiteral("%1 does not report parameter %2")
-                                   .arg(card.strMac, change.strName));
+                problems.Add(nLine, QStringLiteral("%1 does not report parameter %2")
+                                        .arg(card.strMac, change.strName));
                 continue;
             }
             change.strCurrent = option.GetItemText(nRow, COptionTable::COL_VALUE);
@@ -543,8 +539,7 @@ bool CBatchPlan::Prepare(const std::vector<SFoundCard>& arrFound,
                 strMessage = strText;
             });
         if (nCheck != COptionTable::CHECK_OK)
-            problems.Add(card.nLine,
-                           QStringLiteral("%1: %2").arg(card.strMac, strMessage));
+            problems.Add(card.nLine, QStringLiteral("%1: %2").arg(card.strMac, strMessage));
         card.grpSend = option.m_grpSend;
     }
 
@@ -553,9 +548,8 @@ bool CBatchPlan::Prepare(const std::vector<SFoundCard>& arrFound,
     for (std::size_t i = 0; i < arrFound.size(); ++i) {
         const QString& strIp = arrFinalIp[i];
         if (arrIpLine[i] != 0 && arrOwnAddresses.contains(strIp))
-            problems.Add(arrIpLine[i],
-                           QStringLiteral("%1 would get %2, an address of this PC")
-                               .arg(arrFound[i].strMac, strIp));
+            problems.Add(arrIpLine[i], QStringLiteral("%1 would get %2, an address of this PC")
+                                           .arg(arrFound[i].strMac, strIp));
         const auto it = mapByIp.constFind(strIp);
         if (it == mapByIp.constEnd()) {
             mapByIp.insert(strIp, i);
@@ -564,8 +558,8 @@ bool CBatchPlan::Prepare(const std::vector<SFoundCard>& arrFound,
         const std::size_t j = it.value();
         if (arrIpLine[i] != 0 || arrIpLine[j] != 0)
             problems.Add(arrIpLine[i] != 0 ? arrIpLine[i] : arrIpLine[j],
-                           QStringLiteral("%1 and %2 would both have address %3")
-                               .arg(arrFound[j].strMac, arrFound[i].strMac, strIp));
+                         QStringLiteral("%1 and %2 would both have address %3")
+                             .arg(arrFound[j].strMac, arrFound[i].strMac, strIp));
     }
     return problems.Count() == nBefore;
 }

@@ -51,7 +51,7 @@ struct SPlanRow
 struct SFoundCard
 {
     QString strMac;
-    QString strIp;                       // its configured address
+    QString strIp;                          // its configured address
     const CVarDataGroup* pParams = nullptr; // its device information; null: none kept
 };
 

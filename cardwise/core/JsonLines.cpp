@@ -74,8 +74,7 @@ CJsonLines::CJsonLines(const QByteArray& strJson, const QString& strArrayKey)
 
 void CJsonLines::OnValue(const std::vector<SLevel>& arrLevels, int nLine)
 {
-    if (arrLevels.size() != 2 || arrLevels[1].bObject ||
-        arrLevels[0].strKey != m_strArrayKey)
+    if (arrLevels.size() != 2 || arrLevels[1].bObject || arrLevels[0].strKey != m_strArrayKey)
         return;
     m_mapElements.insert(arrLevels[1].nIndex, nLine);
 }

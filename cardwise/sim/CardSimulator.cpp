@@ -233,8 +233,8 @@ void CCardSimulator::SendReply(const CSimCard& card, std::uint16_t nCommand,
         QTimer::singleShot(delay(m_random), this, [this, strBytes, strAddress, nPort, strSource] {
             if (m_pSocket)
                 m_pSocket->SendFrom(reinterpret_cast<const unsigned char*>(strBytes.constData()),
-                                    static_cast<unsigned long>(strBytes.size()),
-                                    strAddress.c_str(), nPort, strSource.c_str());
+                                    static_cast<unsigned long>(strBytes.size()), strAddress.c_str(),
+                                    nPort, strSource.c_str());
         });
     }
 }

@@ -49,7 +49,7 @@ bool ReadCard(const QJsonObject& object, CSimCard& card, QString& strError, QStr
         "mac",         "ip",        "mask",           "gateway", "hw",
         "fw",          "password",  "dhcp",           "gridmon", "gridmon_password",
         "http",        "http_port", "admin_password", "snmp",    "telnet",
-        "telnet_port", "device_id", "encoding",         "applies", "silent"};
+        "telnet_port", "device_id", "encoding",       "applies", "silent"};
     for (auto it = object.begin(); it != object.end(); ++it) {
         if (!KNOWN_KEYS.contains(it.key())) {
             strError = QStringLiteral("unknown key \"%1\"").arg(it.key());

@@ -35,7 +35,11 @@ protected:
     }
     static std::string MacOf(int nCard)
     {
-        unsigned char arrMac[CardProtocol::MAC_SIZE] = {0, 0, 0, 0, static_cast<unsigned char>(nCard / 256),
+        unsigned char arrMac[CardProtocol::MAC_SIZE] = {0,
+                                                        0,
+                                                        0,
+                                                        0,
+                                                        static_cast<unsigned char>(nCard / 256),
                                                         static_cast<unsigned char>(nCard % 256)};
         char szMac[CardProtocol::MAC_TEXT_SIZE];
         return CardProtocol::FormatMac(arrMac, szMac);

@@ -22,7 +22,7 @@ const char* const MAC_B = "00-1A-2B-3C-4D-5F";
 struct SPlanCase
 {
     std::string strText;
-    int nLine;             // of the first problem
+    int nLine;              // of the first problem
     const char* pszProblem; // part of its text
 };
 
@@ -116,8 +116,9 @@ class CBatchPlanTest : public ::testing::Test
 {
 protected:
     CBatchPlanTest()
-        : m_grpA(CardGroup(MAC_A, "192.168.1.20")), m_grpB(CardGroup(MAC_B, "192.168.1.21")),
-          m_arrFound{{MAC_A, "192.168.1.20", &m_grpA}, {MAC_B, "192.168.1.21", &m_grpB}}
+        : m_grpA(CardGroup(MAC_A, "192.168.1.20")),
+          m_grpB(CardGroup(MAC_B, "192.168.1.21")), m_arrFound{{MAC_A, "192.168.1.20", &m_grpA},
+                                                               {MAC_B, "192.168.1.21", &m_grpB}}
     {
     }
 
