@@ -88,8 +88,8 @@ CCliSession::CCliSession(const SCliOptions& options) : m_options(options)
     m_pCore = std::make_unique<CCore>(*this, std::move(services));
     m_pCore->SetRangeRate(options.nRate);
     m_timers.SetHandler([this](unsigned int nId) {
-        if (nId == CBatchSender::TIMER_BATCH && m_pSender)
-            m_pSender->OnTimer();
+        if ((nId == CBatchSender::TIMER_BATCH || nId == CBatchRun::TIMER_RUN) && m_pRun)
+            m_pRun->OnTimer(nId);
         else
             m_pCore->OnTimer(nId);
     });
@@ -345,71 +345,25 @@ int CCliSession::ApplyPlan(CBatchPlan& plan)
         PrintOut(RenderPlanProblems(m_options.strFile, problems, m_options.nFormat));
         return EXIT_CHECK_FAILED;
     }
-    std::vector<SPlannedCard> arrCards = plan.GetCards();
-    std::vector<std::optional<EApplyResult>> arrResults(arrCards.size());
-    for (std::size_t i = 0; i < arrCards.size(); ++i) {
-        if (!arrCards[i].bFound)
-            arrResults[i] = APPLY_NOT_FOUND;
-    }
     if (m_options.bDryRun) {
-        PrintOut(RenderApply(arrCards, arrResults, m_options.nFormat));
+        std::vector<std::optional<EApplyResult>> arrResults;
+        for (const SPlannedCard& card : plan.GetCards())
+            arrResults.push_back(card.bFound ? std::nullopt
+                                             : std::optional<EApplyResult>(APPLY_NOT_FOUND));
+        PrintOut(RenderApply(plan.GetCards(), arrResults, m_options.nFormat));
         return EXIT_OK;
     }
 
-    // One request per found card, built and addressed as the Setup flow does.
-    std::vector<CBatchSender::SJob> arrJobs;
-    std::vector<std::size_t> arrJobCard;
-    for (std::size_t i = 0; i < arrCards.size(); ++i) {
-        const SPlannedCard& card = arrCards[i];
-        if (!card.bFound)
-            continue;
-        CBatchSender::SJob job;
-        CardProtocol::ParseMac(card.strMac.toLatin1().constData(), job.arrMac);
-        job.grpSend = card.grpSend;
-        job.strPassword = card.strPassword.value_or(m_strPassword).toUtf8();
-        job.arrTargets = m_pCore->SetRequestTargets(card.nFoundIndex);
-        arrJobs.push_back(std::move(job));
-        arrJobCard.push_back(i);
-    }
-    m_pSender = std::make_unique<CBatchSender>(m_timers, MonotonicMs);
-    m_pCore->SetReplyListener(m_pSender.get());
-    m_pSender->Start(*m_pCore->GetSocket(), std::move(arrJobs), [this] {
+    m_pRun = std::make_unique<CBatchRun>(*m_pCore, m_timers, MonotonicMs);
+    m_pRun->Start(plan.GetCards(), m_strPassword, !m_options.bNoRestart, [this] {
         if (m_nWaitFor == WAIT_BATCH)
             m_loop.quit();
     });
-    if (m_pSender->IsRunning())
-        Wait(WAIT_BATCH, PHASE_GUARD_MS);
-    m_pCore->SetReplyListener(nullptr);
-
-    bool bAcknowledged = false;
-    for (std::size_t j = 0; j < arrJobCard.size(); ++j) {
-        const CBatchSender::EOutcome nOutcome = m_pSender->GetOutcome(j);
-        if (nOutcome == CBatchSender::OUTCOME_ACKNOWLEDGED)
-            bAcknowledged = true;
-        else
-            arrResults[arrJobCard[j]] = nOutcome == CBatchSender::OUTCOME_REJECTED
-                                            ? APPLY_PASSWORD_REJECTED
-                                            : APPLY_NO_ANSWER;
-    }
-    m_pSender.reset();
-
-    // The cards restart together; then one search reads every value back.
-    if (bAcknowledged && !m_options.bNoRestart) {
-        const int nTickMs = TickOverrideFromEnvironment();
-        Wait(WAIT_TIME, CAssistantCore::RESTART_TICKS *
-                            (nTickMs > 0 ? nTickMs : static_cast<int>(CAssistantCore::TICK_MS)));
-    }
-    if (bAcknowledged && !Search())
-        return EXIT_NO_ANSWER;
-    for (std::size_t i = 0; i < arrCards.size(); ++i) {
-        if (arrResults[i])
-            continue;
-        const CVarDataGroup* pParams =
-            m_pCore->GetSocket()->FindDeviceParams(arrCards[i].strMac.toLatin1().constData());
-        arrResults[i] = pParams == nullptr                          ? APPLY_NO_ANSWER
-                        : CBatchPlan::Verify(arrCards[i], *pParams) ? APPLY_VERIFIED
-                                                                    : APPLY_NOT_APPLIED;
-    }
+    // The guard covers the sending, the restart wait and the read-back sweep.
+    if (m_pRun->GetPhase() != CBatchRun::PHASE_DONE)
+        Wait(WAIT_BATCH, 2 * PhaseGuardMs());
+    const std::vector<SPlannedCard>& arrCards = m_pRun->GetCards();
+    const std::vector<std::optional<EApplyResult>>& arrResults = m_pRun->GetResults();
     PrintOut(RenderApply(arrCards, arrResults, m_options.nFormat));
     const bool bAll = std::all_of(arrResults.begin(), arrResults.end(),
                                   [](const auto& nResult) { return nResult == APPLY_VERIFIED; });

@@ -90,5 +90,5 @@ private:
     COptionTable::ECheck m_nCheck = COptionTable::CHECK_OK;
     bool m_bMissingParam = false;
     QString m_strPassword;
-    std::unique_ptr<CBatchSender> m_pSender;
+    std::unique_ptr<CBatchRun> m_pRun;
 };

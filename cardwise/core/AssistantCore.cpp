@@ -319,9 +319,14 @@ void CAssistantCore::RestartWaitStep()
         m_progress.StepIt();
         return;
     }
+    StopPhase();
+    SearchAfterRestart();
+}
+
+void CAssistantCore::SearchAfterRestart()
+{
     // The search starts its own sweep; one that cannot start leaves the window idle. A range
     // sweep covers the range of the search that listed the card, whatever the controls hold.
-    StopPhase();
     if (m_nScope == SCOPE_RANGE && m_dwRangeStart != 0) {
         m_view.SetAddressCtrl(CAssistantView::IDC_ADDRESS, m_dwRangeStart);
         m_view.SetAddressCtrl(CAssistantView::IDC_MASK, m_dwRangeEnd);

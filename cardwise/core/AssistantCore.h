@@ -121,6 +121,9 @@ public:
     // kept: cards whose replies were lost join it. False, with nothing sent, while a phase
     // runs or before a search opened a socket.
     bool SearchAgain();
+    // A new search in the scope of the latest, a range sweep over the latest range: what
+    // follows the restart wait, so that cards show their new settings.
+    void SearchAfterRestart();
     // One tick of the phase whose timer this is; then the members go to the controls.
     void OnTimer(unsigned int nId);
     // The Setup flow for one row of the device list. Ignored while a phase runs.

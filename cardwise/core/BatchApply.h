@@ -1,8 +1,10 @@
-// CBatchSender: the set requests of a batch run, many cards at once but one request at a time
-// to each, acknowledgements awaited and a lost one retried once; and the run's five results.
+// A batch run over the cards of the core's latest search: CBatchSender sends the requests,
+// many cards at once but one request at a time to each, a lost acknowledgement retried once;
+// CBatchRun adds the restart wait, the read-back search and each card's result.
 #pragma once
 
 #include "AssistantCore.h"
+#include "BatchPlan.h"
 #include "TimerHost.h"
 
 #include <LmVarData/VarDataGroup.h>
@@ -11,9 +13,10 @@
 #include <QString>
 #include <QStringList>
 
-#include <array>
 #include <cstdint>
 #include <functional>
+#include <memory>
+#include <optional>
 #include <string>
 #include <unordered_map>
 #include <vector>
@@ -107,5 +110,60 @@ private:
     std::vector<std::size_t> m_arrInFlight;
     std::size_t m_nNext = 0;
     int m_nDone = 0;
+    std::function<void()> m_fnDone;
+};
+
+// One run of a checked plan (CBatchPlan::Prepare) over the core's latest search, driven by its
+// own ticks: the requests, the restart wait when asked for, one more search, and each card's
+// result from reading its planned values back. The owner of the timer host routes
+// TIMER_BATCH and TIMER_RUN to OnTimer.
+class CBatchRun
+{
+public:
+    enum EPhase
+    {
+        PHASE_IDLE,
+        PHASE_SENDING,
+        PHASE_RESTART_WAIT,
+        PHASE_READ_BACK,
+        PHASE_DONE
+    };
+
+    static constexpr unsigned int TIMER_RUN = 11;
+
+    CBatchRun(CAssistantCore& core, CTimerHost& timers, ClockMs fnClockMs);
+    ~CBatchRun();
+
+    CBatchRun(const CBatchRun&) = delete;
+    CBatchRun& operator=(const CBatchRun&) = delete;
+
+    // Sends each found card its request, under the plan's own password or strPassword; cards
+    // not found are "not-found" at once. fnDone is called when every card has its result.
+    void Start(std::vector<SPlannedCard> arrCards, const QString& strPassword, bool bRestart,
+               std::function<void()> fnDone);
+    void OnTimer(unsigned int nId);
+
+    EPhase GetPhase() const { return m_nPhase; }
+    // Cards whose request has an outcome, of those sent to: the progress of the sending.
+    int GetSentDone() const;
+    int GetSentTotal() const;
+    // The cards with the values read back, and their results (none until known).
+    const std::vector<SPlannedCard>& GetCards() const { return m_arrCards; }
+    const std::vector<std::optional<EApplyResult>>& GetResults() const { return m_arrResults; }
+
+private:
+    void OnSent();
+    void StartReadBack();
+    void Finish();
+
+    CAssistantCore& m_core;
+    CTimerHost& m_timers;
+    CBatchSender m_sender;
+    EPhase m_nPhase = PHASE_IDLE;
+    int m_nTick = 0;
+    std::vector<SPlannedCard> m_arrCards;
+    std::vector<std::optional<EApplyResult>> m_arrResults;
+    std::vector<std::size_t> m_arrJobCard; // the card of each request
+    bool m_bRestart = true;
     std::function<void()> m_fnDone;
 };

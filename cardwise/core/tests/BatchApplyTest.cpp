@@ -1,5 +1,6 @@
 // The batch sender: many cards at once but one request at a time to each, one retry for a
-// lost acknowledgement, and only the replies of cards with a request out count.
+// lost acknowledgement, and only the replies of cards with a request out count. The batch run
+// over the core: results from the answers and from reading back.
 #include "BatchApply.h"
 
 #include "CardFrame.h"
@@ -122,6 +123,67 @@ TEST_F(CBatchSenderTest, NoCardsIsDoneAtOnce)
     Start(0);
     EXPECT_EQ(m_nDoneCalls, 1);
     EXPECT_TRUE(m_socket.m_arrSent.empty());
+}
+
+// Two cards found in a subnet; A acknowledges and reads back its new value, B refuses the
+// password. The read-back search starts on a tick, not inside the last answer's delivery.
+TEST(CBatchRunTest, ResultsComeFromTheAnswersAndTheReadBack)
+{
+    CRecordingView view;
+    CSteppedTimerHost timers;
+    CFakeNetwork network;
+    CAssistantServices services;
+    services.fnCreateSocket = network.Factory();
+    services.fnGetAdapters = [] { return std::vector<CAdapterAddress>(); };
+    CAssistantCore core(view, timers, services);
+    view.m_pCore = &core;
+    view.m_nScopeRadio = CAssistantCore::SCOPE_SUBNET;
+    core.OnScopeChanged();
+    view.m_mapAddress[CAssistantView::IDC_ADDRESS] = 0xC0A80100;
+
+    CFakeCard a;
+    CFakeCard b;
+    b.strMac = "00-1A-2B-3C-4D-5F";
+    b.strIp = "192.168.1.21";
+    core.OnSearch();
+    network.Deliver(DeviceInfoFrame(a), a.strIp.c_str());
+    network.Deliver(DeviceInfoFrame(b), b.strIp.c_str());
+    RunTimer(core, timers, CAssistantCore::TIMER_SWEEP, 1000);
+
+    CBatchPlan plan;
+    SPlanProblems problems;
+    std::vector<SFoundCard> arrFound;
+    for (const CFakeCard* pCard : {&a, &b})
+        arrFound.push_back({QString::fromStdString(pCard->strMac),
+                            QString::fromStdString(pCard->strIp),
+                            core.GetSocket()->FindDeviceParams(pCard->strMac.c_str())});
+    ASSERT_TRUE(plan.Parse("MAC,HTTP Port\n*,8080\n", problems));
+    ASSERT_TRUE(plan.Prepare(arrFound, {}, false, problems));
+
+    CBatchRun run(core, timers, [] { return std::int64_t{0}; });
+    int nDone = 0;
+    run.Start(plan.GetCards(), QStringLiteral("lemon"), false, [&nDone] { ++nDone; });
+    EXPECT_EQ(run.GetSentTotal(), 2);
+    network.Deliver(ErrorFrame(true, b.strMac), b.strIp.c_str());
+    network.Deliver(AckFrame(a), a.strIp.c_str());
+    EXPECT_EQ(network.m_nCreated, 1);
+    EXPECT_EQ(run.GetPhase(), CBatchRun::PHASE_RESTART_WAIT);
+
+    run.OnTimer(CBatchRun::TIMER_RUN);
+    EXPECT_EQ(run.GetPhase(), CBatchRun::PHASE_READ_BACK);
+    EXPECT_EQ(network.m_nCreated, 2);
+    a.nHttpPort = 8080;
+    network.Deliver(DeviceInfoFrame(a), a.strIp.c_str());
+    network.Deliver(DeviceInfoFrame(b), b.strIp.c_str());
+    RunTimer(core, timers, CAssistantCore::TIMER_SWEEP, 1000);
+    run.OnTimer(CBatchRun::TIMER_RUN);
+
+    EXPECT_EQ(nDone, 1);
+    ASSERT_EQ(run.GetResults().size(), 2u);
+    EXPECT_EQ(run.GetResults()[0], APPLY_VERIFIED);
+    EXPECT_EQ(run.GetResults()[1], APPLY_PASSWORD_REJECTED);
+    EXPECT_EQ(run.GetCards()[0].arrChanges[0].strRead, "8080");
+    EXPECT_FALSE(timers.IsActive(CBatchRun::TIMER_RUN));
 }
 
 } // namespace
