@@ -494,6 +494,7 @@ bool CBatchPlan::Prepare(const std::vector<SFoundCard>& arrFound,
 
     // The address every found card will have, the plan's where it gives one.
     std::vector<QString> arrFinalIp;
+    arrFinalIp.reserve(arrFound.size());
     for (const SFoundCard& found : arrFound)
         arrFinalIp.push_back(found.strIp);
     std::vector<int> arrIpLine(arrFound.size(), 0); // the line that plans the address, or 0

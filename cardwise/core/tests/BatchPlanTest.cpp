@@ -242,6 +242,7 @@ TEST_F(CBatchPlanTest, EachCardGetsTheDialogsRequestWithThePlansValues)
     }
     arrExpected.push_back(SET_RESTART);
     std::vector<unsigned int> arrSent;
+    arrSent.reserve(static_cast<std::size_t>(b.grpSend.GetSize()));
     for (int i = 0; i < b.grpSend.GetSize(); ++i)
         arrSent.push_back(b.grpSend.GetID(i));
     EXPECT_EQ(arrSent, arrExpected);
