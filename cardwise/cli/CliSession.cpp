@@ -362,6 +362,11 @@ int CCliSession::ApplyPlan(CBatchPlan& plan)
     // The guard covers the sending, the restart wait and the read-back sweep.
     if (m_pRun->GetPhase() != CBatchRun::PHASE_DONE)
         Wait(WAIT_BATCH, 2 * PhaseGuardMs());
+    if (m_pRun->GetPhase() != CBatchRun::PHASE_DONE) {
+        PrintError(QStringLiteral("cardwise-cli: the run stalled; the cards without a result "
+                                  "count as unanswered"));
+        m_pRun->Stop();
+    }
     const std::vector<SPlannedCard>& arrCards = m_pRun->GetCards();
     const std::vector<std::optional<EApplyResult>>& arrResults = m_pRun->GetResults();
     PrintOut(RenderApply(arrCards, arrResults, m_options.nFormat));

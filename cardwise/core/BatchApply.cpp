@@ -104,6 +104,14 @@ void CBatchSender::OnTimer()
     Launch();
 }
 
+void CBatchSender::Stop()
+{
+    if (m_pSocket == nullptr)
+        return;
+    m_timers.KillTimer(TIMER_BATCH);
+    m_pSocket = nullptr;
+}
+
 void CBatchSender::OnSetAcknowledged(const char* pszMac)
 {
     const auto it = m_mapByMac.find(pszMac != nullptr ? pszMac : "");
@@ -230,6 +238,21 @@ void CBatchRun::OnTimer(unsigned int nId)
         StartReadBack();
     else if (m_nPhase == PHASE_READ_BACK && m_core.GetTimerId() == CAssistantCore::TIMER_NONE)
         Finish();
+}
+
+void CBatchRun::Stop()
+{
+    if (m_nPhase == PHASE_IDLE || m_nPhase == PHASE_DONE)
+        return;
+    m_sender.Stop();
+    m_core.SetReplyListener(nullptr);
+    if (m_nPhase == PHASE_RESTART_WAIT || m_nPhase == PHASE_READ_BACK)
+        m_timers.KillTimer(TIMER_RUN);
+    for (std::optional<EApplyResult>& nResult : m_arrResults) {
+        if (!nResult)
+            nResult = APPLY_NO_ANSWER;
+    }
+    m_nPhase = PHASE_DONE;
 }
 
 void CBatchRun::Finish()

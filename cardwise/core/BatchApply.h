@@ -78,6 +78,8 @@ public:
     // A tick of TIMER_BATCH: requests whose answer is overdue go again or give up, and free
     // places take the next cards.
     void OnTimer();
+    // Ends the run where it is: nothing more is sent, the waiting jobs keep OUTCOME_WAITING.
+    void Stop();
     bool IsRunning() const { return m_pSocket != nullptr; }
     EOutcome GetOutcome(std::size_t nJob) const { return m_arrStates.at(nJob).nOutcome; }
     // Jobs with an outcome, of all.
@@ -142,6 +144,8 @@ public:
     void Start(std::vector<SPlannedCard> arrCards, const QString& strPassword, bool bRestart,
                std::function<void()> fnDone);
     void OnTimer(unsigned int nId);
+    // Ends a run that has not finished: the cards without a result count as unanswered.
+    void Stop();
 
     EPhase GetPhase() const { return m_nPhase; }
     // Cards whose request has an outcome, of those sent to: the progress of the sending.

@@ -118,6 +118,18 @@ TEST_F(CBatchSenderTest, OneRetryForALostAcknowledgementThenNoAnswer)
     EXPECT_EQ(SentByMac()[strMac1], 1);
 }
 
+TEST_F(CBatchSenderTest, StopSendsNothingMore)
+{
+    Start(CBatchSender::IN_FLIGHT_MAX + 1);
+    m_sender.Stop();
+    m_sender.OnSetAcknowledged(MacOf(0).c_str());
+    Tick(CBatchSender::ANSWER_MS);
+    EXPECT_EQ(m_socket.m_arrSent.size(), static_cast<std::size_t>(CBatchSender::IN_FLIGHT_MAX));
+    EXPECT_FALSE(m_timers.IsActive(CBatchSender::TIMER_BATCH));
+    EXPECT_EQ(m_sender.GetOutcome(0), CBatchSender::OUTCOME_WAITING);
+    EXPECT_EQ(m_nDoneCalls, 0);
+}
+
 TEST_F(CBatchSenderTest, NoCardsIsDoneAtOnce)
 {
     Start(0);
