@@ -25,6 +25,9 @@ const QCommandLineOption OPT_ROUNDS(QStringLiteral("rounds"), QString(), QString
 const QCommandLineOption OPT_JSON(QStringLiteral("json"));
 const QCommandLineOption OPT_CSV(QStringLiteral("csv"));
 const QCommandLineOption OPT_PASSWORD(QStringLiteral("password"), QString(), QStringLiteral("PW"));
+const QCommandLineOption OPT_PASSWORD_FILE(QStringLiteral("password-file"), QString(),
+                                           QStringLiteral("FILE"));
+const QCommandLineOption OPT_DRY_RUN(QStringLiteral("dry-run"));
 const QCommandLineOption OPT_NO_RESTART(QStringLiteral("no-restart"));
 const QCommandLineOption OPT_WAIT_RESTART(QStringLiteral("wait-restart"));
 const QCommandLineOption OPT_HEX(QStringLiteral("hex"));
@@ -54,47 +57,6 @@ bool ParseMacArgument(const QString& strText, SCliOptions& options, QString& str
     return true;
 }
 
-// Checks the value as the card will read it, before anything is searched or sent; the
-// parameter dialog's checks (COptionTable::OnOK) follow once the card's values are known.
-bool CheckEditValue(const SParamEdit& edit, QString& strError)
-{
-    using namespace CardProtocol;
-    switch (edit.nSetId) {
-    case SET_IP:
-    case SET_MASK:
-    case SET_GATEWAY:
-        if (ParseTypedAddress(edit.strValue))
-            return true;
-        strError = QStringLiteral("'%1' is not an address (parameter %2): type four numbers from "
-                                  "0 to 255 without leading zeros, such as 192.168.1.10")
-                       .arg(edit.strValue, edit.strName);
-        return false;
-    case SET_HTTP_PORT:
-    case SET_TELNET_PORT: {
-        int nPort = 0;
-        if (ParseNumber(edit.strValue, 1, 65535, nPort))
-            return true;
-        strError = QStringLiteral("'%1' is not a port number from 1 to 65535 (parameter %2)")
-                       .arg(edit.strValue, edit.strName);
-        return false;
-    }
-    case SET_GRIDMON_PASSWORD:
-        // The text and its terminator travel in one item of at most VALUE_MAX bytes.
-        if (edit.strValue.toUtf8().size() < VALUE_MAX)
-            return true;
-        strError = QStringLiteral("the value of %1 is longer than %2 bytes")
-                       .arg(edit.strName)
-                       .arg(VALUE_MAX - 1);
-        return false;
-    default:
-        if (edit.strValue == QLatin1String("0") || edit.strValue == QLatin1String("1"))
-            return true;
-        strError = QStringLiteral("'%1' is neither 0 nor 1 (parameter %2)")
-                       .arg(edit.strValue, edit.strName);
-        return false;
-    }
-}
-
 bool ParseEdit(const QString& strArg, SCliOptions& options, QString& strError)
 {
     const qsizetype nEquals = strArg.indexOf(QLatin1Char('='));
@@ -114,7 +76,8 @@ bool ParseEdit(const QString& strArg, SCliOptions& options, QString& strError)
         return false;
     }
     edit.nSetId = *nSetId;
-    if (!CheckEditValue(edit, strError))
+    // The parameter dialog's checks (COptionTable::OnOK) follow once the card's values are known.
+    if (!COptionTable::CheckValueText(edit.nSetId, edit.strName, edit.strValue, strError))
         return false;
     options.arrEdits.push_back(edit);
     return true;
@@ -137,6 +100,20 @@ bool ParseCompareOption(const QCommandLineParser& parser, SCliOptions& options, 
     return true;
 }
 
+// --password and --password-file; with neither, the password comes from the environment or
+// a prompt when it is needed.
+bool ParsePasswordOptions(const QCommandLineParser& parser, SCliOptions& options, QString& strError)
+{
+    if (parser.isSet(OPT_PASSWORD) && parser.isSet(OPT_PASSWORD_FILE)) {
+        strError = QStringLiteral("--password and --password-file exclude each other");
+        return false;
+    }
+    options.bPasswordGiven = parser.isSet(OPT_PASSWORD);
+    options.strPassword = parser.value(OPT_PASSWORD);
+    options.strPasswordFile = parser.value(OPT_PASSWORD_FILE);
+    return true;
+}
+
 } // namespace
 
 bool ParseCliArguments(const QStringList& arrArgs, SCliOptions& options, QString& strError)
@@ -156,8 +133,9 @@ bool ParseCliArguments(const QStringList& arrArgs, SCliOptions& options, QString
     // Every option is known to the parser, so that one given to the wrong command gets a
     // message that says so rather than "unknown option".
     const std::vector<const QCommandLineOption*> arrAll = {
-        &OPT_SUBNET, &OPT_RANGE,    &OPT_RATE,       &OPT_WAIT,         &OPT_ROUNDS, &OPT_JSON,
-        &OPT_CSV,    &OPT_PASSWORD, &OPT_NO_RESTART, &OPT_WAIT_RESTART, &OPT_HEX,    &OPT_COMPARE};
+        &OPT_SUBNET, &OPT_RANGE,         &OPT_RATE,     &OPT_WAIT,       &OPT_ROUNDS,
+        &OPT_JSON,   &OPT_CSV,           &OPT_PASSWORD, &OPT_NO_RESTART, &OPT_WAIT_RESTART,
+        &OPT_HEX,    &OPT_PASSWORD_FILE, &OPT_DRY_RUN,  &OPT_COMPARE};
     std::vector<const QCommandLineOption*> arrAllowed;
     if (strCommand == QLatin1String("search")) {
         options.nCommand = CLI_SEARCH;
@@ -168,8 +146,13 @@ bool ParseCliArguments(const QStringList& arrArgs, SCliOptions& options, QString
         arrAllowed = {&OPT_SUBNET, &OPT_RANGE, &OPT_RATE, &OPT_ROUNDS, &OPT_JSON};
     } else if (strCommand == QLatin1String("set")) {
         options.nCommand = CLI_SET;
-        arrAllowed = {&OPT_SUBNET,   &OPT_RANGE,      &OPT_RATE,         &OPT_ROUNDS,
-                      &OPT_PASSWORD, &OPT_NO_RESTART, &OPT_WAIT_RESTART, &OPT_JSON};
+        arrAllowed = {&OPT_SUBNET,       &OPT_RANGE,    &OPT_RATE,
+                      &OPT_ROUNDS,       &OPT_PASSWORD, &OPT_NO_RESTART,
+                      &OPT_WAIT_RESTART, &OPT_JSON,     &OPT_PASSWORD_FILE};
+    } else if (strCommand == QLatin1String("apply")) {
+        options.nCommand = CLI_APPLY;
+        arrAllowed = {&OPT_SUBNET,        &OPT_RANGE,      &OPT_RATE,    &OPT_ROUNDS, &OPT_PASSWORD,
+                      &OPT_PASSWORD_FILE, &OPT_NO_RESTART, &OPT_DRY_RUN, &OPT_JSON};
     } else if (strCommand == QLatin1String("decode")) {
         options.nCommand = CLI_DECODE;
         arrAllowed = {&OPT_HEX};
@@ -270,13 +253,9 @@ bool ParseCliArguments(const QStringList& arrArgs, SCliOptions& options, QString
             strError = QStringLiteral("set needs the MAC address of a card");
             return false;
         }
-        if (!ParseMacArgument(arrPositional.first(), options, strError))
+        if (!ParseMacArgument(arrPositional.first(), options, strError) ||
+            !ParsePasswordOptions(parser, options, strError))
             return false;
-        if (!parser.isSet(OPT_PASSWORD)) {
-            strError = QStringLiteral("set needs --password");
-            return false;
-        }
-        options.strPassword = parser.value(OPT_PASSWORD);
         options.bNoRestart = parser.isSet(OPT_NO_RESTART);
         options.bWaitRestart = parser.isSet(OPT_WAIT_RESTART);
         if (options.bNoRestart && options.bWaitRestart) {
@@ -288,6 +267,17 @@ bool ParseCliArguments(const QStringList& arrArgs, SCliOptions& options, QString
                 return false;
         }
         return true;
+    case CLI_APPLY:
+        if (arrPositional.size() != 1) {
+            strError = arrPositional.isEmpty()
+                           ? QStringLiteral("apply needs a plan file")
+                           : QStringLiteral("unexpected argument '%1'").arg(arrPositional[1]);
+            return false;
+        }
+        options.strFile = arrPositional.first();
+        options.bNoRestart = parser.isSet(OPT_NO_RESTART);
+        options.bDryRun = parser.isSet(OPT_DRY_RUN);
+        return ParsePasswordOptions(parser, options, strError);
     case CLI_DECODE:
         if (arrPositional.size() > 1) {
             strError = QStringLiteral("decode reads one file, not '%1'").arg(arrPositional[1]);
@@ -310,9 +300,12 @@ QString CliUsage()
         "                      [--rounds N] [--wait MS] [--compare FILE] [--json|--csv]\n"
         "  cardwise-cli params MAC [--subnet ADDRESS/MASK | --range START-END [--rate N]]\n"
         "                      [--rounds N] [--json]\n"
-        "  cardwise-cli set MAC --password PW\n"
+        "  cardwise-cli set MAC [--password-file FILE | --password PW]\n"
         "                   [--subnet ADDRESS/MASK | --range START-END [--rate N]] [--rounds N]\n"
         "                   [--no-restart] [--wait-restart] NAME=VALUE... [--json]\n"
+        "  cardwise-cli apply PLAN [--password-file FILE | --password PW]\n"
+        "                   [--subnet ADDRESS/MASK | --range START-END [--rate N]] [--rounds N]\n"
+        "                   [--no-restart] [--dry-run] [--json]\n"
         "  cardwise-cli decode [--hex] [FILE|-]\n"
         "\n"
         "Finds the UPS network cards, shows and changes their settings, and decodes frames.\n"
@@ -335,20 +328,34 @@ QString CliUsage()
         "                         (or the window's Save List): new, missing and changed cards\n"
         "  --json, --csv          machine-readable output; a card's \"notes\" name what is wrong:\n"
         "                         other-subnet, address-conflict, dhcp\n"
-        "  --password PW          the card's password for set\n"
-        "  --no-restart           set without restarting the card\n"
+        "  --password-file FILE   the cards' password for set and apply: the file's first line;\n"
+        "                         without it, CARDWISE_PASSWORD, else a prompt on a terminal\n"
+        "  --password PW          the password on the command line, for scripts; other users\n"
+        "                         see it in the process list, so prefer --password-file\n"
+        "  --no-restart           set or apply without restarting the cards\n"
         "  --wait-restart         after set, wait for the card's restart (20 s) and search again\n"
         "  NAME=VALUE             a parameter as params lists it (\"HTTP Port=8080\") or by its\n"
         "                         identifier (17=8080); every writable parameter is sent;\n"
         "                         addresses are four numbers from 0 to 255 (192.168.1.10)\n"
+        "  PLAN                   apply: a CSV file with a MAC column (or * for every card\n"
+        "                         found), one column per parameter by name or identifier, and\n"
+        "                         an optional Password column; an empty cell keeps the value.\n"
+        "                         JSON: {\"cards\":[{\"MAC\":...,\"HTTP Port\":8080}]}. The whole "
+        "plan\n"
+        "                         is checked before anything is sent; afterwards a new search\n"
+        "                         reads every value back\n"
+        "  --dry-run              apply: show each card's current and planned values, send\n"
+        "                         nothing but the search\n"
         "  --hex                  decode reads hexadecimal text instead of raw bytes\n"
         "  --trace LEVEL          show protocol traces at LEVEL and above (0, 20, 40)\n"
         "  --help                 this text\n"
         "\n"
-        "Exit codes: 0 success; 1 usage error (an unreadable --compare file too); 2 set\n"
-        "rejected by the parameter checks; 3 the card rejected the password (or answered set\n"
-        "with an error); 4 no answer (card not found, no acknowledgement, or the UDP port could\n"
-        "not be opened); 5 search --compare found differences.\n"
+        "Exit codes: 0 success (apply: every card verified); 1 usage error (an unreadable\n"
+        "--compare file too); 2 set rejected by the parameter checks, or the plan refused\n"
+        "(nothing sent); 3 the card rejected the password (or answered set with an error);\n"
+        "4 no answer (card not found, no acknowledgement, or the UDP port could not be\n"
+        "opened); 5 search --compare found differences; 6 apply: some card not verified\n"
+        "(verified, not-applied, password-rejected, no-answer, not-found).\n"
         "\n"
         "Test aid: CARDWISE_TICK_MS=N runs the 20 ms timer ticks every N ms.\n");
 }

@@ -15,6 +15,7 @@ enum ECliCommand
     CLI_SEARCH,
     CLI_PARAMS,
     CLI_SET,
+    CLI_APPLY,
     CLI_DECODE
 };
 enum ECliFormat
@@ -43,11 +44,14 @@ struct SCliOptions
     int nRounds = 1; // sweeps of one search, the list merged
     QString strMac;  // normalised: upper case, hyphens
     QString strPassword;
+    bool bPasswordGiven = false; // --password, even an empty one
+    QString strPasswordFile;     // --password-file: the password is its first line
+    bool bDryRun = false;        // apply: check and show, send nothing but the search
     bool bNoRestart = false;
     bool bWaitRestart = false;
     std::vector<SParamEdit> arrEdits;
     bool bHex = false;
-    QString strFile; // "-" or empty: standard input
+    QString strFile; // decode: "-" or empty for standard input; apply: the plan
     // search --compare: the saved list; empty: no comparison
     QString strCompareFile;
 };

@@ -7,6 +7,8 @@
 
 #include <QStringList>
 
+#include <algorithm>
+#include <cstdio>
 #include <vector>
 
 namespace {
@@ -174,4 +176,102 @@ QString RenderComparison(const SInventoryDiff& diff, ECliFormat nFormat)
                         arrRows);
     }
     return strText + InventorySummary(diff) + QLatin1Char('\n');
+QString RenderPlanProblems(const QString& strPlan, const SPlanProblems& problems,
+                           ECliFormat nFormat)
+{
+    QString strText;
+    QStringList arrItems;
+    for (const SPlanProblem& problem : problems.arrListed) {
+        const QString strWhere =
+            problem.nLine > 0 ? QStringLiteral("%1:%2").arg(strPlan).arg(problem.nLine) : strPlan;
+        std::fprintf(stderr, "cardwise-cli: %s: %s\n", strWhere.toUtf8().constData(),
+                     TerminalText(problem.strText).toUtf8().constData());
+        arrItems.append(QStringLiteral("{\"line\":%1,\"problem\":%2}")
+                            .arg(problem.nLine)
+                            .arg(JsonString(problem.strText)));
+    }
+    std::fprintf(
+        stderr, "cardwise-cli: plan refused, nothing sent%s\n",
+        problems.nUnlisted > 0
+            ? QStringLiteral(" (%1 more problems)").arg(problems.nUnlisted).toUtf8().constData()
+            : "");
+    if (nFormat == FORMAT_JSON)
+        strText = QStringLiteral("{\"refused\":[%1],\"unlisted\":%2}\n")
+                      .arg(arrItems.join(QLatin1Char(',')))
+                      .arg(problems.nUnlisted);
+    return strText;
+}
+
+QString RenderApply(const std::vector<SPlannedCard>& arrCards,
+                    const std::vector<std::optional<EApplyResult>>& arrResults, ECliFormat nFormat)
+{
+    static const EApplyResult RESULTS[] = {APPLY_VERIFIED, APPLY_NOT_APPLIED,
+                                           APPLY_PASSWORD_REJECTED, APPLY_NO_ANSWER,
+                                           APPLY_NOT_FOUND};
+    const auto fnResult = [&arrResults](std::size_t i) {
+        return arrResults[i] ? ApplyResultKey(*arrResults[i]) : QStringLiteral("planned");
+    };
+    const auto fnRead = [&arrResults](std::size_t i) {
+        return arrResults[i] == APPLY_VERIFIED || arrResults[i] == APPLY_NOT_APPLIED;
+    };
+    // The five results always, "planned" only in a dry run.
+    QStringList arrKeys;
+    for (const EApplyResult nResult : RESULTS)
+        arrKeys.append(ApplyResultKey(nResult));
+    QStringList arrSummary;
+    QStringList arrJsonSummary;
+    for (const QString& strKey : std::as_const(arrKeys) + QStringList{QStringLiteral("planned")}) {
+        int nCount = 0;
+        for (std::size_t i = 0; i < arrCards.size(); ++i)
+            nCount += fnResult(i) == strKey ? 1 : 0;
+        if (nCount == 0 && !arrKeys.contains(strKey))
+            continue;
+        arrSummary.append(QStringLiteral("%1 %2").arg(nCount).arg(strKey));
+        arrJsonSummary.append(QStringLiteral("%1:%2").arg(JsonString(strKey)).arg(nCount));
+    }
+
+    if (nFormat == FORMAT_JSON) {
+        QStringList arrItems;
+        for (std::size_t i = 0; i < arrCards.size(); ++i) {
+            const SPlannedCard& card = arrCards[i];
+            QStringList arrChanges;
+            for (const SPlanChange& change : card.arrChanges)
+                arrChanges.append(
+                    QStringLiteral("{\"id\":%1,\"name\":%2,\"current\":%3,\"planned\":%4,"
+                                   "\"read\":%5}")
+                        .arg(change.nSetId)
+                        .arg(JsonString(change.strName),
+                             card.bFound ? JsonString(change.strCurrent) : QStringLiteral("null"),
+                             JsonString(change.strPlanned),
+                             fnRead(i) ? JsonString(change.strRead) : QStringLiteral("null")));
+            arrItems.append(
+                QStringLiteral("{\"mac\":%1,\"line\":%2,\"result\":%3,\"changes\":[%4]}")
+                    .arg(JsonString(card.strMac))
+                    .arg(card.nLine)
+                    .arg(JsonString(fnResult(i)), arrChanges.join(QLatin1Char(','))));
+        }
+        return QStringLiteral("{\"cards\":[%1],\"summary\":{%2}}\n")
+            .arg(arrItems.join(QLatin1Char(',')), arrJsonSummary.join(QLatin1Char(',')));
+    }
+
+    std::vector<QStringList> arrRows;
+    for (std::size_t i = 0; i < arrCards.size(); ++i) {
+        const SPlannedCard& card = arrCards[i];
+        QStringList arrChanges;
+        for (const SPlanChange& change : card.arrChanges) {
+            QString strChange =
+                QStringLiteral("%1: %2 -> %3")
+                    .arg(change.strName, card.bFound ? change.strCurrent : QStringLiteral("?"),
+                         change.strPlanned);
+            if (fnRead(i) && change.strRead != change.strPlanned)
+                strChange += QStringLiteral(" (reads %1)").arg(change.strRead);
+            arrChanges.append(strChange);
+        }
+        arrRows.push_back({card.strMac, QString::number(card.nLine), fnResult(i),
+                           arrChanges.join(QStringLiteral(", "))});
+    }
+    QString strText = RenderTable({QStringLiteral("MAC"), QStringLiteral("Line"),
+                                   QStringLiteral("Result"), QStringLiteral("Changes")},
+                                  arrRows);
+    return strText + arrSummary.join(QStringLiteral(", ")) + QLatin1Char('\n');
 }

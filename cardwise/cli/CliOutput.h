@@ -1,10 +1,15 @@
 // What cardwise-cli prints: the device list and a card's parameter table as text, JSON, CSV.
 #pragma once
 
+#include "BatchApply.h"
+#include "BatchPlan.h"
 #include "CliArguments.h"
 #include "OutputText.h"
 
 #include <QString>
+
+#include <optional>
+#include <vector>
 
 class CDeviceListModel;
 class COptionTable;
@@ -23,3 +28,14 @@ QString RenderParams(const QString& strMac, const COptionTable& option, ECliForm
 // ["saved","now"]}]} with cards as in the device list's JSON (a changed card as found now),
 // or as text: a table per kind that has cards, then "1 new, 0 missing, 2 changed".
 QString RenderComparison(const SInventoryDiff& diff, ECliFormat nFormat);
+
+// The problems that refused a plan: "PLAN:LINE: problem" lines, or with JSON
+// {"refused":[{"line","problem"}],"unlisted":N}.
+QString RenderPlanProblems(const QString& strPlan, const SPlanProblems& problems,
+                           ECliFormat nFormat);
+// The cards of an apply run with their results (none yet: a dry run's "planned") and each
+// change's current, planned and read-back value; a summary line counts the results. JSON:
+// {"cards":[{"mac","line","result","changes":[{"id","name","current","planned","read"}]}],
+// "summary":{"verified":N,...}}. No password appears.
+QString RenderApply(const std::vector<SPlannedCard>& arrCards,
+                    const std::vector<std::optional<EApplyResult>>& arrResults, ECliFormat nFormat);

@@ -1,7 +1,9 @@
 // CCliSession: drives CAssistantCore for one command of cardwise-cli, with real timers.
 #include "CliSession.h"
 
+#include "BatchPlan.h"
 #include "CliOutput.h"
+#include "CliPassword.h"
 #include "DeviceSocket.h"
 #include "Inventory.h"
 
@@ -86,7 +88,12 @@ CCliSession::CCliSession(const SCliOptions& options) : m_options(options)
     services.fnRunParamDialog = [this](COptionTable& option) { return ApplyEdits(option); };
     m_pCore = std::make_unique<CCore>(*this, std::move(services));
     m_pCore->SetRangeRate(options.nRate);
-    m_timers.SetHandler([this](unsigned int nId) { m_pCore->OnTimer(nId); });
+    m_timers.SetHandler([this](unsigned int nId) {
+        if ((nId == CBatchSender::TIMER_BATCH || nId == CBatchRun::TIMER_RUN) && m_pRun)
+            m_pRun->OnTimer(nId);
+        else
+            m_pCore->OnTimer(nId);
+    });
 }
 
 CCliSession::~CCliSession()
@@ -229,7 +236,7 @@ int CCliSession::RunParams()
 
 bool CCliSession::ApplyEdits(COptionTable& option)
 {
-    option.m_strPassword = m_options.strPassword;
+    option.m_strPassword = m_strPassword;
     option.m_bAutoRestart = m_options.bNoRestart ? 0 : 1;
     for (const SParamEdit& edit : m_options.arrEdits) {
         int nRow = 0;
@@ -251,8 +258,22 @@ bool CCliSession::ApplyEdits(COptionTable& option)
     return m_bSetSent;
 }
 
+bool CCliSession::ResolvePassword()
+{
+    QString strError;
+    const std::optional<QString> strPassword = ReadPassword(m_options, strError);
+    if (!strPassword) {
+        PrintError(QStringLiteral("cardwise-cli: ") + strError);
+        return false;
+    }
+    m_strPassword = *strPassword;
+    return true;
+}
+
 int CCliSession::RunSet()
 {
+    if (!ResolvePassword())
+        return EXIT_USAGE;
     if (!Search())
         return EXIT_NO_ANSWER;
     const int nRow = FindCard();
@@ -309,4 +330,66 @@ int CCliSession::RunSet()
             PrintOut(RenderDevices(m_pCore->GetDeviceList(), m_options.nFormat));
     }
     return nExit;
+}
+
+int CCliSession::RunApply()
+{
+    CBatchPlan plan;
+    SPlanProblems problems;
+    if (!plan.Load(m_options.strFile, problems)) {
+        PrintOut(RenderPlanProblems(m_options.strFile, problems, m_options.nFormat));
+        return EXIT_CHECK_FAILED;
+    }
+    if (!m_options.bDryRun && plan.NeedsPassword() && !ResolvePassword())
+        return EXIT_USAGE;
+    if (!Search())
+        return EXIT_NO_ANSWER;
+    return ApplyPlan(plan);
+}
+
+int CCliSession::ApplyPlan(CBatchPlan& plan)
+{
+    CDeviceListModel& list = m_pCore->GetDeviceList();
+    std::vector<SFoundCard> arrFound;
+    for (int nRow = 0; nRow < list.GetItemCount(); ++nRow) {
+        const QString strMac = list.GetItemText(nRow, CDeviceListModel::COL_KEY);
+        arrFound.push_back({strMac, list.GetItemText(nRow, CDeviceListModel::COL_IP),
+                            m_pCore->GetSocket()->FindDeviceParams(strMac.toLatin1().constData())});
+    }
+    QStringList arrOwn;
+    for (const CAdapterAddress& adapter : m_pCore->GetAdapters())
+        arrOwn.append(adapter.strAddress);
+    SPlanProblems problems;
+    if (!plan.Prepare(arrFound, arrOwn, !m_options.bNoRestart, problems)) {
+        PrintOut(RenderPlanProblems(m_options.strFile, problems, m_options.nFormat));
+        return EXIT_CHECK_FAILED;
+    }
+    if (m_options.bDryRun) {
+        std::vector<std::optional<EApplyResult>> arrResults;
+        for (const SPlannedCard& card : plan.GetCards())
+            arrResults.push_back(card.bFound ? std::nullopt
+                                             : std::optional<EApplyResult>(APPLY_NOT_FOUND));
+        PrintOut(RenderApply(plan.GetCards(), arrResults, m_options.nFormat));
+        return EXIT_OK;
+    }
+
+    m_pRun = std::make_unique<CBatchRun>(*m_pCore, m_timers, MonotonicMs);
+    m_pRun->Start(plan.GetCards(), m_strPassword, !m_options.bNoRestart, [this] {
+        if (m_nWaitFor == WAIT_BATCH)
+            m_loop.quit();
+    });
+    // The guard covers the sending, the restart wait and the read-back sweep.
+    if (m_pRun->GetPhase() != CBatchRun::PHASE_DONE)
+        Wait(WAIT_BATCH, 2 * PhaseGuardMs());
+    if (m_pRun->GetPhase() != CBatchRun::PHASE_DONE) {
+        PrintError(QStringLiteral("cardwise-cli: the run stalled; the cards without a result "
+                                  "count as unanswered"));
+        m_pRun->Stop();
+    }
+    const std::vector<SPlannedCard>& arrCards = m_pRun->GetCards();
+    const std::vector<std::optional<EApplyResult>>& arrResults = m_pRun->GetResults();
+    PrintOut(RenderApply(arrCards, arrResults, m_options.nFormat));
+    const bool bAll = std::all_of(arrResults.begin(), arrResults.end(),
+                                  [](const auto& nResult) { return nResult == APPLY_VERIFIED; });
+    return bAll ? EXIT_OK : EXIT_NOT_VERIFIED;
 }

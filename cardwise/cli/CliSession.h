@@ -2,6 +2,7 @@
 #pragma once
 
 #include "AssistantCore.h"
+#include "BatchApply.h"
 #include "CliArguments.h"
 #include "TimerHost.h"
 
@@ -18,6 +19,7 @@ enum ECliExit
     EXIT_REJECTED = 3,
     EXIT_NO_ANSWER = 4,
     EXIT_DIFFERENT = 5, // search --compare found new, missing or changed cards
+    EXIT_NOT_VERIFIED = 6, // apply: a planned card is not verified
 };
 
 // The window's part, played without widgets: the address controls hold the --subnet or --range
@@ -34,6 +36,7 @@ public:
     int RunSet();
     // search --compare: the saved list is read before anything is sent.
     int RunCompare();
+    int RunApply();
 
     // CAssistantView
     void UpdateData(bool bSaveAndValidate) override;
@@ -52,7 +55,8 @@ private:
         WAIT_NONE,
         WAIT_TIME,
         WAIT_IDLE,
-        WAIT_ANSWER
+        WAIT_ANSWER,
+        WAIT_BATCH
     };
 
     // Searches in the chosen scope and waits for the end of the sweep and of the further
@@ -70,6 +74,10 @@ private:
     bool ApplyEdits(COptionTable& option);
     void OnAcknowledged();
     void OnErrorReply(const QString& strText);
+    // The password of set and apply from its sources; false, with a message, when none.
+    bool ResolvePassword();
+    // apply, once the plan is read: search, check, send, wait, search again, verify.
+    int ApplyPlan(class CBatchPlan& plan);
 
     const SCliOptions& m_options;
     CQtTimerHost m_timers;
@@ -84,4 +92,6 @@ private:
     QString m_strErrorText;
     COptionTable::ECheck m_nCheck = COptionTable::CHECK_OK;
     bool m_bMissingParam = false;
+    QString m_strPassword;
+    std::unique_ptr<CBatchRun> m_pRun;
 };

@@ -43,6 +43,8 @@ int main(int argc, char* argv[])
         return CCliSession(options).RunParams();
     case CLI_SET:
         return CCliSession(options).RunSet();
+    case CLI_APPLY:
+        return CCliSession(options).RunApply();
     }
     return EXIT_USAGE;
 }

@@ -9,7 +9,6 @@
 #include "LmDebug.h"
 
 #include <QCoreApplication>
-#include <QElapsedTimer>
 
 #include <netinet/in.h>
 
@@ -44,14 +43,8 @@ CAssistantCore::CAssistantCore(CAssistantView& view, CTimerHost& timers,
     }
     if (!m_services.fnGetAdapters)
         m_services.fnGetAdapters = SystemAdapterAddresses;
-    if (!m_services.fnClockMs) {
-        m_services.fnClockMs = [] {
-            static QElapsedTimer clock;
-            if (!clock.isValid())
-                clock.start();
-            return static_cast<std::int64_t>(clock.elapsed());
-        };
-    }
+    if (!m_services.fnClockMs)
+        m_services.fnClockMs = MonotonicMs;
 }
 
 CAssistantCore::~CAssistantCore()
@@ -327,9 +320,14 @@ void CAssistantCore::RestartWaitStep()
         m_progress.StepIt();
         return;
     }
+    StopPhase();
+    SearchAfterRestart();
+}
+
+void CAssistantCore::SearchAfterRestart()
+{
     // The search starts its own sweep; one that cannot start leaves the window idle. A range
     // sweep covers the range of the search that listed the card, whatever the controls hold.
-    StopPhase();
     if (m_nScope == SCOPE_RANGE && m_dwRangeStart != 0) {
         m_view.SetAddressCtrl(CAssistantView::IDC_ADDRESS, m_dwRangeStart);
         m_view.SetAddressCtrl(CAssistantView::IDC_MASK, m_dwRangeEnd);
@@ -404,17 +402,7 @@ CAssistantCore::ESetup CAssistantCore::SetupDevice(int nRow)
     if (m_services.fnRunParamDialog && m_services.fnRunParamDialog(option)) {
         const QByteArray strPassword = option.m_strPassword.toUtf8();
 
-        // The card is named by the MAC in the request, so it goes where the search went; a
-        // sweep went to every host, so the request goes to the one the card answered from.
-        QStringList arrTargets;
-        if (m_nScope == SCOPE_LOCAL)
-            arrTargets = m_arrDest;
-        else if (m_nScope == SCOPE_SUBNET && !m_arrDest.isEmpty())
-            arrTargets.append(m_arrDest.first());
-        else if (m_nScope == SCOPE_RANGE && m_pSocket) {
-            arrTargets.append(m_listDevices.GetItemText(nRow, CDeviceListModel::COL_ACTUAL_IP));
-            m_pSocket->SetDirectedOnly(true);
-        }
+        const QStringList arrTargets = SetRequestTargets(nRow);
         // The modal dialog ran an event loop; the socket is looked at again.
         for (const QString& strDest : std::as_const(arrTargets)) {
             if (m_pSocket)
@@ -461,6 +449,22 @@ bool CAssistantCore::CompareWithSavedList(const QString& strPath)
     return true;
 }
 
+QStringList CAssistantCore::SetRequestTargets(int nRow)
+{
+    // The card is named by the MAC in the request, so it goes where the search went; a
+    // sweep went to every host, so the request goes to the one the card answered from.
+    QStringList arrTargets;
+    if (m_nScope == SCOPE_LOCAL)
+        arrTargets = m_arrDest;
+    else if (m_nScope == SCOPE_SUBNET && !m_arrDest.isEmpty())
+        arrTargets.append(m_arrDest.first());
+    else if (m_nScope == SCOPE_RANGE && m_pSocket) {
+        arrTargets.append(m_listDevices.GetItemText(nRow, CDeviceListModel::COL_ACTUAL_IP));
+        m_pSocket->SetDirectedOnly(true);
+    }
+    return arrTargets;
+}
+
 void CAssistantCore::OnDestroy()
 {
     // The window is closing: the phase ends without a word to its buttons.
@@ -479,8 +483,11 @@ void CAssistantCore::AddOrUpdateDevice(std::uint32_t dwSource, const char* pszMa
 {
     m_listDevices.AddOrUpdateDevice(dwSource, pszMac, pszIp, pszMask, pszGateway, nHwVer, nFwVer);
     // Both versions -1: the card acknowledged a set request.
-    if (nHwVer == -1 && nFwVer == -1)
+    if (nHwVer == -1 && nFwVer == -1) {
+        if (m_pReplyListener != nullptr)
+            m_pReplyListener->OnSetAcknowledged(pszMac);
         ShowStatus(Tr("setting request is accessed"));
+    }
 }
 
 void CAssistantCore::AddDeviceDetails(const char* pszMac, const CReplyDetails& details)
@@ -509,6 +516,10 @@ void CAssistantCore::SetProcessStatus(int bKeepRunning, const char* pszText)
 
 void CAssistantCore::ReportErrorReply(const unsigned char* pMac, const char* pszText)
 {
+    if (m_pReplyListener != nullptr) {
+        m_pReplyListener->OnSetErrorReply(pMac);
+        return;
+    }
     // Any host can send an error frame, and a search is never answered with one: a stray
     // frame must not cut a sweep short or answer someone else's request.
     if (m_nTimerId == TIMER_SWEEP || !m_arrSetMac ||

@@ -31,6 +31,17 @@ using ParamDialogRunner = std::function<bool(COptionTable& option)>;
 // A monotonic clock in milliseconds.
 using ClockMs = std::function<std::int64_t()>;
 
+// Sees the set acknowledgements and error replies of a batch run before the core does.
+class CSetReplyListener
+{
+public:
+    virtual ~CSetReplyListener() = default;
+    // A card acknowledged a set request; pszMac is its MAC text.
+    virtual void OnSetAcknowledged(const char* pszMac) = 0;
+    // An error reply for the card of the 6-byte MAC (from anyone: check it).
+    virtual void OnSetErrorReply(const unsigned char* pMac) = 0;
+};
+
 // The enabled state of the window's buttons, derived from the core's state alone.
 struct CButtonStates
 {
@@ -111,6 +122,9 @@ public:
     // kept: cards whose replies were lost join it. False, with nothing sent, while a phase
     // runs or before a search opened a socket.
     bool SearchAgain();
+    // A new search in the scope of the latest, a range sweep over the latest range: what
+    // follows the restart wait, so that cards show their new settings.
+    void SearchAfterRestart();
     // One tick of the phase whose timer this is; then the members go to the controls.
     void OnTimer(unsigned int nId);
     // The Setup flow for one row of the device list. Ignored while a phase runs.
@@ -122,6 +136,15 @@ public:
     // CDeviceListModel::SetSavedInventory); the status line sums it up. A message says why a
     // file cannot be compared, and the list stays as it was.
     bool CompareWithSavedList(const QString& strPath);
+    // Where a set request for the row's card goes, as the Setup flow sends it: in Local scope
+    // every search destination, in Subnet scope the directed broadcast, in range scope the
+    // address the card answered from (the socket then sends directed requests only).
+    QStringList SetRequestTargets(int nRow);
+    // While set, acknowledgements and error replies go to pListener (not owned) first, and
+    // error replies no further.
+    void SetReplyListener(CSetReplyListener* pListener) { m_pReplyListener = pListener; }
+    // The PC's adapters as the latest search took them.
+    const std::vector<CAdapterAddress>& GetAdapters() const { return m_arrAdapters; }
     // Closes and destroys the socket and stops the running phase (the window is closing).
     void OnDestroy();
 
@@ -207,6 +230,7 @@ private:
     std::uint32_t m_dwRangeEnd = 0;
     QStringList m_arrDest;
     std::vector<CAdapterAddress> m_arrAdapters;
+    CSetReplyListener* m_pReplyListener = nullptr;
     // Replies of this search answered a broadcast (Local, or Subnet beyond one address).
     bool m_bBroadcastSearch = false;
 

@@ -133,6 +133,45 @@ QStringList COptionTable::ParamNames()
     return arrNames;
 }
 
+bool COptionTable::CheckValueText(unsigned int nSetId, const QString& strName,
+                                  const QString& strValue, QString& strError)
+{
+    switch (nSetId) {
+    case SET_IP:
+    case SET_MASK:
+    case SET_GATEWAY:
+        if (ParseTypedAddress(strValue))
+            return true;
+        strError = QStringLiteral("'%1' is not an address (parameter %2): type four numbers from "
+                                  "0 to 255 without leading zeros, such as 192.168.1.10")
+                       .arg(strValue, strName);
+        return false;
+    case SET_HTTP_PORT:
+    case SET_TELNET_PORT: {
+        bool bOk = false;
+        const int nPort = strValue.toInt(&bOk, 10);
+        if (bOk && nPort >= 1 && nPort <= 65535)
+            return true;
+        strError = QStringLiteral("'%1' is not a port number from 1 to 65535 (parameter %2)")
+                       .arg(strValue, strName);
+        return false;
+    }
+    case SET_GRIDMON_PASSWORD:
+        // The text and its terminator travel in one item of at most VALUE_MAX bytes.
+        if (strValue.toUtf8().size() < VALUE_MAX)
+            return true;
+        strError = QStringLiteral("the value of %1 is longer than %2 bytes")
+                       .arg(strName)
+                       .arg(VALUE_MAX - 1);
+        return false;
+    default:
+        if (strValue == QLatin1String("0") || strValue == QLatin1String("1"))
+            return true;
+        strError = QStringLiteral("'%1' is neither 0 nor 1 (parameter %2)").arg(strValue, strName);
+        return false;
+    }
+}
+
 void COptionTable::LoadParams()
 {
     beginResetModel();

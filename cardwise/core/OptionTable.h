@@ -44,6 +44,12 @@ public:
     static std::optional<unsigned int> FindParamByName(const QString& strName);
     // The source names of all parameters, in list order.
     static QStringList ParamNames();
+    // Checks a value typed for the writable parameter nSetId as the card will read it, before
+    // the card's other values are known (OnOK checks them together): an address typed as
+    // ParseTypedAddress reads it, a port from 1 to 65535, a flag 0 or 1, a text that fits one
+    // item. On failure returns false and a message naming strName.
+    static bool CheckValueText(unsigned int nSetId, const QString& strName, const QString& strValue,
+                               QString& strError);
 
     // Input: the card's values as decoded (command code in the high 16 bits of the IDs).
     CVarDataGroup m_grpParams;

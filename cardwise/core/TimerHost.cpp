@@ -1,6 +1,7 @@
 // Window timers by logical id over QTimer.
 #include "TimerHost.h"
 
+#include <QElapsedTimer>
 #include <QTimer>
 
 CQtTimerHost::CQtTimerHost(QObject* parent) : QObject(parent) {}
@@ -31,4 +32,12 @@ bool CQtTimerHost::IsActive(unsigned int nId) const
 {
     const auto it = m_mapTimers.find(nId);
     return it != m_mapTimers.end() && it->second->isActive();
+}
+
+std::int64_t MonotonicMs()
+{
+    static QElapsedTimer clock;
+    if (!clock.isValid())
+        clock.start();
+    return static_cast<std::int64_t>(clock.elapsed());
 }

@@ -3,10 +3,14 @@
 
 #include <QObject>
 
+#include <cstdint>
 #include <functional>
 #include <map>
 
 class QTimer;
+
+// The system's monotonic clock in milliseconds, from its first reading.
+std::int64_t MonotonicMs();
 
 // A timer id runs at most once; SetTimer on a running id restarts it with the new period.
 class CTimerHost

@@ -136,7 +136,7 @@ void CCardSimulator::AnswerSearch(std::uint16_t nCommand, const std::string& str
         std::shuffle(arrOrder.begin(), arrOrder.end(), m_random);
     int nAnswered = 0;
     for (const std::size_t i : arrOrder) {
-        if (IsRestarting(i) || !Reaches(dwDestination, i))
+        if (IsRestarting(i) || m_arrCards[i].bSilent || !Reaches(dwDestination, i))
             continue;
         SendReply(m_arrCards[i], nReply, m_arrCards[i].DeviceInfo(), strAddress, nPort,
                   m_arrCards[i].dwIp);
@@ -161,8 +161,9 @@ void CCardSimulator::AnswerSet(std::uint16_t nCommand, const unsigned char* pMac
             LmTrace20("sim: set request for %s sent to another address ignored\n", szMacText);
             return;
         }
-        if (IsRestarting(i)) {
-            LmTrace20("sim: %s is restarting; set request ignored\n", szMacText);
+        if (IsRestarting(i) || card.bSilent) {
+            LmTrace20("sim: %s is %s; set request ignored\n", szMacText,
+                      card.bSilent ? "silent" : "restarting");
             return;
         }
         if (!card.AcceptsPassword(pPassword)) {
@@ -174,9 +175,14 @@ void CCardSimulator::AnswerSet(std::uint16_t nCommand, const unsigned char* pMac
         }
         // The new address takes effect with the restart; the acknowledgement leaves from the old.
         const std::uint32_t dwOldIp = card.dwIp;
-        const bool bRestart = card.Apply(values);
         const std::uint16_t nReply =
             nCommand == CMD_SET_PARAMS_BROADCAST ? CMD_SET_ACK_BROADCAST : CMD_SET_ACK;
+        if (!card.bApplies) {
+            SendReply(card, nReply, card.Acknowledgement(), strAddress, nPort, dwOldIp);
+            LmTrace20("sim: %s: set request acknowledged, values kept\n", szMacText);
+            return;
+        }
+        const bool bRestart = card.Apply(values);
         SendReply(card, nReply, card.Acknowledgement(), strAddress, nPort, dwOldIp);
         if (bRestart)
             m_arrRestartEnds[i] = QDeadlineTimer(m_options.nRestartMs);

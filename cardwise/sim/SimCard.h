@@ -39,6 +39,10 @@ struct CSimCard
     int nTelnetPort = 23;
     std::string strDeviceId; // at most 48 characters; padded with zero bytes on the wire
     SimIntEncoding nEncoding = SimIntEncoding::DWord;
+    // Failures a batch run must tell apart: a card that acknowledges a set request but keeps
+    // its values, and one that never answers anything.
+    bool bApplies = true;
+    bool bSilent = false;
 
     // The items of a device-information reply: identifiers 1 to 6, 11 to 13, 15 to 17 and
     // 20 to 23, integers in the card's encoding, texts as Buffers.

@@ -2,6 +2,7 @@
 // errors, so a typo does not silently give a card its defaults.
 #include "SimConfig.h"
 
+#include "JsonLines.h"
 #include "ProgramOptions.h"
 
 #include <QFile>
@@ -17,119 +18,6 @@
 #include <vector>
 
 namespace {
-
-// The line of each key and card of a configuration, for the messages: QJsonDocument keeps no
-// positions. Reads text that QJsonDocument accepted; keys are compared as written.
-class CConfigLines
-{
-public:
-    explicit CConfigLines(const QByteArray& strJson);
-
-    // The line of a key of the top level, or 0.
-    int RootKey(const QString& strKey) const { return m_mapRootKeys.value(strKey); }
-    // The line where card nCard (from 0) begins, or 0.
-    int Card(int nCard) const { return m_mapCards.value(nCard); }
-    // The line of a key of a card; where the card begins when the key is not there.
-    int CardKey(int nCard, const QString& strKey) const
-    {
-        const int nLine = m_mapCardKeys.value(nCard).value(strKey);
-        return nLine != 0 ? nLine : Card(nCard);
-    }
-
-private:
-    struct SLevel
-    {
-        bool bObject;
-        bool bExpectKey; // an object before its next key
-        int nIndex;      // an array: the element being read
-        QString strKey;  // an object: the key whose value is being read
-    };
-
-    // Where a value begins: the cards are the elements of the top level's "cards".
-    void OnValue(const std::vector<SLevel>& arrLevels, int nLine);
-
-    QHash<QString, int> m_mapRootKeys;
-    QHash<int, int> m_mapCards;
-    QHash<int, QHash<QString, int>> m_mapCardKeys;
-};
-
-CConfigLines::CConfigLines(const QByteArray& strJson)
-{
-    std::vector<SLevel> arrLevels;
-    int nLine = 1;
-    int nStringLine = 0;
-    QByteArray strString;
-    bool bInString = false;
-    bool bEscape = false;
-    for (const char ch : strJson) {
-        if (bInString) {
-            if (bEscape)
-                bEscape = false;
-            else if (ch == '\\')
-                bEscape = true;
-            else if (ch == '"') {
-                bInString = false;
-                if (!arrLevels.empty() && arrLevels.back().bObject && arrLevels.back().bExpectKey) {
-                    SLevel& level = arrLevels.back();
-                    level.strKey = QString::fromUtf8(strString);
-                    level.bExpectKey = false;
-                    if (arrLevels.size() == 1)
-                        m_mapRootKeys.insert(level.strKey, nStringLine);
-                    else if (arrLevels.size() == 3 && !arrLevels[1].bObject &&
-                             arrLevels[0].strKey == QLatin1String("cards"))
-                        m_mapCardKeys[arrLevels[1].nIndex].insert(level.strKey, nStringLine);
-                    continue;
-                }
-                OnValue(arrLevels, nStringLine);
-                continue;
-            }
-            strString.append(ch);
-            continue;
-        }
-        switch (ch) {
-        case '\n':
-            ++nLine;
-            break;
-        case ' ':
-        case '\t':
-        case '\r':
-        case ':':
-            break;
-        case '"':
-            bInString = true;
-            nStringLine = nLine;
-            strString.clear();
-            break;
-        case '{':
-        case '[':
-            OnValue(arrLevels, nLine);
-            arrLevels.push_back({ch == '{', ch == '{', 0, QString()});
-            break;
-        case '}':
-        case ']':
-            if (!arrLevels.empty())
-                arrLevels.pop_back();
-            break;
-        case ',':
-            if (!arrLevels.empty() && arrLevels.back().bObject)
-                arrLevels.back().bExpectKey = true;
-            else if (!arrLevels.empty())
-                ++arrLevels.back().nIndex;
-            break;
-        default: // a number, true, false or null (called again for each of its characters)
-            OnValue(arrLevels, nLine);
-            break;
-        }
-    }
-}
-
-void CConfigLines::OnValue(const std::vector<SLevel>& arrLevels, int nLine)
-{
-    if (arrLevels.size() != 2 || arrLevels[1].bObject ||
-        arrLevels[0].strKey != QLatin1String("cards"))
-        return;
-    m_mapCards.insert(arrLevels[1].nIndex, nLine);
-}
 
 // An address as a person types it; out in network byte order.
 bool ReadAddress(const QJsonValue& value, std::uint32_t& dwOut)
@@ -161,7 +49,7 @@ bool ReadCard(const QJsonObject& object, CSimCard& card, QString& strError, QStr
         "mac",         "ip",        "mask",           "gateway", "hw",
         "fw",          "password",  "dhcp",           "gridmon", "gridmon_password",
         "http",        "http_port", "admin_password", "snmp",    "telnet",
-        "telnet_port", "device_id", "encoding"};
+        "telnet_port", "device_id", "encoding",       "applies", "silent"};
     for (auto it = object.begin(); it != object.end(); ++it) {
         if (!KNOWN_KEYS.contains(it.key())) {
             strError = QStringLiteral("unknown key \"%1\"").arg(it.key());
@@ -244,6 +132,21 @@ bool ReadCard(const QJsonObject& object, CSimCard& card, QString& strError, QStr
         }
         *t.pTarget = strBytes.toStdString();
     }
+    const struct
+    {
+        const char* pszKey;
+        bool* pTarget;
+    } arrFlags[] = {{"applies", &card.bApplies}, {"silent", &card.bSilent}};
+    for (const auto& f : arrFlags) {
+        if (!object.contains(f.pszKey))
+            continue;
+        strKey = QString::fromLatin1(f.pszKey);
+        if (!object.value(f.pszKey).isBool()) {
+            strError = QStringLiteral("\"%1\" must be true or false").arg(f.pszKey);
+            return false;
+        }
+        *f.pTarget = object.value(f.pszKey).toBool();
+    }
     if (object.contains("encoding")) {
         strKey = QStringLiteral("encoding");
         const QString strEncoding = object.value("encoding").toString();
@@ -277,7 +180,7 @@ bool ParseSimConfig(const QByteArray& strJson, CSimConfig& config, QString& strE
     }
     if (!document.isObject())
         return fnFail(1, QStringLiteral("the top level must be an object with a \"cards\" array"));
-    const CConfigLines lines(strJson);
+    const CJsonLines lines(strJson, QStringLiteral("cards"));
     const QJsonObject root = document.object();
     for (auto it = root.begin(); it != root.end(); ++it) {
         if (it.key() != "cards" && it.key() != "bind" && it.key() != "port")
@@ -301,17 +204,17 @@ bool ParseSimConfig(const QByteArray& strJson, CSimConfig& config, QString& strE
     QSet<QByteArray> arrMacs;
     for (int i = 0; i < array.size(); ++i) {
         if (!array.at(i).isObject())
-            return fnFail(lines.Card(i), QStringLiteral("card %1 is not an object").arg(i + 1));
+            return fnFail(lines.Element(i), QStringLiteral("card %1 is not an object").arg(i + 1));
         CSimCard card;
         QString strCardError;
         QString strKey;
         if (!ReadCard(array.at(i).toObject(), card, strCardError, strKey))
-            return fnFail(lines.CardKey(i, strKey),
+            return fnFail(lines.ElementKey(i, strKey),
                           QStringLiteral("card %1: %2").arg(i + 1).arg(strCardError));
         const QByteArray strMac(reinterpret_cast<const char*>(card.arrMac), CardProtocol::MAC_SIZE);
         if (arrMacs.contains(strMac))
             return fnFail(
-                lines.CardKey(i, "mac"),
+                lines.ElementKey(i, "mac"),
                 QStringLiteral("card %1: its MAC is already used by another card").arg(i + 1));
         arrMacs.insert(strMac);
         parsed.arrCards.push_back(card);

@@ -6,11 +6,14 @@
 //                "gateway": "10.77.1.1", "hw": 2, "fw": 215, "password": "lemon",
 //                "dhcp": 0, "gridmon": 1, "gridmon_password": "KOVAL-WERK", "http": 1,
 //                "http_port": 80, "admin_password": "admin", "snmp": 1, "telnet": 1,
-//                "telnet_port": 23, "device_id": "...", "encoding": "byte" } ]
+//                "telnet_port": 23, "device_id": "...", "encoding": "byte",
+//                "applies": true, "silent": false } ]
 // }
 //
 // Only "mac" is required for a card; the other keys default to the values of CSimCard, the
-// device identifier to one derived from the MAC, the encoding to "dword". A password has at
+// device identifier to one derived from the MAC, the encoding to "dword". "applies": false
+// makes a card acknowledge set requests and keep its values; "silent": true makes it answer
+// nothing. A password has at
 // most 16 bytes, the part of it that a set request carries.
 #pragma once
 

@@ -41,7 +41,12 @@ INSTANTIATE_TEST_SUITE_P(
         CRejectCase{"params 00-1A-2B-3C-4D", "bad MAC address '00-1A-2B-3C-4D'"},
         CRejectCase{"params 001A2B3C4D5E", "bad MAC"},
         CRejectCase{"params 00-1A-2B-3C-4D-5E 00-1A-2B-3C-4D-5F", "unexpected argument"},
-        CRejectCase{"set 00-1A-2B-3C-4D-5E HTTP_Port=8080", "needs --password"},
+        CRejectCase{"set 00-1A-2B-3C-4D-5E --password x --password-file f HTTP_Port=8080",
+                    "exclude each other"},
+        CRejectCase{"apply", "apply needs a plan file"},
+        CRejectCase{"apply a.csv b.csv", "unexpected argument 'b.csv'"},
+        CRejectCase{"apply a.csv --wait-restart", "--wait-restart does not apply to apply"},
+        CRejectCase{"set 00-1A-2B-3C-4D-5E --dry-run", "--dry-run does not apply to set"},
         CRejectCase{"set 00-1A-2B-3C-4D-5E --password x HTTP_Porty=1", "unknown parameter name"},
         CRejectCase{"set 00-1A-2B-3C-4D-5E --password x =1", "expected NAME=VALUE"},
         CRejectCase{"set 00-1A-2B-3C-4D-5E --password x Hw_Ver=3", "read-only"},
@@ -103,6 +108,19 @@ TEST_F(CliArgumentsTest, RangeAndRateReachSetAsForSearch)
     EXPECT_EQ(options.range->dwEnd, 0x0A4D03FEu);
     EXPECT_EQ(options.nRate, 500);
     EXPECT_EQ(Parse("search --range 10.0.0.1-10.0.0.2").nRate, CardwiseCore::RATE_DEFAULT);
+}
+
+TEST_F(CliArgumentsTest, ApplyTakesThePlanAndItsOptions)
+{
+    const SCliOptions options =
+        Parse("apply plan.csv --password-file pw.txt --dry-run --no-restart --json");
+    EXPECT_EQ(options.nCommand, CLI_APPLY);
+    EXPECT_EQ(options.strFile, "plan.csv");
+    EXPECT_EQ(options.strPasswordFile, "pw.txt");
+    EXPECT_FALSE(options.bPasswordGiven);
+    EXPECT_TRUE(options.bDryRun);
+    EXPECT_TRUE(options.bNoRestart);
+    EXPECT_EQ(options.nFormat, FORMAT_JSON);
 }
 
 TEST_F(CliArgumentsTest, MacIsNormalised)

@@ -4,8 +4,8 @@
 #   tools/netns-run cli-sim-test.sh SCENARIO CARDWISE_CLI CARDWISE_SIM CARDWISE_FLOOD
 #
 # Scenarios: search search-rounds stray-error-replies params set-acknowledged set-wrong-password
-# set-checks-fail set-no-answer wait-restart usage decode completion-params compare. Exit status 0 when
-# the scenario passed, 1 otherwise.
+# password-sources set-checks-fail set-no-answer wait-restart usage decode completion-params
+# compare. Exit status 0 when the scenario passed, 1 otherwise.
 set -euo pipefail
 
 if [[ $# -ne 4 ]]; then
@@ -106,6 +106,25 @@ set-wrong-password)
     lacks out "accessed"
     http_port_is 80
     ;;
+password-sources)
+    # The first line of --password-file, else CARDWISE_PASSWORD; none and no terminal: usage.
+    start_sim
+    printf 'lemon\nsecond line\n' >"$work/password"
+    run 0 set "$CARD" "${LOOP[@]}" --password-file "$work/password" "HTTP Port=8081" --no-restart
+    http_port_is 8081
+    CARDWISE_PASSWORD=wrong run 3 set "$CARD" "${LOOP[@]}" "HTTP Port=8082" --no-restart
+    CARDWISE_PASSWORD=wrong run 0 set "$CARD" "${LOOP[@]}" --password-file "$work/password" \
+        "HTTP Port=8083" --no-restart
+    run 1 set "$CARD" "${LOOP[@]}" "HTTP Port=8084" --no-restart </dev/null
+    has err "no password: give --password-file FILE, set CARDWISE_PASSWORD"
+    lacks err "Password:"
+    http_port_is 8083
+    # A plan whose rows all bring their password needs none from elsewhere.
+    printf 'MAC,HTTP Port,Password\n%s,8085,lemon\n' "$CARD" >"$work/plan.csv"
+    run 0 apply "$work/plan.csv" "${LOOP[@]}" --no-restart </dev/null
+    has out "$CARD  2     verified  HTTP Port: 8083 -> 8085"
+    has out "1 verified, 0 not-applied, 0 password-rejected, 0 no-answer, 0 not-found"
+    ;;
 set-checks-fail)
     start_sim
     run 2 set "$CARD" "${LOOP[@]}" --password lemon "Gateway=10.0.0.1" --no-restart
@@ -157,7 +176,7 @@ wait-restart)
     ;;
 usage)
     run 0 --help
-    has out "cardwise-cli set MAC --password PW"
+    has out "cardwise-cli set MAC [--password-file FILE | --password PW]"
     run 1 params 00-1A-2B
     has err "bad MAC address '00-1A-2B'"
     has err "Try 'cardwise-cli --help'."

@@ -47,7 +47,7 @@ expect() {
 }
 
 mac=00-1A-2B-00-00-01
-expect cli '' :: --help decode help params search set
+expect cli '' :: --help apply decode help params search set
 expect cli se :: search set
 expect cli search -- :: --compare --csv --help --json --range --rate --rounds --subnet --trace --wait
 expect cli search --compare "$work/fl" :: "$work/fleet.json"
@@ -64,6 +64,9 @@ expect cli set "$mac" --password lemon 'http\ p' :: 'HTTP\ Port='
 expect cli set "$mac" 'Telnet\ Port' = '' :: # bash splits words at =
 expect cli params "$mac" '' ::
 expect cli decode --hex "$work/fr" :: "$work/frame.txt"
+expect cli apply --d :: --dry-run
+expect cli apply --password-file "$work/fr" :: "$work/frame.txt"
+expect cli apply --no-restart "$work/fr" :: "$work/frame.txt"
 expect sim --c :: --cards --config
 expect sim --re :: --reorder --reply-jitter-ms --restart-ms
 expect sim --config "$work/fl" :: "$work/fleet.json"

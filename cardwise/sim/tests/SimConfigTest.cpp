@@ -13,7 +13,7 @@ TEST(SimConfigTest, ReadsEveryCardKey)
          "gateway": "10.77.1.1", "hw": 2, "fw": 215, "password": "pw", "dhcp": 1,
          "gridmon": 0, "gridmon_password": "gp", "http": 0, "http_port": 8080,
          "admin_password": "ap", "snmp": 0, "telnet": 0, "telnet_port": 2323,
-         "device_id": "dev", "encoding": "word"},
+         "device_id": "dev", "encoding": "word", "applies": false, "silent": true},
         {"mac": "02-00-00-00-00-0B"}]})";
     CSimConfig config;
     QString strError;
@@ -32,10 +32,14 @@ TEST(SimConfigTest, ReadsEveryCardKey)
     EXPECT_EQ(card.nTelnetPort, 2323);
     EXPECT_EQ(card.strDeviceId, "dev");
     EXPECT_EQ(card.nEncoding, SimIntEncoding::Word);
+    EXPECT_FALSE(card.bApplies);
+    EXPECT_TRUE(card.bSilent);
 
     const CSimCard& defaults = config.arrCards[1];
     EXPECT_EQ(defaults.strPassword, "lemon");
     EXPECT_EQ(defaults.strDeviceId, SimDeviceIdFor(defaults.arrMac));
+    EXPECT_TRUE(defaults.bApplies);
+    EXPECT_FALSE(defaults.bSilent);
 }
 
 TEST(SimConfigTest, RejectsBadConfigurationsNamingTheLine)
@@ -60,6 +64,8 @@ TEST(SimConfigTest, RejectsBadConfigurationsNamingTheLine)
         {R"({"cards": [{"mac": "00-00-00-00-00-01", "hw": "2"}]})", "\"hw\""},
         {R"({"cards": [{"mac": "00-00-00-00-00-01", "encoding": "qword"}]})", "\"encoding\""},
         {R"({"cards": [{"mac": "00-00-00-00-00-01", "pasword": "x"}]})", "unknown key"},
+        {R"({"cards": [{"mac": "00-00-00-00-00-01", "applies": 0}]})", "\"applies\" must be"},
+        {R"({"cards": [{"mac": "00-00-00-00-00-01", "silent": "yes"}]})", "\"silent\" must be"},
         {R"({"cards": [{"mac": "00-00-00-00-00-01", "device_id":
             "0123456789012345678901234567890123456789012345678"}]})",
          "\"device_id\""},
