@@ -176,6 +176,8 @@ QString RenderComparison(const SInventoryDiff& diff, ECliFormat nFormat)
                         arrRows);
     }
     return strText + InventorySummary(diff) + QLatin1Char('\n');
+}
+
 QString RenderPlanProblems(const QString& strPlan, const SPlanProblems& problems,
                            ECliFormat nFormat)
 {

@@ -18,7 +18,7 @@ enum ECliExit
     EXIT_CHECK_FAILED = 2,
     EXIT_REJECTED = 3,
     EXIT_NO_ANSWER = 4,
-    EXIT_DIFFERENT = 5, // search --compare found new, missing or changed cards
+    EXIT_DIFFERENT = 5,    // search --compare found new, missing or changed cards
     EXIT_NOT_VERIFIED = 6, // apply: a planned card is not verified
 };
 

@@ -697,7 +697,7 @@ INSTANTIATE_TEST_SUITE_P(
                                       false, true, nullptr},
                       SErrorReplyCase{"LaterSweepGoesOn", SErrorReplyCase::DURING_LATER_SWEEP, true,
                                       true, nullptr}),
-    [](const ::testing::TestParamInfo<SErrorReplyCase>& info) { return info.param.pszName; });
+    [](const ::testing::TestParamInfo<SErrorReplyCase>& tested) { return tested.param.pszName; });
 
 TEST_F(CAssistantCoreTest, TicksOfAnotherPhaseAreIgnored)
 {

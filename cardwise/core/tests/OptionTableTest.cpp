@@ -284,8 +284,8 @@ INSTANTIATE_TEST_SUITE_P(
                       STextCase{"Utf8Unedited", "Z\xC3\xBCrich", nullptr, "Z\xC3\xBCrich"},
                       STextCase{"ZeroByteEndsIt", std::string("ab\0cd", 5), nullptr, "ab"},
                       STextCase{"Edited", "KOVAL-WERK", "neu", "neu"}),
-    [](const ::testing::TestParamInfo<STextCase>& info) {
-        return std::string(info.param.pszName);
+    [](const ::testing::TestParamInfo<STextCase>& tested) {
+        return std::string(tested.param.pszName);
     });
 
 TEST_F(COptionTableTest, BadValuesAreRejectedWithAMessage)
