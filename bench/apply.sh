@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Batch setup at scale: cardwise-sim answers as 1,000 cards with addresses of their own from
 # 127.1.0.1 on, and `cardwise-cli apply` gives every card a new address (1,024 higher, with a
 # mask and gateway to match), new HTTP and Telnet ports and SNMP off, without the restart wait,

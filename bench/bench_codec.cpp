@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Card frame codec: device-information replies decoded into groups (a search of a few
 // thousand cards must not fall behind the network), and requests built.
 #include "CardFrame.h"

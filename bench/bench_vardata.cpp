@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // CVarDataGroup against a std::vector<CVarData> plus std::unordered_map baseline: time of the
 // ID-keyed operations and heap bytes held by a 16-value group.
 #include <LmVarData/VarDataGroup.h>

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Chaos bench: `cardwise-cli search` against 200 simulated cards on a bad network that
 # cardwise-sim makes itself (loss, duplicates, reordering) and under a flood of hostile
 # datagrams from cardwise-flood. Prints, per scenario, the cards found by each of 10 searches,

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Fleet scale check: cardwise-sim answers as 2,000 cards on 127.0.0.1, and one
 # `cardwise-cli search` must list every card after a single sweep, within 100 MB of peak
 # resident memory. Prints found/total, the wall time and the peak memory.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // cardwise-flood: hostile traffic towards the assistant's port, paced: garbage, oversized
 // datagrams, forged device information and forged error replies. For the chaos bench and the
 // tests of stray replies; it refuses to send outside a network namespace of its own.

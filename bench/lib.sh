@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Shared by the benchmark scripts: the safety library (tools/lib/netsafe.sh, whose cw_isolate
 # puts each script in a network namespace of its own), checking the programs, and measuring a
 # command's wall time and peak memory. Sourced, never run; defines functions only.

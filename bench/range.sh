@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Range sweep at scale: cardwise-sim answers as 500 cards with addresses of their own from
 # 127.1.0.1 on, and `cardwise-cli search --range` sweeps all 65,536 addresses of 127.1.0.0/16,
 # once at the default rate and once at 20,000 requests/s. Prints, per run, the cards found, the

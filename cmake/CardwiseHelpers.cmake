@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Project-wide helpers: warnings, tests, fuzzers.
 
 # The stricter set of CARDWISE_PEDANTIC: conversions that may lose a value, names that hide

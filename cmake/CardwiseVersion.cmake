@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Version resources: cardwise_embed_version(target [VERSION a.b.c.d] [DESCRIPTION text]) gives a
 # program or shared library Cardwise's version block, which LmSystem's CLMFileVersion reads:
 # on Windows a VERSIONINFO resource, elsewhere the ELF section ".lmversion" written by the host

@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Windows build of the libraries (mingw-w64, cmake/toolchain-mingw64.cmake) with the test
 # programs run under Wine. Included by CardwiseHelpers.cmake; does nothing on other systems.
 #

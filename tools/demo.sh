@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Demo: a small fleet of simulated cards on 127.0.0.1, found, shown and changed with
 # cardwise-cli. Needs no privileges and sends nothing off 127.0.0.1.
 #

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Takes pictures of the main window for docs/screenshots: cardwise-sim plays a few cards on
 # 127.0.0.1, cardwise searches that one address under Xvfb, and once the list is filled the
 # window is captured, in English (main-window.png) and Chinese (main-window-zh_CN.png).

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // cardwise-cli decode: one frame from a file or standard input, described line by line.
 #include "CliDecode.h"
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // What cardwise-cli prints: the device list and a card's parameter table as text, JSON, CSV.
 #include "CliOutput.h"
 

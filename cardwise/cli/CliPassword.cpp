@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The cards' password: option, file, environment or a prompt with the echo off.
 #include "CliPassword.h"
 

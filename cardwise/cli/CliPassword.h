@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The cards' password for set and apply, from wherever the user put it; never printed.
 #pragma once
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // CCliSession: drives CAssistantCore for one command of cardwise-cli, with real timers.
 #include "CliSession.h"
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // cardwise-cli: search, show and set UPS network cards from the command line.
 #include "CliArguments.h"
 #include "CliDecode.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The IPv4 addresses of the PC's adapters, from which a Local search derives its broadcasts.
 #pragma once
 

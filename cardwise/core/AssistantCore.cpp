@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // CAssistantCore: the search, the timer phases and the Setup flow of the main window.
 #include "AssistantCore.h"
 

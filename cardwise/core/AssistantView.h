@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // CAssistantView: what the search and Setup logic needs from the window that shows it.
 #pragma once
 

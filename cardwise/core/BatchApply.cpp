@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // CBatchSender: paced set requests with one place per card, retries and outcomes.
 #include "BatchApply.h"
 

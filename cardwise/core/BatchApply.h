@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // A batch run over the cards of the core's latest search: CBatchSender sends the requests,
 // many cards at once but one request at a time to each, a lost acknowledgement retried once;
 // CBatchRun adds the restart wait, the read-back search and each card's result.

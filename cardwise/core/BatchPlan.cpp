@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // CBatchPlan: bounded CSV and JSON readers, the whole-plan check, the read-back comparison.
 #include "BatchPlan.h"
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // CBatchPlan: settings for many cards from a CSV or JSON file, read and checked whole before
 // anything is sent, and compared with what the cards report afterwards.
 #pragma once

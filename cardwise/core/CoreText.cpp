@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Text and address conversions shared by the search, the device list and the parameter table.
 #include "CoreText.h"
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // CDeviceListModel: the rows of the device list, one per card, keyed by the MAC text; after a
 // comparison with a saved list, the saved cards that did not answer follow as Missing rows.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The rules of the device list's notes, their names and advice.
 #include "DeviceNotes.h"
 

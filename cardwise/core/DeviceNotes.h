@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // What the device list's Note column says about a card: the rules, their names and advice.
 #pragma once
 

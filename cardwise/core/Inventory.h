@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The saved inventory: the device list as a JSON document (or CSV), read back and compared
 // with a fresh list.
 #pragma once

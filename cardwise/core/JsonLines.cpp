@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // CJsonLines: one pass over the text, tracking strings, nesting and line breaks.
 #include "JsonLines.h"
 

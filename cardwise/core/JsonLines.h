@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // CJsonLines: where the keys and array elements of a JSON document begin, for messages that
 // name a line (QJsonDocument keeps no positions).
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // How the core asks for a message box: the window shows one, the CLI prints, tests record.
 #pragma once
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // COptionTable: the parameter list of one card and the set request built from it.
 #include "OptionTable.h"
 

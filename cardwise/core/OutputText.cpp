@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Card texts as files and terminals take them: JSON string literals, CSV fields, escapes.
 #include "OutputText.h"
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Texts a person types for the options that cardwise, cardwise-cli and cardwise-sim share.
 #include "ProgramOptions.h"
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // CProgressModel: the state of the progress bar of the running phase, without a widget.
 #pragma once
 

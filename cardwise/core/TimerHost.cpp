@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Window timers by logical id over QTimer.
 #include "TimerHost.h"
 

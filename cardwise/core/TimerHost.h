@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Window timers by logical id: the phases call SetTimer/KillTimer, the host calls back OnTimer.
 #pragma once
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // CDeviceOwner: what the device socket reports to (the main window, the command-line tool, tests).
 #pragma once
 

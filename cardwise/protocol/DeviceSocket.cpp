@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // CDeviceSocket: request sending, reply decoding, tracing and dispatch by command.
 #include "DeviceSocket.h"
 

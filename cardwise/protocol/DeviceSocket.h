@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // CDeviceSocket: the UDP endpoint towards the cards: requests out, replies decoded, dispatched
 // to the owner and kept in a device table keyed by MAC text.
 //

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Resource ids of the assistant: dialog templates, control ids (also the widgets' object
 // names in the .ui templates), string table, icon and timers.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // CCardSimulator: request handling, replies with optional jitter, restart silence.
 #include "CardSimulator.h"
 

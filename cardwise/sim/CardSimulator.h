@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // CCardSimulator: a fleet of simulated cards behind one UDP endpoint, answering searches and
 // set-parameters requests as cards do.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // CSimCard: device-information items in varied encodings, password check, applied settings.
 #include "SimCard.h"
 

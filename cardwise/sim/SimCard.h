@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // CSimCard: the state of one simulated card, its device-information items, and how it applies
 // a set-parameters request.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // JSON configuration of the simulator, strictly checked: unknown keys and bad values are
 // errors, so a typo does not silently give a card its defaults.
 #include "SimConfig.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // cardwise-sim: answers card searches and set requests like a fleet of network cards.
 #include "CardSimulator.h"
 #include "LmDebug.h"

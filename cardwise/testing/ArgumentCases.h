@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Command lines as test cases: the programs' argument parsers are tested with tables of
 // refused command lines, each with a part of the message it must give. Header only, for the
 // GoogleTest suites.

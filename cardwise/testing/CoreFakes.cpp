@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Fakes around CAssistantCore for tests.
 #include "CoreFakes.h"
 

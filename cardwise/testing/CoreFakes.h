@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Fakes around CAssistantCore for tests: stepped timers, a recording window, a socket factory
 // without network, and the card replies a socket would receive.
 #pragma once

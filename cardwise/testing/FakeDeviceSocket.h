@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // CFakeDeviceSocket: a CDeviceSocket without network, for tests of the socket and its users.
 // It records what would be sent and lets the test deliver datagrams as if they had arrived.
 // CRecordingOwner: what a device socket reports to its owner.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // CMessageRecorder: the message boxes that code under test asks for, recorded, not shown.
 #pragma once
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // CWhenModal: drives the modal dialog that a widget test expects. Header only: the tests that
 // include it link Qt Widgets and Qt Test, the rest of this library needs neither.
 #pragma once

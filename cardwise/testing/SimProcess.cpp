@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // CSimProcess: a cardwise-sim process for a test.
 #include "SimProcess.h"
 

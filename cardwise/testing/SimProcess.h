@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // CSimProcess: a cardwise-sim process for a test that runs inside a network namespace of its
 // own (tools/netns-run).
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // CCardwiseApp: start-up of the assistant: command line, socket check, language, main window.
 #pragma once
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // CCardwiseDlg: the main window over CAssistantCore.
 #include "CardwiseDlg.h"
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // CCardwiseDlg: the main window. Shows the search controls, the device list, the progress of
 // the running phase and a status bar; the search and Setup logic lives in CAssistantCore.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The programs the main window starts: desktop URL handler, terminal emulator, `ip address`.
 #include "DeviceTools.h"
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The programs the main window starts for a card (web page, ping, telnet) and for the PC's
 // own IP configuration. The window gets them through its constructor; tests record instead.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // CIPAddressCtrl: four octet fields with the keyboard behaviour of an address field.
 #include "IPAddressCtrl.h"
 

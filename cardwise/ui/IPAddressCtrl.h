@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // CIPAddressCtrl: an IPv4 address field made of four octet fields, as the Windows control.
 #pragma once
 

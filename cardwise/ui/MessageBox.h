@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The window side of the engine's message-box sink: a modal QMessageBox with one OK button.
 #pragma once
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // CProgressCtrl: displays a CProgressModel. QProgressBar keeps no position of its own here,
 // because it resets itself when the range changes under it, while a phase relies on the
 // position that the previous phase left.

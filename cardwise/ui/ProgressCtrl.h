@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // CProgressCtrl: a progress bar that shows a CProgressModel, with the model's operations.
 #pragma once
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // cardwise: the desktop assistant.
 #include "CardwiseApp.h"
 

@@ -1,3 +1,4 @@
+-- SPDX-License-Identifier: GPL-3.0-or-later
 -- Cardwise card protocol dissector for Wireshark and tshark 3.6 or later.
 --
 -- One frame per UDP datagram between the assistant (port 16789) and the cards (port 16788).

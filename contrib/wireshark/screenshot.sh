@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Takes the picture of Wireshark's packet details of a device-information frame for the
 # README (docs/screenshots/wireshark-device-info.png): the dissector's capture test records
 # cardwise-cli and cardwise-sim on lo, and Wireshark shows that capture under Xvfb. All of it

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: LGPL-2.1-or-later
 // A service host over CLmSysSrv. "install", "start", "stop" and "remove" manage the program's
 // own service entry; started by the service manager (with "-service") it works until the
 // manager stops it, and started without an argument it works until it is interrupted.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: LGPL-2.1-or-later
 // A process command line and its arguments, by the service wrapper's own rules.
 #pragma once
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: LGPL-2.1-or-later
 // CLmSysSrv: lets a host program manage its own service entry and run under the service manager.
 #include <LmSystem/SysSrv.h>
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: LGPL-2.1-or-later
 // The service wrapper's command lines: splitting into arguments, and quoting that splits back.
 #include "CommandLine.h"
 

@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: LGPL-2.1-or-later
 # Lists the DLLs and programs of DIRS, has the Windows dump program (under WINE) and the Linux
 # one write their answers for each, and fails on any difference. Files named in KNOWN differ
 # for a known reason: their differences are shown, but don't fail the check.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: LGPL-2.1-or-later
 // A recording stand-in for the service manager and the kernel.
 #include "FakeServiceApi.h"
 

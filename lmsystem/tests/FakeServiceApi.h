@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: LGPL-2.1-or-later
 // A recording stand-in for the service manager and the kernel: every call is logged with its
 // parameters, and the answers come from a script the test sets.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: LGPL-2.1-or-later
 // CLMFileVersion: opening files and the running program, the answers, and every failure step.
 #include <LmSystem/FileVersion.h>
 

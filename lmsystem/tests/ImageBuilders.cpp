@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: LGPL-2.1-or-later
 // Test images: minimal PE and ELF files around a version block, and a scratch directory.
 #include "ImageBuilders.h"
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: LGPL-2.1-or-later
 // Finding version blocks in PE and ELF files, whole, cut short or with hostile headers.
 #include "platform/ImageLocator.h"
 

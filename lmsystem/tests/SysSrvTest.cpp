@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: LGPL-2.1-or-later
 // CLmSysSrv over the recording fake: the commands' calls and console output, and the service
 // lifecycle as the service manager sees it.
 #include <LmSystem/SysSrv.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: LGPL-2.1-or-later
 // CLmSysSrv against the real service control manager (Windows, or Wine): the sample host of
 // examples/ installed, started as a service, stopped and removed.
 #include <LmSystem/SysSrv.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: LGPL-2.1-or-later
 // The service wrapper on Linux: unit files, `systemctl` (a scripted stand-in first on PATH), the
 // notify protocol, and a service stopped by SIGTERM, in this process and in the sample host.
 // Only AF_UNIX datagram sockets are opened: nothing can leave the machine.

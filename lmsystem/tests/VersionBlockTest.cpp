@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: LGPL-2.1-or-later
 // Lookups in version blocks: paths, key case, text conversion and malformed nodes.
 #include "platform/VersionBlock.h"
 

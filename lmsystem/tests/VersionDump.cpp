@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: LGPL-2.1-or-later
 // Writes what the version operations and CLMFileVersion answer for a list of files, as text,
 // so that the answers of the system's version library (under Wine) and of the project's own
 // reader (on Linux) can be compared line by line.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: LGPL-2.1-or-later
 // The version blocks the build writes: their layout against a resource compiler's, and the
 // block embedded in this program.
 #include "platform/ImageLocator.h"

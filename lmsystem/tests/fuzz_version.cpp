@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: LGPL-2.1-or-later
 // Fuzzes the PE and ELF locators and the block reader with arbitrary files and blocks.
 #include "platform/ImageLocator.h"
 #include "platform/VersionBlock.h"

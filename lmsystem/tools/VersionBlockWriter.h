@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: LGPL-2.1-or-later
 // Writes VS_VERSIONINFO blocks: the nodes of a tree, or Cardwise's standard block.
 #pragma once
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: LGPL-2.1-or-later
 // lmversion-gen: writes a program's version block, as raw bytes or as a C++ source that puts
 // it in the section ".lmversion" where LmSystem finds it.
 #include "VersionBlockWriter.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: LGPL-2.1-or-later
 // CArchive: storing appends bytes, loading consumes them; nothing is added around them.
 #include <LmVarData/Archive.h>
 

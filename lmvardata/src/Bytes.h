@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: LGPL-2.1-or-later
 // Little-endian field access shared by the record and the serialized forms.
 #pragma once
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: LGPL-2.1-or-later
 // CIdIndex: linear probing with backward-shift deletion, at most 3/4 full.
 #include "IdIndex.h"
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: LGPL-2.1-or-later
 // CIdIndex: open-addressing map from value ID to group position, sized to what it holds.
 #pragma once
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: LGPL-2.1-or-later
 // Text line of one value, shared by CVarData and CVarDataGroup rendering.
 #pragma once
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: LGPL-2.1-or-later
 // Archive form and value-record form of values and groups.
 #include <LmVarData/Archive.h>
 #include <LmVarData/VarData.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: LGPL-2.1-or-later
 // CVarData: construction, setters, conversions and comparison.
 #include <LmVarData/VarData.h>
 

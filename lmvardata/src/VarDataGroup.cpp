@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: LGPL-2.1-or-later
 // CVarDataGroup: ordered elements with an ID index.
 #include <LmVarData/VarDataGroup.h>
 

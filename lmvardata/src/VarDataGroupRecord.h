@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: LGPL-2.1-or-later
 // CVarDataGroupRecord: the private state behind a CVarDataGroup handle.
 #pragma once
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: LGPL-2.1-or-later
 // CVarDataRecord: the private state behind a CVarData handle.
 #pragma once
 

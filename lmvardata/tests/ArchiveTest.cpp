@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: LGPL-2.1-or-later
 // CArchive over a stream: short reads, the end of the stream and the end-of-file error.
 #include <LmVarData/Archive.h>
 

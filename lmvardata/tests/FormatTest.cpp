@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: LGPL-2.1-or-later
 // Text lines of values and groups.
 #include <LmVarData/VarData.h>
 #include <LmVarData/VarDataGroup.h>

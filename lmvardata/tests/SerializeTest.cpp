@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: LGPL-2.1-or-later
 // Archive form and value records: byte layouts, round trips and hostile input.
 #include <LmVarData/Archive.h>
 #include <LmVarData/VarData.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: LGPL-2.1-or-later
 // Byte helpers shared by the LmVarData test files.
 #pragma once
 

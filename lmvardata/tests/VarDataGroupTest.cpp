@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: LGPL-2.1-or-later
 // CVarDataGroup: add and replace by ID, access, removals, assignment and the ID index.
 #include <LmVarData/VarDataGroup.h>
 

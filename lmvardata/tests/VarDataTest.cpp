@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: LGPL-2.1-or-later
 // CVarData: the conversion table, text and block getters, copies and comparison.
 #include <LmVarData/VarData.h>
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: LGPL-2.1-or-later
 // libFuzzer target: value and group record readers, and the group archive loader, on
 // arbitrary bytes; whatever they accept must write back and render within bounds.
 #include <LmVarData/Archive.h>

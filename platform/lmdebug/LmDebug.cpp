@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // CLmDebug: formats with vsnprintf and writes whole traces under one lock.
 #include "LmDebug.h"
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // CLmDebug: the process-wide trace output, and the level-0/20/40 trace entry points.
 #pragma once
 

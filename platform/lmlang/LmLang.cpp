@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // LmLang stand-in: Qt Linguist catalogues embedded as resources under :/translations.
 #include "LmLang.h"
 

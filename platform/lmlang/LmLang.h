@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // LmLang stand-in: loads a language catalogue and translates interface texts (Qt Core only).
 #pragma once
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // TranslateWindow: walks a widget tree and passes every visible caption through LmLang.
 #include "LmLangWidgets.h"
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // TranslateWindow: the widget part of the LmLang stand-in, kept apart so LmLang needs no GUI.
 #pragma once
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // CLmSocket over QUdpSocket: explicit broadcast permission, a forced large receive buffer,
 // and a drain loop that survives the endpoint being closed or destroyed by onReceive.
 #include "LmSocket.h"

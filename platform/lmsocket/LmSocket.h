@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // CLmSocket: the UDP endpoint base class, over QUdpSocket, delivering on the owning thread.
 #pragma once
 

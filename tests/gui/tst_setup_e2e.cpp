@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The Setup flow end to end: the real window, real sockets and the real parameter dialogs
 // against cardwise-sim on the loopback of a network namespace of its own.
 #include "CardProtocol.h"

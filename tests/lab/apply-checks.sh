@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
 # cardwise-cli apply in the network lab: sourced by run-lab.sh once the lab is up. Adds six
 # cards on each of the PC's two wires (one namespace per wire, cards at addresses of their own,
 # their simulators tracing every set request they receive), so that the PC's two subnets hold

@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
 # cardwise-cli in the network lab: sourced by run-lab.sh once the lab is up (the PC namespace
 # with adapters on 10.77.1.0/24 and 10.77.2.0/24, the cards on both wires, a router to
 # 10.77.3.0/24 and its cards). Every program runs through run_in_pc, which first checks that

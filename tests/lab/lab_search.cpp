@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // lab_search: one search of the network lab, run inside its PC namespace. Sends a search to
 // each destination (the last one repeated as the window's sweep does), waits for the replies
 // and prints the MAC of every card that answered, one per line, sorted.

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Network lab: a PC namespace with two adapters on two subnets, a bridge per subnet, and one
 # namespace per simulated card running cardwise-sim; on the first subnet a card with an address
 # of none of the PC's subnets, on the second two cards with one address; and a router joining

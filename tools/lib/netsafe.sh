@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Shared by every script that sends datagrams or starts cardwise-sim: the isolation check (the
 # network-safety guard) and starting the simulator. Sourced, never run; defines functions only.
 #

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // What cardwise-cli prints for the device list and a parameter table.
 #include "CliDecode.h"
 #include "CliOutput.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // libFuzzer target: cardwise-cli's command line (arguments separated by zero bytes) and the
 // hexadecimal input of decode; what the parser accepts must hold together.
 #include "CliArguments.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The search, the two timer phases and the Setup flow, driven tick by tick over a fake socket.
 #include "AssistantCore.h"
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The batch sender: many cards at once but one request at a time to each, one retry for a
 // lost acknowledgement, and only the replies of cards with a request out count. The batch run
 // over the core: results from the answers and from reading back.

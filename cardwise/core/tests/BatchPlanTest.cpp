@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Batch plans: hostile files refused with their lines, the whole-plan check against the cards
 // found, the request each card gets, and the read-back.
 #include "BatchPlan.h"

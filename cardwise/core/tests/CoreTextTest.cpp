@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Address and number conversions the search and the parameter table rely on.
 #include "CoreText.h"
 

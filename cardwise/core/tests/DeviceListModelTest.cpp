@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Rows of the device list: one per MAC, placed by the text of the configured address.
 #include "DeviceListModel.h"
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The notes of the device list: which card gets which, as a table of cases.
 #include "DeviceNotes.h"
 

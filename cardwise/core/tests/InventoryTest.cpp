@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The saved inventory: reading it back (hostile files included) and comparing it with a list.
 #include "Inventory.h"
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The parameter table of a card and the set request that OK builds from it.
 #include "OptionTable.h"
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // What the three programs accept as an address, a MAC, a mask, --subnet, --range, --rate and
 // --trace, and what not.
 #include "ProgramOptions.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The progress bar's state: steps, wrapping past the end, clamped positions.
 #include "ProgressModel.h"
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // CQtTimerHost: logical timer ids over QTimer, delivered through the event loop.
 #include "TimerHost.h"
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // libFuzzer target: the batch plan reader on arbitrary bytes; what it accepts must be rows a
 // run can use, what it refuses must say why, and neither may pass the plan's bounds.
 #include "BatchPlan.h"

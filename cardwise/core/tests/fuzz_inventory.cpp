@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // libFuzzer target: the saved device list's reader on arbitrary bytes; what it refuses says
 // why, what it accepts is written back as a list that reads back the same.
 #include "Inventory.h"

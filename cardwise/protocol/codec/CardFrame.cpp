@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Card frame codec: byte layout of the header, item encoding and the bounded decoder.
 #include "CardFrame.h"
 

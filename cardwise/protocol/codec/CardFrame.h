@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Card frame codec: builds requests (and any other frame) and decodes received frames.
 #pragma once
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Text forms shared by everything that speaks the card protocol: MAC and address texts.
 #include "CardProtocol.h"
 

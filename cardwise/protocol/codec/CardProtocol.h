@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Constants of the card protocol: ports, command codes, item identifiers, frame geometry.
 #pragma once
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // CDeviceSocket over a recording transport: requests, dispatch of replies, the device table
 // and the trace lines.
 #include "DeviceSocket.h"

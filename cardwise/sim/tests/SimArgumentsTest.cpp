@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The command line of cardwise-sim: what it accepts, the message for what it does not, and
 // how the options meet the configuration file.
 #include "SimArguments.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Simulated cards: device-information encodings, generated fleets, passwords, applied settings.
 #include "SimCard.h"
 

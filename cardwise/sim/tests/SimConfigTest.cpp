@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The simulator's configuration file: a full card, defaults, and every kind of bad input.
 #include "SimConfig.h"
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // CDeviceSocket against the real cardwise-sim over loopback, inside a private network
 // namespace: searches, the Subnet-scope broadcast, set requests, restarts and sim errors.
 #include "CardProtocol.h"

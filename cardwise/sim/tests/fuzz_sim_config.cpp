@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // libFuzzer target: the simulator's configuration parser on arbitrary text; what it accepts
 // must be a fleet the simulator can answer for, what it refuses must say why.
 #include "CardFrame.h"

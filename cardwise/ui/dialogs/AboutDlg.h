@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // CAboutDlg: the About box, with the program's name and its own file version.
 #pragma once
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // CIpConfigRunner: the IpConfig button's tool run and output box.
 #include "IpConfigRunner.h"
 

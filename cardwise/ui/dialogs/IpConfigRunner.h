@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // CIpConfigRunner: the IpConfig button of the main window: runs the tool that lists the PC's IP
 // configuration and shows what it wrote.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // COptionDlg: the "OPTION" dialog over the parameter table.
 #include "OptionDlg.h"
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // COptionDlg: the "OPTION" dialog, in which the operator reviews and changes the parameters of
 // one card before the set request is sent.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // CParamEditDlg: the "Param Edit" dialog, in which the operator types a new value for one
 // parameter of the parameter dialog.
 #pragma once

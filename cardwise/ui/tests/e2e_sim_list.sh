@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # End to end: the real cardwise program (offscreen) searches 127.0.0.1, where cardwise-sim
 # plays three cards, and must list all three in the order of their configured addresses.
 # Run through tools/netns-run, so nothing can leave the namespace.

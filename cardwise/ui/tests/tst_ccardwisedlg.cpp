@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The main window over a fake network, stepped timers and recorded message boxes.
 #include "CardwiseDlg.h"
 #include "CoreFakes.h"

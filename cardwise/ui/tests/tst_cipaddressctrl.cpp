@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Keyboard entry and value access of the IP address control.
 #include "IPAddressCtrl.h"
 

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # The dissector against the codec on real traffic: dumpcap records lo while cardwise-cli
 # searches, reads a card's parameters and sets values (a wrong password, an acknowledged
 # setting, the restart) against cardwise-sim; then every captured frame, and mutants of them,

@@ -1,4 +1,5 @@
 #!/usr/bin/env python3
+# SPDX-License-Identifier: GPL-3.0-or-later
 """The Wireshark dissector against the codec: for every frame, the command, the MAC and each
 item's identifier, type and value that tshark shows must equal what `cardwise-cli decode`
 prints for the same bytes, and tshark must never raise a Lua error.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: LGPL-2.1-or-later
 // CLMFileVersion: reads a module's version resource and answers its versions, name and copyright.
 #pragma once
 

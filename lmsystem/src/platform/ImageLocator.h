@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: LGPL-2.1-or-later
 // Finding the version block in an executable file: PE resources or the ELF section ".lmversion".
 #pragma once
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: LGPL-2.1-or-later
 // Reading little-endian integers from bytes the caller has checked are there.
 #pragma once
 

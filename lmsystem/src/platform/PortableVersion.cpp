@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: LGPL-2.1-or-later
 // The project's own version operations: blocks from PE resources or the ELF section ".lmversion".
 #include "platform/PortableVersion.h"
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: LGPL-2.1-or-later
 // The project's own version operations, for systems without a version library.
 #pragma once
 

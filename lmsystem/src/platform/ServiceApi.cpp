@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: LGPL-2.1-or-later
 // The table of service operations the wrapper calls.
 #include "platform/ServiceApi.h"
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: LGPL-2.1-or-later
 // The service manager and kernel operations the service wrapper uses, behind a table that tests
 // can replace.
 #pragma once

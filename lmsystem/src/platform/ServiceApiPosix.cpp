@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: LGPL-2.1-or-later
 // The service wrapper's operations on Linux: kernel objects as eventfd descriptors, threads,
 // the command line from /proc, and the systemd service manager.
 #include "CommandLine.h"

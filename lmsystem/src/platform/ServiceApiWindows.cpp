@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: LGPL-2.1-or-later
 // The service wrapper's operations on Windows: advapi32 and kernel32.
 #include "platform/ServiceApi.h"
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: LGPL-2.1-or-later
 // The handles of the service manager and of services that the systemd layer gives out: a table
 // of live objects, so that a stale or foreign handle is refused instead of followed.
 #include "platform/ServiceHandles.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: LGPL-2.1-or-later
 // The handles of the service manager and of services that the systemd layer gives out.
 #pragma once
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: LGPL-2.1-or-later
 // Running `systemctl` and reading a unit's state from it.
 #pragma once
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: LGPL-2.1-or-later
 // The service side under systemd: the dispatcher that runs ServiceMain, turns SIGTERM into the
 // stop control, and passes status reports on as notify messages.
 #include "platform/SystemdService.h"

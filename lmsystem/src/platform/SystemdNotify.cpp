@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: LGPL-2.1-or-later
 // The notify protocol: what a service tells systemd about its state, and over which socket.
 #include "platform/SystemdNotify.h"
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: LGPL-2.1-or-later
 // The service manager operations on Linux: services as systemd units, driven by `systemctl`.
 #include "platform/SystemdService.h"
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: LGPL-2.1-or-later
 // The service manager operations on Linux: systemd units, `systemctl` and the notify socket.
 // The table's functions are here; their parts in Systemctl.h (running systemctl),
 // SystemdUnit.h (unit files), ServiceHandles.h (the handle table) and SystemdNotify.h (the

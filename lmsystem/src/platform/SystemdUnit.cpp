@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: LGPL-2.1-or-later
 // Unit files of the services the wrapper installs: names, ExecStart quoting, the file's text.
 #include "platform/SystemdUnit.h"
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: LGPL-2.1-or-later
 // The version operations' tables and the one the reader calls.
 #include "platform/VersionApi.h"
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: LGPL-2.1-or-later
 // The four version operations the reader uses, behind a table that tests can replace.
 #pragma once
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: LGPL-2.1-or-later
 // Reading a VS_VERSIONINFO block: node layout, lookup by path and the 8-bit copies of its texts.
 #pragma once
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: LGPL-2.1-or-later
 // The platform's basic types under their Windows names, for the tables of platform operations.
 #pragma once
 

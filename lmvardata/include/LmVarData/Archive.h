@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: LGPL-2.1-or-later
 // CArchive: a byte stream opened for storing or for loading, over memory or a std::iostream.
 #pragma once
 

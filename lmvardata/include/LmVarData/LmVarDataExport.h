@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: LGPL-2.1-or-later
 // Export macro of the LmVarData shared library.
 #pragma once
 

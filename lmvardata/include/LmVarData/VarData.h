@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: LGPL-2.1-or-later
 // CVarData: one typed value with a numeric ID (ten numeric types, a text or a byte block).
 #pragma once
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: LGPL-2.1-or-later
 // CVarDataGroup: an ordered collection of CVarData copies with lookup by ID.
 #pragma once
 

@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: LGPL-2.1-or-later
 # Installs the build tree into WORK_DIR/prefix, then builds and runs the consumer through
 # find_package and through pkg-config. Run with cmake -P.
 foreach(var BUILD_DIR WORK_DIR CONSUMER_DIR LIBDIR GENERATOR CXX)

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: LGPL-2.1-or-later
 // Uses the installed library: adds a value to a group and reads it back.
 #include <LmVarData/VarDataGroup.h>
 

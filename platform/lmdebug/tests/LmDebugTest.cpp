@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Trace filtering by level, the CARDWISE_TRACE threshold, sinks and standard error output.
 #include "LmDebug.h"
 

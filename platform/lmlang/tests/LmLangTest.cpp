@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Catalogue loading, stable translated texts and the language name of a locale.
 #include "LmLang.h"
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // TranslateWindow translates captions of a dialog and its controls, and nothing else.
 #include "LmLang.h"
 #include "LmLangWidgets.h"

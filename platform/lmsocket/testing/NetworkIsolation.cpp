@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Isolation check through if_nameindex, which lists every interface whatever its state.
 #include "NetworkIsolation.h"
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Isolation check for programs that send datagrams in tests: only loopback and named lab
 // interfaces may exist, so nothing can reach a real network.
 #pragma once

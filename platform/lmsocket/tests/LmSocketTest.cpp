@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // CLmSocket on real sockets inside a private network namespace: delivery, port conflicts,
 // broadcast permission, bursts, and closing or destroying from inside onReceive.
 #include "LmSocket.h"

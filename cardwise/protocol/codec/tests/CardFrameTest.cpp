@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Byte layouts of the requests, the item encoding and decoding tables, and hostile frames.
 #include "CardFrame.h"
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // MAC and address texts, and the broadcast rule of request targets.
 #include "CardProtocol.h"
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // libFuzzer target: the frame decoder must stay within any datagram and never crash.
 #include "CardFrame.h"
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The About box: the version line read from the running program's own version block (this
 // program is built once with a block of version 1.2.3.4 and once without any), never the
 // template's sample text, and the box's other parts.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The IpConfig button: the tool's output shown from its first character that is no line end,
 // standard error included; a tool that can't start reported; one that never ends stopped.
 #include "IpConfigRunner.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The parameter dialog: the rows it lists, editing and copying them, and the request that OK
 // builds from what the controls hold.
 #include "OptionDlg.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The parameter edit dialog: when OK can be pressed, the whole new value selected when its
 // field gets the focus, and what the caller receives.
 #include "ParamEditDlg.h"

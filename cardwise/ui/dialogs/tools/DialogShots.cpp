@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // cardwise-dialog-shots: the assistant as it ships, with its dialogs wired in, that opens one
 // dialog by itself once the first search has ended, so tools/screenshot.sh can take its picture.
 //
