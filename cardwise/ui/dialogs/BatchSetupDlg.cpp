@@ -60,8 +60,8 @@ CBatchSetupDlg::CBatchSetupDlg(CBatchSetup& setup, MessageBoxSink fnMessageBox,
                                          CDeviceListModel::ColumnTitle(CDeviceListModel::COL_IP)});
     PrepareList(m_pUi->IDC_BATCH_PARAMS, {CardwiseCore::Tr("Change"), CardwiseCore::Tr("ParamName"),
                                           CardwiseCore::Tr("ParamValue")});
-    m_pUi->IDC_BATCH_CARDS->resizeColumnToContents(CARD_COL_MAC);
-    m_pUi->IDC_BATCH_PARAMS->resizeColumnToContents(PARAM_COL_CHANGE);
+    m_pUi->IDC_BATCH_TABLE->verticalHeader()->setDefaultSectionSize(
+        m_pUi->IDC_BATCH_TABLE->fontMetrics().height() + 6);
     m_pUi->IDC_AUTO_RESTART->setChecked(m_setup.GetAutoRestart());
 
     connect(m_pUi->IDC_BATCH_CARDS, &QTableWidget::itemChanged, this,
@@ -110,6 +110,7 @@ void CBatchSetupDlg::FillCards()
         pList->setItem(nRow, CARD_COL_MAC, pMac);
         pList->setItem(nRow, CARD_COL_IP, NewItem(card.strIp, Qt::ItemIsEnabled));
     }
+    pList->resizeColumnToContents(CARD_COL_MAC);
     m_bFilling = false;
 }
 
@@ -131,6 +132,8 @@ void CBatchSetupDlg::FillParams()
                        NewItem(param.strValue,
                                Qt::ItemIsEnabled | Qt::ItemIsEditable | Qt::ItemIsSelectable));
     }
+    pList->resizeColumnToContents(PARAM_COL_CHANGE);
+    pList->resizeColumnToContents(PARAM_COL_NAME);
     m_bFilling = false;
 }
 
@@ -161,7 +164,8 @@ void CBatchSetupDlg::ShowTable(bool bForce)
                 pItem->setText(arrRow[nColumn]);
         }
     }
-    if (!bSameShape)
+    // Outside a run's progress the columns fit what they hold (the results are wider).
+    if (bForce || !bSameShape)
         pTable->resizeColumnsToContents();
     m_pUi->IDC_BATCH_STATUS->setText(m_setup.GetSummary());
     m_pUi->IDC_BATCH_PLAN_FILE->setText(m_setup.GetPlanFile());
