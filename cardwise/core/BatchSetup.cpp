@@ -69,9 +69,9 @@ std::vector<SFoundCard> CBatchSetup::FoundCards() const
     CDeviceSocket* pSocket = m_core.GetSocket();
     for (int nRow = 0; nRow < list.GetItemCount(); ++nRow) {
         const QString strMac = list.GetItemText(nRow, CDeviceListModel::COL_KEY);
-        arrFound.push_back(
-            {strMac, list.GetItemText(nRow, CDeviceListModel::COL_IP),
-             pSocket != nullptr ? pSocket->FindDeviceParams(strMac.toLatin1().constData())
+        arrFound.push_back({strMac, list.GetItemText(nRow, CDeviceListModel::COL_IP),
+                            pSocket != nullptr
+                                ? pSocket->FindDeviceParams(strMac.toLatin1().constData())
                                 : nullptr});
     }
     return arrFound;
@@ -156,10 +156,9 @@ bool CBatchSetup::Preview()
         return false;
     m_pRun.reset();
     m_problems = SPlanProblems();
-    if (!m_strPlanFile.isEmpty() && !m_pFilePlan) {
-        // The file failed to read: load it again or choose another.
+    // A plan file that failed to read is read again: the operator may have mended it.
+    if (!m_strPlanFile.isEmpty() && !m_pFilePlan)
         return LoadPlan(m_strPlanFile) && Preview();
-    }
     bool bOk = true;
     if (m_pFilePlan)
         m_plan = *m_pFilePlan;
@@ -265,12 +264,10 @@ SBatchTable CBatchSetup::GetTable(bool bFile) const
     if (m_nStage == STAGE_REFUSED) {
         table.arrHeader = QStringList{fnText("Line"), fnText("Problem")};
         for (const SPlanProblem& problem : m_problems.arrListed)
-            table.arrRows.push_back({problem.nLine > 0 ? QString::number(problem.nLine)
-                                                       : QString(),
-                                     problem.strText});
-        if (m_problems.nUnlisted > 0)
             table.arrRows.push_back(
-                {QString(), Tr("%1 more problems").arg(m_problems.nUnlisted)});
+                {problem.nLine > 0 ? QString::number(problem.nLine) : QString(), problem.strText});
+        if (m_problems.nUnlisted > 0)
+            table.arrRows.push_back({QString(), Tr("%1 more problems").arg(m_problems.nUnlisted)});
         return table;
     }
 
@@ -300,10 +297,10 @@ SBatchTable CBatchSetup::GetTable(bool bFile) const
         const bool bRead = nResult == APPLY_VERIFIED || nResult == APPLY_NOT_APPLIED;
         QStringList arrChanges;
         for (const SPlanChange& change : card.arrChanges) {
-            QString strChange = QStringLiteral("%1: %2 \u2192 %3")
-                                    .arg(bFile ? change.strName : TrText(change.strName),
-                                         card.bFound ? change.strCurrent : QStringLiteral("?"),
-                                         change.strPlanned);
+            QString strChange =
+                QStringLiteral("%1: %2 \u2192 %3")
+                    .arg(bFile ? change.strName : TrText(change.strName),
+                         card.bFound ? change.strCurrent : QStringLiteral("?"), change.strPlanned);
             if (bRead && change.strRead != change.strPlanned)
                 strChange += QLatin1Char(' ') + fnText("(reads %1)").arg(change.strRead);
             arrChanges.append(strChange);

@@ -125,7 +125,7 @@ private:
     bool m_bAutoRestart = true;
     QString m_strPlanFile;
     std::unique_ptr<CBatchPlan> m_pFilePlan; // the plan file read, when one is
-    CBatchPlan m_plan;                        // what the latest preview checked
+    CBatchPlan m_plan;                       // what the latest preview checked
     SPlanProblems m_problems;
     EStage m_nStage = STAGE_EDIT;
     std::unique_ptr<CBatchRun> m_pRun;

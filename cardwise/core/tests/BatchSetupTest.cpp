@@ -16,9 +16,9 @@ namespace {
 struct SFormCase
 {
     const char* pszName;
-    bool bCardA;
-    bool bCardB;
-    std::vector<std::pair<const char*, const char*>> arrChanges; // parameter, value
+    const char* pszCards; // the cards checked: "A", "B", "AB" or ""
+    const char* pszParam; // the parameter changed, or null for none
+    const char* pszValue;
     const char* pszPassword;
     bool bRun;
     CBatchSetup::EStage nStage;
@@ -26,25 +26,22 @@ struct SFormCase
 };
 
 const SFormCase FORM_CASES[] = {
-    {"PortOnBoth", true, true, {{"HTTP Port", "8080"}}, "", false, CBatchSetup::STAGE_PREVIEW,
+    {"PortOnBoth", "AB", "HTTP Port", "8080", "", false, CBatchSetup::STAGE_PREVIEW,
      "HTTP Port: 80 \u2192 8080"},
-    {"NoCard", false, false, {{"HTTP Port", "8080"}}, "", false, CBatchSetup::STAGE_REFUSED,
-     "no card chosen"},
-    {"NoParameter", true, false, {}, "", false, CBatchSetup::STAGE_REFUSED,
+    {"NoCard", "", "HTTP Port", "8080", "", false, CBatchSetup::STAGE_REFUSED, "no card chosen"},
+    {"NoParameter", "A", nullptr, "", "", false, CBatchSetup::STAGE_REFUSED,
      "no parameter chosen to change"},
-    {"EmptyValue", true, false, {{"Telnet Port", ""}}, "", false, CBatchSetup::STAGE_REFUSED,
+    {"EmptyValue", "A", "Telnet Port", "", "", false, CBatchSetup::STAGE_REFUSED,
      "no value for Telnet Port"},
-    {"BadPort", true, true, {{"HTTP Port", "70000"}}, "", false, CBatchSetup::STAGE_REFUSED,
+    {"BadPort", "AB", "HTTP Port", "70000", "", false, CBatchSetup::STAGE_REFUSED,
      "'70000' is not a port number from 1 to 65535 (parameter HTTP Port)"},
-    {"OneAddressForTwo", true, true, {{"IP Addr", "192.168.1.50"}}, "", false,
-     CBatchSetup::STAGE_REFUSED,
+    {"OneAddressForTwo", "AB", "IP Addr", "192.168.1.50", "", false, CBatchSetup::STAGE_REFUSED,
      "00-1A-2B-3C-4D-5E and 00-1A-2B-3C-4D-5F would both have address 192.168.1.50"},
-    {"GatewayOutsideTheNetwork", false, true, {{"Gateway", "10.0.0.1"}}, "", false,
-     CBatchSetup::STAGE_REFUSED, "00-1A-2B-3C-4D-5F: The Gateway is invalid"},
-    {"RunWithoutPassword", true, false, {{"SNMP Enable", "0"}}, "", true,
-     CBatchSetup::STAGE_REFUSED, "Type the cards' password: nothing was sent"},
-    {"RunSends", true, false, {{"SNMP Enable", "0"}}, "lemon", true, CBatchSetup::STAGE_RUNNING,
-     "sending"},
+    {"GatewayOutsideTheNetwork", "B", "Gateway", "10.0.0.1", "", false, CBatchSetup::STAGE_REFUSED,
+     "00-1A-2B-3C-4D-5F: The Gateway is invalid"},
+    {"RunWithoutPassword", "A", "SNMP Enable", "0", "", true, CBatchSetup::STAGE_REFUSED,
+     "Type the cards' password: nothing was sent"},
+    {"RunSends", "A", "SNMP Enable", "0", "lemon", true, CBatchSetup::STAGE_RUNNING, "sending"},
 };
 
 class CBatchSetupFormTest : public ::testing::TestWithParam<SFormCase>
@@ -92,19 +89,21 @@ TEST_P(CBatchSetupFormTest, FormBecomesAPlanCheckedWhole)
     const SFormCase& formCase = GetParam();
     CBatchSetup setup(*m_pCore, m_timers, [] { return std::int64_t{0}; });
     ASSERT_EQ(setup.GetCards().size(), 2u);
-    setup.SetCardChecked(0, formCase.bCardA);
-    setup.SetCardChecked(1, formCase.bCardB);
+    const QString strCards = QString::fromLatin1(formCase.pszCards);
+    setup.SetCardChecked(0, strCards.contains(QLatin1Char('A')));
+    setup.SetCardChecked(1, strCards.contains(QLatin1Char('B')));
     setup.SetAutoRestart(false);
     setup.SetPassword(QString::fromUtf8(formCase.pszPassword));
-    for (const auto& [pszName, pszValue] : formCase.arrChanges) {
+    if (formCase.pszParam != nullptr) {
+        const QLatin1String strName(formCase.pszParam);
         const auto& arrParams = setup.GetParams();
-        const auto it = std::find_if(arrParams.begin(), arrParams.end(), [&](const auto& param) {
-            return param.strName == QLatin1String(pszName);
-        });
-        ASSERT_NE(it, arrParams.end()) << pszName;
+        const auto it =
+            std::find_if(arrParams.begin(), arrParams.end(),
+                         [strName](const SBatchParam& param) { return param.strName == strName; });
+        ASSERT_NE(it, arrParams.end()) << formCase.pszParam;
         const int nParam = static_cast<int>(it - arrParams.begin());
         setup.SetParamChange(nParam, true);
-        setup.SetParamValue(nParam, QString::fromUtf8(pszValue));
+        setup.SetParamValue(nParam, QString::fromUtf8(formCase.pszValue));
     }
 
     if (formCase.bRun)

@@ -104,8 +104,7 @@ void CBatchSetupDlg::FillCards()
     pList->setRowCount(static_cast<int>(arrCards.size()));
     for (int nRow = 0; nRow < static_cast<int>(arrCards.size()); ++nRow) {
         const SBatchCard& card = arrCards[static_cast<std::size_t>(nRow)];
-        QTableWidgetItem* pMac =
-            NewItem(card.strMac, Qt::ItemIsEnabled | Qt::ItemIsUserCheckable);
+        QTableWidgetItem* pMac = NewItem(card.strMac, Qt::ItemIsEnabled | Qt::ItemIsUserCheckable);
         pMac->setCheckState(card.bChecked ? Qt::Checked : Qt::Unchecked);
         pList->setItem(nRow, CARD_COL_MAC, pMac);
         pList->setItem(nRow, CARD_COL_IP, NewItem(card.strIp, Qt::ItemIsEnabled));
@@ -128,9 +127,9 @@ void CBatchSetupDlg::FillParams()
         pList->setItem(nRow, PARAM_COL_NAME,
                        NewItem(CardwiseCore::Tr(param.strName.toLatin1().constData()),
                                Qt::ItemIsEnabled | Qt::ItemIsSelectable));
-        pList->setItem(nRow, PARAM_COL_VALUE,
-                       NewItem(param.strValue,
-                               Qt::ItemIsEnabled | Qt::ItemIsEditable | Qt::ItemIsSelectable));
+        pList->setItem(
+            nRow, PARAM_COL_VALUE,
+            NewItem(param.strValue, Qt::ItemIsEnabled | Qt::ItemIsEditable | Qt::ItemIsSelectable));
     }
     pList->resizeColumnToContents(PARAM_COL_CHANGE);
     pList->resizeColumnToContents(PARAM_COL_NAME);

@@ -82,7 +82,7 @@ private:
     CMessageRecorder m_messages;
     int m_nParamDialogRuns = 0;
     QStringList m_arrLaunched;
-    QString m_strListFile; // what the file dialog answers
+    QString m_strListFile;  // what the file dialog answers
     QString m_strBatchFile; // what the Batch Setup's file dialog answers
     std::unique_ptr<CCardwiseDlg> m_pDlg;
 };
@@ -707,7 +707,7 @@ void tst_CCardwiseDlg::batchSetupPreviewsRunsAndSavesResults()
             pDlg->findChild<QCheckBox*>(QStringLiteral("IDC_AUTO_RESTART"))->setChecked(false);
             QTest::mouseClick(fnButton("IDC_BATCH_RUN"), Qt::LeftButton);
             QCOMPARE(fnSetMacs(), QStringList({QString::fromStdString(CARD_B.strMac),
-                                                QString::fromStdString(CARD_A.strMac)}));
+                                               QString::fromStdString(CARD_A.strMac)}));
             QCOMPARE(fnCell(CARD_B, 3), QStringLiteral("sending"));
             QVERIFY(!fnButton("IDC_BATCH_PREVIEW")->isEnabled());
             m_network.Deliver(AckFrame(CARD_A), "192.168.1.2");

@@ -7,9 +7,10 @@
 // option: the Setup flow for the first card; param-edit: that, then the edit dialog for the
 // parameter NAME (default "HTTP Port"); about: the About box; compare: no dialog, the main
 // window compared with the saved list FILE; batch: Batch Setup running the plan FILE under the
-// password "lemon" without the restart wait, shown once its result table is complete. Once the dialog (or the compared window) is on
-// screen the line "dialog shown<TAB><window title>" goes to standard output. Every other option is
-// the assistant's own (--subnet, --lang, ...). Not installed: a documentation aid only.
+// password "lemon" without the restart wait, shown once its result table is complete. Once the
+// dialog (or the compared window) is on screen the line "dialog shown<TAB><window title>" goes to
+// standard output. Every other option is the assistant's own (--subnet, --lang, ...). Not
+// installed: a documentation aid only.
 #include "AboutDlg.h"
 #include "CardwiseApp.h"
 #include "MessageBox.h"
