@@ -31,6 +31,8 @@ CBatchSetup::CBatchSetup(CAssistantCore& core, CTimerHost& timers, ClockMs fnClo
     for (int nRow = 0; nRow < list.GetItemCount(); ++nRow)
         m_arrCards.push_back({list.GetItemText(nRow, CDeviceListModel::COL_KEY),
                               list.GetItemText(nRow, CDeviceListModel::COL_IP), true});
+    for (const SBatchCard& card : m_arrCards)
+        m_mapKnownIp.insert(card.strMac, card.strIp);
 
     // The values start as a card reports them, so that a change starts from a sound value.
     COptionTable option;
@@ -235,6 +237,7 @@ void CBatchSetup::OnRunDone()
                          [&card](const SBatchCard& old) { return old.strMac == card.strMac; });
         if (it != m_arrCards.end())
             card.bChecked = it->bChecked;
+        m_mapKnownIp.insert(card.strMac, card.strIp);
         arrCards.push_back(card);
     }
     m_arrCards = std::move(arrCards);
@@ -305,11 +308,10 @@ SBatchTable CBatchSetup::GetTable(bool bFile) const
                 strChange += QLatin1Char(' ') + fnText("(reads %1)").arg(change.strRead);
             arrChanges.append(strChange);
         }
-        QString strIp;
         const CDeviceListModel& list = m_core.GetDeviceList();
         const int nRow = list.FindDevice(card.strMac.toLatin1().constData());
-        if (nRow >= 0)
-            strIp = list.GetItemText(nRow, CDeviceListModel::COL_IP);
+        const QString strIp = nRow >= 0 ? list.GetItemText(nRow, CDeviceListModel::COL_IP)
+                                        : m_mapKnownIp.value(card.strMac);
         table.arrRows.push_back({card.strMac, strIp,
                                  card.nLine > 0 ? QString::number(card.nLine) : QString(),
                                  strStatus, arrChanges.join(QStringLiteral(", "))});

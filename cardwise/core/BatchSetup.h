@@ -7,6 +7,7 @@
 #include "BatchApply.h"
 #include "BatchPlan.h"
 
+#include <QHash>
 #include <QString>
 #include <QStringList>
 
@@ -120,6 +121,8 @@ private:
     ClockMs m_fnClockMs;
     std::function<void()> m_fnChanged;
     std::vector<SBatchCard> m_arrCards;
+    // The address each card was listed with, kept for cards the read-back search missed.
+    QHash<QString, QString> m_mapKnownIp;
     std::vector<SBatchParam> m_arrParams;
     QString m_strPassword;
     bool m_bAutoRestart = true;

@@ -715,14 +715,14 @@ void tst_CCardwiseDlg::batchSetupPreviewsRunsAndSavesResults()
             m_pDlg->OnTimer(CBatchRun::TIMER_RUN);
             CFakeCard moved = CARD_A;
             moved.nHttpPort = 8080;
-            Deliver(moved, "192.168.1.2");
-            Deliver(CARD_B, "192.168.1.100");
+            Deliver(moved, "192.168.1.2"); // B, which refused, no longer answers
             RunSweep();
             m_pDlg->OnTimer(CBatchRun::TIMER_RUN);
 
             // Then the result table says which card took its values, and saves as CSV
             QCOMPARE(fnCell(CARD_A, 3), QStringLiteral("verified"));
             QCOMPARE(fnCell(CARD_B, 3), QStringLiteral("password-rejected"));
+            QCOMPARE(fnCell(CARD_B, 1), QStringLiteral("192.168.1.100"));
             QCOMPARE(pStatus->text(), QStringLiteral("1 verified, 0 not-applied, "
                                                      "1 password-rejected, 0 no-answer, "
                                                      "0 not-found"));
