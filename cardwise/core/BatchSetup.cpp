@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // CBatchSetup: the Batch Setup dialog's form, plan, preview, run and result table.
 #include "BatchSetup.h"
 

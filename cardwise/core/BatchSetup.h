@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // CBatchSetup: the logic of the window's Batch Setup dialog over the core's latest search: the
 // cards and parameters chosen (or a plan file), the preview checked whole, the run and its
 // result table.

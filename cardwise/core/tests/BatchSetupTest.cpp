@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The Batch Setup form: the cards and values chosen become a plan checked whole, the preview
 // says what would change, and a refused form or a missing password sends nothing.
 #include "BatchSetup.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // CBatchSetupDlg: the "Batch Setup" dialog, in which the operator chooses cards and parameter
 // values (or a plan file), previews the plan checked whole, runs it and saves the results.
 #pragma once
