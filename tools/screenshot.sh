@@ -5,7 +5,8 @@
 # window is captured, in English (main-window.png) and Chinese (main-window-zh_CN.png).
 # Then the dialogs over the same cards (option-dialog.png, param-edit.png, about.png), opened
 # by cardwise-dialog-shots, the assistant with an aid that opens one dialog by itself, and the
-# window compared with a saved list (compare-list.png).
+# window compared with a saved list (compare-list.png), and Batch Setup's result table after a
+# plan ran (batch-setup.png).
 # Everything runs in a network namespace of its own (tools/netns-run).
 #
 #   tools/screenshot.sh [BUILD_DIR]      (default: build)
@@ -57,13 +58,13 @@ export DISPLAY=:$display
 unset QT_QPA_PLATFORM
 
 # Two cards share an address and one takes its address from DHCP, so the Note column shows
-# marked rows.
+# marked rows; the last acknowledges settings but keeps its own, for the batch results.
 cw_sim_config "$work/cards.json" \
     "00-1A-2B-4C-00-01 192.168.1.20 255.255.255.0 192.168.1.1 2 215" \
     "00-1A-2B-4C-00-02 192.168.1.100 255.255.255.0 192.168.1.1 2 216" \
     "00-1A-2B-4C-00-03 10.0.0.5 255.0.0.0 10.0.0.1 3 301" \
     "00-1A-2B-4C-00-04 172.16.8.31 255.255.0.0 172.16.0.1 3 302 \"dhcp\": 1" \
-    "00-1A-2B-4C-00-05 192.168.1.100 255.255.255.0 192.168.1.1 3 302"
+    "00-1A-2B-4C-00-05 192.168.1.100 255.255.255.0 192.168.1.1 3 302 \"applies\": false"
 cw_sim_start "$work/sim.log" "$sim" --config "$work/cards.json" || exit 1
 
 mkdir -p "$out"
@@ -113,4 +114,14 @@ cat >"$work/saved.json" <<'LIST'
 {"mac":"00-1A-2B-4C-00-06","actual_ip":"127.0.0.1","ip":"192.168.1.30","mask":"255.255.255.0","gateway":"192.168.1.1","hw":2,"fw":215,"adapter":"lo","notes":[]}]}
 LIST
 shoot compare-list.png "dialog shown" "" "$shots" --dialog compare --list "$work/saved.json" \
+    --lang default "${loop[@]}"
+# Last, as it changes the cards: a plan for every card, with another password for one card and
+# a card that is not there.
+cat >"$work/plan.csv" <<'PLAN'
+MAC,HTTP Port,SNMP Enable,Password
+*,8080,0,
+00-1A-2B-4C-00-03,,,wrong-secret
+00-1A-2B-4C-00-09,,,
+PLAN
+shoot batch-setup.png "dialog shown" "" "$shots" --dialog batch --plan "$work/plan.csv" \
     --lang default "${loop[@]}"

@@ -365,6 +365,7 @@ CButtonStates CAssistantCore::GetButtonStates(bool bRowSelected) const
     states.bDeviceTools = bIdle && bRowSelected;
     states.bAddressCtrls = m_nScope != SCOPE_LOCAL;
     states.bListFiles = bIdle && !m_bSetupRunning;
+    states.bBatchSetup = states.bListFiles && m_listDevices.GetItemCount() > 0;
     return states;
 }
 

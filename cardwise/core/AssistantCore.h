@@ -51,6 +51,7 @@ struct CButtonStates
     bool bDeviceTools = false;  // Setup, Web, Telnet, Ping: no phase runs, one row selected
     bool bAddressCtrls = false; // the address controls: any scope but Local
     bool bListFiles = false;    // Save List and Compare with Saved List: no phase runs
+    bool bBatchSetup = false;   // Batch Setup: cards are listed and no phase runs
 };
 
 struct CAssistantServices

@@ -195,6 +195,14 @@ int CBatchRun::GetSentTotal() const
     return static_cast<int>(m_arrJobCard.size());
 }
 
+std::optional<CBatchSender::EOutcome> CBatchRun::GetSendOutcome(std::size_t nCard) const
+{
+    const auto it = std::find(m_arrJobCard.begin(), m_arrJobCard.end(), nCard);
+    if (it == m_arrJobCard.end() || m_nPhase == PHASE_IDLE)
+        return std::nullopt;
+    return m_sender.GetOutcome(static_cast<std::size_t>(it - m_arrJobCard.begin()));
+}
+
 void CBatchRun::OnSent()
 {
     m_core.SetReplyListener(nullptr);

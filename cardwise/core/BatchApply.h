@@ -152,6 +152,9 @@ public:
     // Cards whose request has an outcome, of those sent to: the progress of the sending.
     int GetSentDone() const;
     int GetSentTotal() const;
+    // How the request of card nCard (an index of GetCards) stands; nothing for a card that
+    // was not sent one.
+    std::optional<CBatchSender::EOutcome> GetSendOutcome(std::size_t nCard) const;
     // The cards with the values read back, and their results (none until known).
     const std::vector<SPlannedCard>& GetCards() const { return m_arrCards; }
     const std::vector<std::optional<EApplyResult>>& GetResults() const { return m_arrResults; }

@@ -303,6 +303,35 @@ bool CBatchPlan::Parse(const QByteArray& strText, SPlanProblems& problems)
     return problems.Count() == nBefore;
 }
 
+bool CBatchPlan::SetForm(const QStringList& arrMacs,
+                         const std::vector<std::pair<unsigned int, QString>>& arrValues,
+                         SPlanProblems& problems)
+{
+    m_arrRows.clear();
+    m_arrCards.clear();
+    const int nBefore = problems.Count();
+    if (arrMacs.isEmpty())
+        problems.Add(0, QStringLiteral("no card chosen"));
+    if (arrValues.empty())
+        problems.Add(0, QStringLiteral("no parameter chosen to change"));
+    // The values are checked once; every card gets the same.
+    SPlanRow values;
+    for (const auto& [nSetId, strValue] : arrValues) {
+        const SColumn column{COLUMN_PARAM, nSetId, ParamName(nSetId)};
+        if (strValue.isEmpty())
+            problems.Add(0, QStringLiteral("no value for %1").arg(column.strName));
+        else
+            AddCell(values, column, strValue, 0, problems);
+    }
+    for (const QString& strMac : arrMacs) {
+        SPlanRow row = values;
+        row.strMac = strMac;
+        m_arrRows.push_back(std::move(row));
+    }
+    CheckRows(problems);
+    return problems.Count() == nBefore;
+}
+
 bool CBatchPlan::ParseCsv(const QByteArray& strText, SPlanProblems& problems)
 {
     QStringDecoder decoder(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
@@ -498,7 +527,9 @@ bool CBatchPlan::Prepare(const std::vector<SFoundCard>& arrFound,
     arrFinalIp.reserve(arrFound.size());
     for (const SFoundCard& found : arrFound)
         arrFinalIp.push_back(found.strIp);
-    std::vector<int> arrIpLine(arrFound.size(), 0); // the line that plans the address, or 0
+    // Whether the plan gives the address, and on which line (0: a form's plan, no line).
+    std::vector<bool> arrIpPlanned(arrFound.size(), false);
+    std::vector<int> arrIpLine(arrFound.size(), 0);
 
     const int nBefore = problems.Count();
     for (std::size_t c = 0; c < m_arrCards.size(); ++c) {
@@ -533,6 +564,7 @@ bool CBatchPlan::Prepare(const std::vector<SFoundCard>& arrFound,
             if (change.nSetId == CardProtocol::SET_IP) {
                 arrFinalIp[static_cast<std::size_t>(card.nFoundIndex)] = change.strPlanned;
                 arrIpLine[static_cast<std::size_t>(card.nFoundIndex)] = nLine;
+                arrIpPlanned[static_cast<std::size_t>(card.nFoundIndex)] = true;
             }
         }
         QString strMessage;
@@ -549,7 +581,7 @@ bool CBatchPlan::Prepare(const std::vector<SFoundCard>& arrFound,
     QHash<QString, std::size_t> mapByIp;
     for (std::size_t i = 0; i < arrFound.size(); ++i) {
         const QString& strIp = arrFinalIp[i];
-        if (arrIpLine[i] != 0 && arrOwnAddresses.contains(strIp))
+        if (arrIpPlanned[i] && arrOwnAddresses.contains(strIp))
             problems.Add(arrIpLine[i], QStringLiteral("%1 would get %2, an address of this PC")
                                            .arg(arrFound[i].strMac, strIp));
         const auto it = mapByIp.constFind(strIp);
@@ -558,8 +590,8 @@ bool CBatchPlan::Prepare(const std::vector<SFoundCard>& arrFound,
             continue;
         }
         const std::size_t j = it.value();
-        if (arrIpLine[i] != 0 || arrIpLine[j] != 0)
-            problems.Add(arrIpLine[i] != 0 ? arrIpLine[i] : arrIpLine[j],
+        if (arrIpPlanned[i] || arrIpPlanned[j])
+            problems.Add(arrIpPlanned[i] ? arrIpLine[i] : arrIpLine[j],
                          QStringLiteral("%1 and %2 would both have address %3")
                              .arg(arrFound[j].strMac, arrFound[i].strMac, strIp));
     }

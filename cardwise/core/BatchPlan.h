@@ -10,6 +10,7 @@
 #include <QStringList>
 
 #include <optional>
+#include <utility>
 #include <vector>
 
 // One problem of a plan; nLine 0 when it concerns the file as a whole.
@@ -94,6 +95,12 @@ public:
     bool Parse(const QByteArray& strText, SPlanProblems& problems);
     // Reads a file of at most FILE_MAX bytes and parses it.
     bool Load(const QString& strPath, SPlanProblems& problems);
+    // A plan from a form instead of a file: one row per MAC (normalised) with the same values,
+    // each a set identifier and the text typed, checked as a plan's cell is. Problems name no
+    // line.
+    bool SetForm(const QStringList& arrMacs,
+                 const std::vector<std::pair<unsigned int, QString>>& arrValues,
+                 SPlanProblems& problems);
 
     const std::vector<SPlanRow>& GetRows() const { return m_arrRows; }
     // Whether some row gives no password of its own, so that the run needs one.

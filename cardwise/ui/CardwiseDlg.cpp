@@ -3,6 +3,7 @@
 #include "CardwiseDlg.h"
 
 #include "AboutDlg.h"
+#include "BatchSetupDlg.h"
 #include "CoreText.h"
 #include "IpConfigRunner.h"
 #include "MessageBox.h"
@@ -148,6 +149,11 @@ CCardwiseDlg::CCardwiseDlg(CCardwiseDlgServices services, QWidget* parent)
     m_pCompareList = m_pSystemMenu->addAction(CardwiseCore::Tr("Compare with Saved List..."));
     m_pCompareList->setObjectName(QStringLiteral("IDM_COMPARE_LIST"));
     connect(m_pCompareList, &QAction::triggered, this, &CCardwiseDlg::OnCompareList);
+    m_pBatchSetup = m_pSystemMenu->addAction(CardwiseCore::Tr("Batch Setup..."));
+    m_pBatchSetup->setObjectName(QStringLiteral("IDM_BATCH_SETUP"));
+    connect(m_pBatchSetup, &QAction::triggered, this, &CCardwiseDlg::OnBatchSetup);
+    // A card may answer after its search ended: the menu shows the state of the moment.
+    connect(m_pSystemMenu, &QMenu::aboutToShow, this, [this] { UpdateButtons(REFRESH_STATE); });
     m_core.SetRangeRate(m_services.nRangeRate);
 
     OnInitDialog();
@@ -303,6 +309,11 @@ void CCardwiseDlg::OnTimer(unsigned int nId)
 {
     if (nId == TIMER_CLOCK && m_pPaneClock != nullptr)
         m_pPaneClock->setText(QTime::currentTime().toString(QStringLiteral("HH:mm:ss")));
+    if (nId == CBatchSender::TIMER_BATCH || nId == CBatchRun::TIMER_RUN) {
+        if (m_pBatch)
+            m_pBatch->OnTimer(nId);
+        return;
+    }
     const unsigned int nWasRunning = m_core.GetTimerId();
     const bool bSweep =
         nId == CAssistantCore::TIMER_SWEEP || nId == CAssistantCore::TIMER_RANGE_SWEEP;
@@ -350,6 +361,7 @@ void CCardwiseDlg::UpdateButtons(EButtonRefresh nRefresh)
     m_ui.IDC_MASK->setEnabled(states.bAddressCtrls);
     m_pSaveList->setEnabled(states.bListFiles);
     m_pCompareList->setEnabled(states.bListFiles);
+    m_pBatchSetup->setEnabled(states.bBatchSetup);
     if (nRefresh != REFRESH_ALL)
         return;
     for (QPushButton* pButton : {m_ui.IDOK, m_ui.IDC_WEB, m_ui.IDC_TELNET, m_ui.IDC_PING})
@@ -430,6 +442,20 @@ void CCardwiseDlg::OnCompareList()
     const QString strPath = AskListFile(false);
     if (!strPath.isEmpty())
         m_core.CompareWithSavedList(strPath);
+}
+
+void CCardwiseDlg::OnBatchSetup()
+{
+    if (m_pBatch || !m_core.GetButtonStates(false).bBatchSetup)
+        return;
+    m_pBatch = std::make_unique<CBatchSetup>(m_core, m_timers, m_services.core.fnClockMs);
+    {
+        CBatchSetupDlg dlg(*m_pBatch, m_services.core.fnMessageBox, m_services.fnAskBatchFile,
+                           this);
+        dlg.exec();
+    }
+    m_pBatch.reset();
+    UpdateButtons(REFRESH_ALL);
 }
 
 void CCardwiseDlg::accept()

@@ -4,6 +4,7 @@
 #pragma once
 
 #include "AssistantCore.h"
+#include "BatchSetup.h"
 #include "DeviceTools.h"
 #include "ProgramOptions.h"
 #include "TimerHost.h"
@@ -49,6 +50,9 @@ struct CCardwiseDlgServices
     // Asks for the file of a saved list, to write (bSave) or to read; an empty name cancels.
     // Empty: a file dialog.
     std::function<QString(bool bSave)> fnAskListFile;
+    // Asks for a plan to read (bSave false) or for the file of batch results; an empty name
+    // cancels. Empty: a file dialog.
+    std::function<QString(bool bSave)> fnAskBatchFile;
 };
 
 class CCardwiseDlg : public QDialog, public CAssistantView
@@ -65,8 +69,8 @@ public:
     static QIcon AppIcon();
 
     CAssistantCore& GetCore() { return m_core; }
-    // Timer dispatch: 100 the clock pane, 1 and 2 a step of the running phase; the members
-    // then go to the controls.
+    // Timer dispatch: 100 the clock pane, 1 to 3 a step of the running phase, 10 and 11 the
+    // batch run of an open Batch Setup; the members then go to the controls.
     void OnTimer(unsigned int nId);
 
     // CAssistantView
@@ -113,6 +117,8 @@ private:
     void OnRangeRate();
     void OnSaveList();
     void OnCompareList();
+    // Opens the Batch Setup dialog over the cards listed; its run's ticks go to it meanwhile.
+    void OnBatchSetup();
     QString AskListFile(bool bSave);
     void OnDestroy();
     // The reply address of the selected row, when a tool can reach it; else empty.
@@ -132,6 +138,9 @@ private:
     QMenu* m_pSystemMenu = nullptr;
     QAction* m_pSaveList = nullptr;
     QAction* m_pCompareList = nullptr;
+    QAction* m_pBatchSetup = nullptr;
+    // The logic of the open Batch Setup dialog; null while none is open.
+    std::unique_ptr<CBatchSetup> m_pBatch;
     QIcon m_hIcon;
     bool m_bDestroyed = false;
 };

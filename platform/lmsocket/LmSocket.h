@@ -83,7 +83,7 @@ private:
     // Datagrams that onReceive sees in one turn of the event loop, and the bound of those
     // waiting for a later turn.
     static constexpr int DELIVERY_BATCH = 256;
-    static constexpr qsizetype MAX_QUEUED_BYTES = 8 * 1024 * 1024;
+    static constexpr qsizetype MAX_QUEUED_BYTES = qsizetype{8} * 1024 * 1024;
     void DrainDatagrams();
     void DeliverQueued();
     void ReleaseSocket();

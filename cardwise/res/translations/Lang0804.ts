@@ -459,5 +459,169 @@
         <source>%1: cannot be written: %2</source>
         <translation>%1：无法写入：%2</translation>
     </message>
+    <message>
+        <source>Batch Setup...</source>
+        <translation>批量设置...</translation>
+    </message>
+    <message>
+        <source>Batch Setup</source>
+        <translation>批量设置</translation>
+    </message>
+    <message>
+        <source>Cards</source>
+        <translation>设备</translation>
+    </message>
+    <message>
+        <source>All</source>
+        <translation>全选</translation>
+    </message>
+    <message>
+        <source>None</source>
+        <translation>全不选</translation>
+    </message>
+    <message>
+        <source>Parameters</source>
+        <translation>参数</translation>
+    </message>
+    <message>
+        <source>Change</source>
+        <translation>修改</translation>
+    </message>
+    <message>
+        <source>Load Plan...</source>
+        <translation>载入计划...</translation>
+    </message>
+    <message>
+        <source>Load Plan</source>
+        <translation>载入计划</translation>
+    </message>
+    <message>
+        <source>Plans (*.csv *.json)</source>
+        <translation>计划文件 (*.csv *.json)</translation>
+    </message>
+    <message>
+        <source>Auto Restart</source>
+        <translation>自动重启</translation>
+    </message>
+    <message>
+        <source>Preview</source>
+        <translation>预览</translation>
+    </message>
+    <message>
+        <source>Run</source>
+        <translation>执行</translation>
+    </message>
+    <message>
+        <source>Save Results...</source>
+        <translation>保存结果...</translation>
+    </message>
+    <message>
+        <source>Save Results</source>
+        <translation>保存结果</translation>
+    </message>
+    <message>
+        <source>CSV files (*.csv)</source>
+        <translation>CSV 文件 (*.csv)</translation>
+    </message>
+    <message>
+        <source>Close</source>
+        <translation>关闭</translation>
+    </message>
+    <message>
+        <source>Line</source>
+        <translation>行</translation>
+    </message>
+    <message>
+        <source>Problem</source>
+        <translation>问题</translation>
+    </message>
+    <message>
+        <source>Result</source>
+        <translation>结果</translation>
+    </message>
+    <message>
+        <source>Changes</source>
+        <translation>修改内容</translation>
+    </message>
+    <message>
+        <source>%1 more problems</source>
+        <translation>另有 %1 个问题</translation>
+    </message>
+    <message>
+        <source>planned</source>
+        <translation>已计划</translation>
+    </message>
+    <message>
+        <source>sending</source>
+        <translation>发送中</translation>
+    </message>
+    <message>
+        <source>acknowledged</source>
+        <translation>已确认</translation>
+    </message>
+    <message>
+        <source>restarting</source>
+        <translation>重启中</translation>
+    </message>
+    <message>
+        <source>reading back</source>
+        <translation>回读中</translation>
+    </message>
+    <message>
+        <source>(reads %1)</source>
+        <translation>（读回 %1）</translation>
+    </message>
+    <message>
+        <source>verified</source>
+        <translation>已验证</translation>
+    </message>
+    <message>
+        <source>not-applied</source>
+        <translation>未生效</translation>
+    </message>
+    <message>
+        <source>password-rejected</source>
+        <translation>密码被拒绝</translation>
+    </message>
+    <message>
+        <source>no-answer</source>
+        <translation>无应答</translation>
+    </message>
+    <message>
+        <source>not-found</source>
+        <translation>未找到</translation>
+    </message>
+    <message>
+        <source>Plan: %1</source>
+        <translation>计划：%1</translation>
+    </message>
+    <message>
+        <source>Plan refused, nothing sent: %1 problem(s)</source>
+        <translation>计划被拒绝，未发送任何内容：%1 个问题</translation>
+    </message>
+    <message>
+        <source>%1 card(s) planned, %2 not found</source>
+        <translation>已计划 %1 个设备，%2 个未找到</translation>
+    </message>
+    <message>
+        <source>Sending: %1 of %2 card(s) answered</source>
+        <translation>正在发送：%1 / %2 个设备已应答</translation>
+    </message>
+    <message>
+        <source>Waiting for the cards to restart</source>
+        <translation>正在等待设备重启</translation>
+    </message>
+    <message>
+        <source>Reading the values back</source>
+        <translation>正在回读参数</translation>
+    </message>
+    <message>
+        <source>Type the cards' password: nothing was sent</source>
+        <translation>请输入设备密码：未发送任何内容</translation>
+    </message>
+    <message>
+        <source>A search runs: wait for its end</source>
+        <translation>正在搜索：请等待搜索结束</translation>
+    </message>
 </context>
 </TS>

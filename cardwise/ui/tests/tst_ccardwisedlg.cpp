@@ -2,6 +2,7 @@
 // The main window over a fake network, stepped timers and recorded message boxes.
 #include "CardwiseDlg.h"
 #include "CoreFakes.h"
+#include "ModalDialog.h"
 #include "IPAddressCtrl.h"
 #include "ProgressCtrl.h"
 #include "Resource.h"
@@ -9,6 +10,7 @@
 #include "LmLang.h"
 
 #include <QAction>
+#include <QCheckBox>
 #include <QApplication>
 #include <QFile>
 #include <QLabel>
@@ -17,6 +19,7 @@
 #include <QRadioButton>
 #include <QSignalSpy>
 #include <QTableView>
+#include <QTableWidget>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -54,6 +57,7 @@ private slots:
     void deviceToolsUseReplyAddress();
     void rangeSweepShowsProgressAndStops();
     void savedListComparedUntilNextSearch();
+    void batchSetupPreviewsRunsAndSavesResults();
 
 private:
     // Builds and shows the window; the first search has run when it returns.
@@ -79,7 +83,8 @@ private:
     CMessageRecorder m_messages;
     int m_nParamDialogRuns = 0;
     QStringList m_arrLaunched;
-    QString m_strListFile; // what the file dialog answers
+    QString m_strListFile;  // what the file dialog answers
+    QString m_strBatchFile; // what the Batch Setup's file dialog answers
     std::unique_ptr<CCardwiseDlg> m_pDlg;
 };
 
@@ -123,6 +128,7 @@ void tst_CCardwiseDlg::MakeWindow()
         m_arrLaunched << arrCmd.join(' ');
     };
     services.fnAskListFile = [this](bool) { return m_strListFile; };
+    services.fnAskBatchFile = [this](bool) { return m_strBatchFile; };
     services.tools.fnRunIpConfig = [](QByteArray& strOutput) {
         strOutput = "\r\n\nlo: up\n";
         return true;
@@ -624,6 +630,120 @@ void tst_CCardwiseDlg::savedListComparedUntilNextSearch()
     Deliver(CARD_C, "10.0.0.5");
     QCOMPARE(Find<QTableView>("IDC_DEVICE_LIST")->model()->rowCount(), 1);
     QCOMPARE(Cell(0, CDeviceListModel::COL_NOTE), QString());
+}
+
+void tst_CCardwiseDlg::batchSetupPreviewsRunsAndSavesResults()
+{
+    QTemporaryDir dir;
+    MakeWindow();
+    auto* pBatch = Find<QAction>("IDM_BATCH_SETUP");
+    QVERIFY(!pBatch->isEnabled()); // the first search runs
+    Deliver(CARD_A, "192.168.1.2");
+    Deliver(CARD_B, "192.168.1.100");
+    RunSweep();
+    QVERIFY(pBatch->isEnabled());
+    // The cards that were sent a set request so far.
+    const auto fnSetMacs = [this] {
+        QStringList arrMacs;
+        for (const CFakeNetwork::CSentFrame& frame : m_network.m_arrSent) {
+            const QString strMac = QString::fromStdString(frame.strMac);
+            if ((frame.nCommand == CardProtocol::CMD_SET_PARAMS ||
+                 frame.nCommand == CardProtocol::CMD_SET_PARAMS_BROADCAST) &&
+                !arrMacs.contains(strMac))
+                arrMacs.append(strMac);
+        }
+        return arrMacs;
+    };
+
+    CWhenModal whenModal(
+        [&](QDialog* pDlg) {
+            auto* pParams = pDlg->findChild<QTableWidget*>(QStringLiteral("IDC_BATCH_PARAMS"));
+            auto* pTable = pDlg->findChild<QTableWidget*>(QStringLiteral("IDC_BATCH_TABLE"));
+            auto* pStatus = pDlg->findChild<QLabel*>(QStringLiteral("IDC_BATCH_STATUS"));
+            const auto fnButton = [pDlg](const char* pszName) {
+                return pDlg->findChild<QPushButton*>(QLatin1String(pszName));
+            };
+            const auto fnParamRow = [pParams](const char* pszName) {
+                for (int nRow = 0; nRow < pParams->rowCount(); ++nRow) {
+                    if (pParams->item(nRow, 1)->text() == QLatin1String(pszName))
+                        return nRow;
+                }
+                return -1;
+            };
+            // A cell of the card's row; the table lists the cards as the window does.
+            const auto fnCell = [pTable](const CFakeCard& card, int nColumn) {
+                for (int nRow = 0; nRow < pTable->rowCount(); ++nRow) {
+                    if (pTable->item(nRow, 0)->text() == QString::fromStdString(card.strMac))
+                        return pTable->item(nRow, nColumn)->text();
+                }
+                return QStringLiteral("no row");
+            };
+            QCOMPARE(pDlg->findChild<QTableWidget*>(QStringLiteral("IDC_BATCH_CARDS"))->rowCount(),
+                     2);
+            QVERIFY(!fnButton("IDC_BATCH_SAVE")->isEnabled());
+
+            // Given a new HTTP port for both cards, the preview shows current -> planned
+            const int nPort = fnParamRow("HTTP Port");
+            QCOMPARE(pParams->item(nPort, 2)->text(), QStringLiteral("80"));
+            pParams->item(nPort, 2)->setText(QStringLiteral("8080"));
+            QCOMPARE(pParams->item(nPort, 0)->checkState(), Qt::Checked);
+            QTest::mouseClick(fnButton("IDC_BATCH_PREVIEW"), Qt::LeftButton);
+            QCOMPARE(pTable->rowCount(), 2);
+            QCOMPARE(fnCell(CARD_A, 3), QStringLiteral("planned"));
+            QCOMPARE(fnCell(CARD_A, 4), QStringLiteral("HTTP Port: 80 \u2192 8080"));
+
+            // One address for both cards is refused with its problem, and nothing is sent
+            const int nIp = fnParamRow("IP Addr");
+            pParams->item(nIp, 2)->setText(QStringLiteral("192.168.1.60"));
+            QTest::mouseClick(fnButton("IDC_BATCH_RUN"), Qt::LeftButton);
+            QCOMPARE(pTable->rowCount(), 1);
+            QVERIFY(pTable->item(0, 1)->text().contains(QStringLiteral("would both have address")));
+            QVERIFY(pStatus->text().startsWith(QStringLiteral("Plan refused, nothing sent")));
+            QVERIFY(fnSetMacs().isEmpty());
+
+            // When the address is left alone and the run goes without the restart wait
+            pParams->item(nIp, 0)->setCheckState(Qt::Unchecked);
+            QTest::keyClicks(pDlg->findChild<QLineEdit*>(QStringLiteral("IDC_PASSWORD")),
+                             QStringLiteral("lemon"));
+            pDlg->findChild<QCheckBox*>(QStringLiteral("IDC_AUTO_RESTART"))->setChecked(false);
+            QTest::mouseClick(fnButton("IDC_BATCH_RUN"), Qt::LeftButton);
+            QCOMPARE(fnSetMacs(), QStringList({QString::fromStdString(CARD_B.strMac),
+                                               QString::fromStdString(CARD_A.strMac)}));
+            QCOMPARE(fnCell(CARD_B, 3), QStringLiteral("sending"));
+            QVERIFY(!fnButton("IDC_BATCH_PREVIEW")->isEnabled());
+            m_network.Deliver(AckFrame(CARD_A), "192.168.1.2");
+            m_network.Deliver(ErrorFrame(true, CARD_B.strMac), "192.168.1.100");
+            m_pDlg->OnTimer(CBatchRun::TIMER_RUN);
+            CFakeCard moved = CARD_A;
+            moved.nHttpPort = 8080;
+            Deliver(moved, "192.168.1.2"); // B, which refused, no longer answers
+            RunSweep();
+            m_pDlg->OnTimer(CBatchRun::TIMER_RUN);
+
+            // Then the result table says which card took its values, and saves as CSV
+            QCOMPARE(fnCell(CARD_A, 3), QStringLiteral("verified"));
+            QCOMPARE(fnCell(CARD_B, 3), QStringLiteral("password-rejected"));
+            QCOMPARE(fnCell(CARD_B, 1), QStringLiteral("192.168.1.100"));
+            QCOMPARE(pStatus->text(), QStringLiteral("1 verified, 0 not-applied, "
+                                                     "1 password-rejected, 0 no-answer, "
+                                                     "0 not-found"));
+            QVERIFY(fnButton("IDC_BATCH_SAVE")->isEnabled());
+            m_strBatchFile = dir.filePath(QStringLiteral("results.csv"));
+            QTest::mouseClick(fnButton("IDC_BATCH_SAVE"), Qt::LeftButton);
+            QFile results(m_strBatchFile);
+            QVERIFY(results.open(QIODevice::ReadOnly));
+            const QStringList arrLines = QString::fromUtf8(results.readAll()).split('\n');
+            QCOMPARE(arrLines.value(0), QStringLiteral("MAC,IP Addr,Line,Result,Changes"));
+            QVERIFY(arrLines.contains(QStringLiteral("00-1A-2B-00-00-01,192.168.1.2,,verified,"
+                                                     "HTTP Port: 80 \u2192 8080")));
+            QCOMPARE(arrLines.size(), 4); // the header, two cards, the last line's end
+            QVERIFY(!arrLines.join('\n').contains(QStringLiteral("lemon")));
+            QTest::mouseClick(fnButton("IDCANCEL"), Qt::LeftButton);
+        },
+        m_pDlg.get());
+    pBatch->trigger();
+    QVERIFY(whenModal.HasRun());
+    QVERIFY(m_messages.m_arrMessages.empty());
 }
 
 QTEST_MAIN(tst_CCardwiseDlg)

@@ -2,21 +2,27 @@
 // cardwise-dialog-shots: the assistant as it ships, with its dialogs wired in, that opens one
 // dialog by itself once the first search has ended, so tools/screenshot.sh can take its picture.
 //
-//   cardwise-dialog-shots --dialog option|param-edit|about|compare [--param NAME] [--list FILE]
-//                         [cardwise options]
+//   cardwise-dialog-shots --dialog option|param-edit|about|compare|batch [--param NAME]
+//                         [--list FILE] [--plan FILE] [cardwise options]
 //
 // option: the Setup flow for the first card; param-edit: that, then the edit dialog for the
 // parameter NAME (default "HTTP Port"); about: the About box; compare: no dialog, the main
-// window compared with the saved list FILE. Once the dialog (or the compared window) is on
-// screen the line "dialog shown<TAB><window title>" goes to standard output. Every other option is
-// the assistant's own (--subnet, --lang, ...). Not installed: a documentation aid only.
+// window compared with the saved list FILE; batch: Batch Setup running the plan FILE under the
+// password "lemon" without the restart wait, shown once its result table is complete. Once the
+// dialog (or the compared window) is on screen the line "dialog shown<TAB><window title>" goes to
+// standard output. Every other option is the assistant's own (--subnet, --lang, ...). Not
+// installed: a documentation aid only.
 #include "AboutDlg.h"
 #include "CardwiseApp.h"
 #include "MessageBox.h"
 #include "OptionDlg.h"
 #include "ParamEditDlg.h"
 
+#include <QAction>
 #include <QApplication>
+#include <QCheckBox>
+#include <QLineEdit>
+#include <QPushButton>
 #include <QPointer>
 #include <QTableWidget>
 #include <QTimer>
@@ -31,6 +37,7 @@ struct CShotOptions
     QString strDialog;
     QString strParam = QStringLiteral("HTTP Port");
     QString strList;
+    QString strPlan;
 };
 
 // Takes this tool's own options out of arrArgs.
@@ -39,11 +46,12 @@ bool TakeShotOptions(QStringList& arrArgs, CShotOptions& options)
     for (int i = 1; i < arrArgs.size();) {
         const QString& strArg = arrArgs[i];
         if ((strArg == QLatin1String("--dialog") || strArg == QLatin1String("--param") ||
-             strArg == QLatin1String("--list")) &&
+             strArg == QLatin1String("--list") || strArg == QLatin1String("--plan")) &&
             i + 1 < arrArgs.size()) {
             (strArg == QLatin1String("--dialog")  ? options.strDialog
              : strArg == QLatin1String("--param") ? options.strParam
-                                                  : options.strList) = arrArgs[i + 1];
+             : strArg == QLatin1String("--list")  ? options.strList
+                                                  : options.strPlan) = arrArgs[i + 1];
             arrArgs.remove(i, 2);
         } else {
             ++i;
@@ -52,7 +60,8 @@ bool TakeShotOptions(QStringList& arrArgs, CShotOptions& options)
     return options.strDialog == QLatin1String("option") ||
            options.strDialog == QLatin1String("param-edit") ||
            options.strDialog == QLatin1String("about") ||
-           (options.strDialog == QLatin1String("compare") && !options.strList.isEmpty());
+           (options.strDialog == QLatin1String("compare") && !options.strList.isEmpty()) ||
+           (options.strDialog == QLatin1String("batch") && !options.strPlan.isEmpty());
 }
 
 void Announce(const QWidget* pDialog)
@@ -110,6 +119,21 @@ private:
             }
             return;
         }
+        if (auto* pRun = pModal->findChild<QPushButton*>(QStringLiteral("IDC_BATCH_RUN"))) {
+            if (!m_bBatchStarted) {
+                m_bBatchStarted = true;
+                // Load Plan asks the file service, which answers the plan given.
+                pModal->findChild<QPushButton*>(QStringLiteral("IDC_BATCH_LOAD_PLAN"))->click();
+                pModal->findChild<QLineEdit*>(QStringLiteral("IDC_PASSWORD"))
+                    ->setText(QStringLiteral("lemon"));
+                pModal->findChild<QCheckBox*>(QStringLiteral("IDC_AUTO_RESTART"))
+                    ->setChecked(false);
+                pRun->click();
+            }
+            // The picture is of the results.
+            if (!pModal->findChild<QPushButton*>(QStringLiteral("IDC_BATCH_SAVE"))->isEnabled())
+                return;
+        }
         // Announced one tick after it is exposed, so it has been painted.
         if (pModal->windowHandle() == nullptr || !pModal->windowHandle()->isExposed())
             return;
@@ -129,6 +153,8 @@ private:
         auto* pMain = qobject_cast<CCardwiseDlg*>(m_pMain.data());
         if (m_options.strDialog == QLatin1String("about"))
             ShowAboutBox(pMain);
+        else if (m_options.strDialog == QLatin1String("batch") && pMain != nullptr)
+            pMain->findChild<QAction*>(QStringLiteral("IDM_BATCH_SETUP"))->trigger();
         else if (m_options.strDialog == QLatin1String("compare") && pMain != nullptr)
             m_bCompared = pMain->GetCore().CompareWithSavedList(m_options.strList);
         else if (pMain != nullptr && pMain->GetCore().GetDeviceList().GetItemCount() > 0)
@@ -158,6 +184,7 @@ private:
     bool m_bEditRequested = false;
     bool m_bCompared = false;
     bool m_bComparePainted = false;
+    bool m_bBatchStarted = false;
 };
 
 } // namespace
@@ -171,8 +198,8 @@ int main(int argc, char* argv[])
     QStringList arrArgs = QApplication::arguments();
     CShotOptions options;
     if (!TakeShotOptions(arrArgs, options)) {
-        std::fputs("usage: cardwise-dialog-shots --dialog option|param-edit|about|compare "
-                   "[--param NAME] [--list FILE] [cardwise options]\n",
+        std::fputs("usage: cardwise-dialog-shots --dialog option|param-edit|about|compare|batch "
+                   "[--param NAME] [--list FILE] [--plan FILE] [cardwise options]\n",
                    stderr);
         return 2;
     }
@@ -181,6 +208,9 @@ int main(int argc, char* argv[])
     CCardwiseApp::CServices services;
     services.dlg.core.fnRunParamDialog = [&driver](COptionTable& table) {
         return MakeOptionDialogRunner(driver.m_pMain, WidgetMessageBoxSink(driver.m_pMain))(table);
+    };
+    services.dlg.fnAskBatchFile = [&options](bool bSave) {
+        return bSave ? QString() : options.strPlan;
     };
     CCardwiseApp cardwise(std::move(services));
     return cardwise.Run(arrArgs);
